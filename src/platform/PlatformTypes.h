@@ -1,0 +1,62 @@
+// PlatformTypes: the few window-system values and narrow interfaces that core code needs.
+// The full platform interface (Platform.h) extends these; tests supply their own small fakes.
+// No window-system header may be included here.
+#pragma once
+
+#include "windows/CaptureImage.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace zorvane {
+
+// A top-level client window (on X11 the client window id, not the window manager's frame).
+using WindowHandle = std::uint64_t;
+
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+    bool operator==(const Rect&) const = default;
+};
+
+// What placing a window picture on the screen needs: the primary screen's size, a window's
+// rectangle on the desktop (decorations included) and its region's bounding box.
+class ScreenGeometry {
+public:
+    virtual ~ScreenGeometry() = default;
+    virtual int screenWidth() const = 0;
+    virtual int screenHeight() const = 0;
+    // False when the window is gone.
+    virtual bool windowRect(WindowHandle window, Rect& rect) const = 0;
+    // The bounding box of the window's shape region, relative to the window's top-left corner;
+    // false when the window has no region.
+    virtual bool windowRegionBox(WindowHandle window, Rect& box) const = 0;
+};
+
+// Wallpaper layout styles, as the desktop reports them.
+enum WallpaperStyle : int { wsCentre = 0, wsTile = 1, wsStretch = 2 };
+
+// Where the desktop picture comes from.
+struct WallpaperInfo {
+    // The cache key: a wallpaper file, or a name that identifies a ready picture (on X11 the root
+    // background pixmap id). May be empty.
+    std::string fileName;
+    int style = wsCentre;
+    // A ready screen-sized picture of the whole desktop background; when present it is used as is.
+    std::shared_ptr<const CaptureImage> picture;
+    // The plain desktop colour, 0xRRGGBB, drawn where no wallpaper covers the screen.
+    std::uint32_t desktopColor = 0x000000;
+};
+
+class WallpaperSource {
+public:
+    virtual ~WallpaperSource() = default;
+    virtual WallpaperInfo wallpaperInfo() const = 0;
+};
+
+} // namespace zorvane
