@@ -1,0 +1,24 @@
+// CommandLineTools: the checking tools of the zorvane binary that need only the window system:
+// --list-windows, --capture DIR and --diagnostics. Each returns the process exit code.
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace zorvane {
+
+// One JSON object a line for each window the switcher would offer now, top of the stacking order
+// first: handle, class, caption, showCmd, rect, region (null without one).
+int ListWindowsCommand(const char* display, std::ostream& out, std::ostream& err);
+// One capture cycle: each offered window's picture written to DIR/<handle>.bmp (the folder is
+// created when missing); prints each file written.
+int CaptureCommand(const char* display, const std::string& folder, std::ostream& out, std::ostream& err);
+// The display, its extensions, the window manager and the paths in use.
+int DiagnosticsCommand(const char* display, std::ostream& out, std::ostream& err);
+
+// Runs whichever of the three options argv names (with "--display NAME" honoured); nullopt when
+// argv names none of them.
+std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out, std::ostream& err);
+
+} // namespace zorvane

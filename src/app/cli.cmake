@@ -1,0 +1,8 @@
+# The command-line checking tools (--list-windows, --capture, --diagnostics) and their own
+# small program; the zorvane binary links zv_cli and dispatches to it.
+add_library(zv_cli STATIC ${CMAKE_CURRENT_LIST_DIR}/CommandLineTools.cpp)
+target_include_directories(zv_cli PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(zv_cli PUBLIC zv_x11 zv_windows)
+
+add_executable(zorvane-windows ${CMAKE_CURRENT_LIST_DIR}/WindowsToolMain.cpp)
+target_link_libraries(zorvane-windows PRIVATE zv_cli)

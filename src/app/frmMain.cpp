@@ -1,0 +1,336 @@
+// frmMain: creation, splash, hot keys, capture cycle and activation of the main form.
+// The tray menu's actions (dialogs, language, web pages, exit) are in frmMainActions.cpp.
+#include "app/frmMain.h"
+
+#include "app/unitSettings.h"
+#include "effects/unitEffect.h"
+#include "platform/Platform.h"
+#include "ui/BrevonLanguage.h"
+#include "windows/CaptureFolder.h"
+#include "windows/unitHandleInfos.h"
+#include "windows/unitWindowInfos.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QMenu>
+#include <QPainter>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+namespace zorvane {
+
+namespace {
+
+// The splash picture: the product name on a deep blue band.
+QPixmap SplashPicture() {
+    QPixmap picture(TMainForm::kSplashWidth, TMainForm::kSplashHeight);
+    QPainter painter(&picture);
+    QLinearGradient gradient(0, 0, 0, TMainForm::kSplashHeight);
+    gradient.setColorAt(0.0, QColor(40, 70, 140));
+    gradient.setColorAt(1.0, QColor(10, 20, 50));
+    painter.fillRect(picture.rect(), gradient);
+    painter.setPen(QColor(120, 160, 230));
+    painter.drawRect(picture.rect().adjusted(0, 0, -1, -1));
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(18);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(picture.rect(), Qt::AlignCenter, "Zorvane");
+    return picture;
+}
+
+} // namespace
+
+QIcon TrayPicture();
+
+TMainForm::TMainForm(Platform& platform, TFormStorage& settings)
+    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      FPlatform(platform), FSettings(settings) {
+    setObjectName("MainForm");
+    setWindowTitle("Zorvane");
+    // FormCreate.
+    setFixedSize(kSplashWidth, kSplashHeight);
+    Image1 = new QLabel(this);
+    Image1->setObjectName("Image1");
+    Image1->setPixmap(SplashPicture());
+    Image1->setGeometry(0, 0, kSplashWidth, kSplashHeight);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - QPoint(kSplashWidth / 2, kSplashHeight / 2));
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(kSplashMilliseconds);
+    Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
+
+    BrevonLanguage = new zorvane::TBrevonLanguage(this);
+    BrevonLanguage->setObjectName("BrevonLanguage");
+
+    FBusy = false;
+    FShiftDown = false;
+    FHandleInfos = std::make_unique<THandleInfos>();
+    FWindowInfos = std::make_unique<TWindowInfos>(FPlatform);
+    createActions();
+    createTrayIcon();
+    watchPlatformEvents();
+
+    FWinTabGrabbed = FPlatform.installWinTabGrab([this](bool shiftDown) {
+        FShiftDown = shiftDown;
+        // Like the hook, only note it here; the work runs from the event loop.
+        QMetaObject::invokeMethod(this, &TMainForm::WinTabMessage, Qt::QueuedConnection);
+    });
+    RegisterShowHotKey();
+
+    // The settings are read after creation; the stored custom hot key is registered right away, so
+    // that it works from the start and not only after the options dialog has been opened once.
+    FSettings.Restore();
+    const int stored = FSettings.GetInteger(TFormStorage::kShortCut, TFormStorage::kInitialShortCut);
+    FShowShortCut = static_cast<std::uint16_t>(stored >= 0 && stored <= 0xFFFF ? stored : 0);
+    RegisterShowHotKey();
+}
+
+TMainForm::~TMainForm() {
+    FormClose();
+}
+
+void TMainForm::watchPlatformEvents() {
+    // Our own X connection: any round trip can pull events into its queue without the socket
+    // becoming readable again, so drain it also whenever the event loop is about to sleep.
+    const int fd = FPlatform.connectionFd();
+    if (fd >= 0) {
+        FPlatformNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        connect(FPlatformNotifier, &QSocketNotifier::activated, this,
+                [this] { FPlatform.processPendingEvents(); });
+    }
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
+                [this] { FPlatform.processPendingEvents(); });
+}
+
+TWindowInfos& TMainForm::WindowInfos() {
+    return *FWindowInfos;
+}
+
+ViewSettings TMainForm::ReadViewSettings() {
+    ViewSettings values;
+    values.FlipEffectType = FSettings.GetInteger(TFormStorage::kFlipEffectType, 0);
+    values.FlipEffectOption = FSettings.GetText(TFormStorage::kFlipEffectOption);
+    values.BackEffectType = FSettings.GetInteger(TFormStorage::kBackEffectType, 0);
+    values.BackEffectOption = FSettings.GetText(TFormStorage::kBackEffectOption);
+    return values;
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!FActivated) {
+        FActivated = true; // runs once, like the handler that detaches itself
+        QTimer::singleShot(0, this, &TMainForm::FormActivate);
+    }
+}
+
+void TMainForm::FormActivate() {
+    LoadLanguage(this);
+    TranslateMenuHints();
+    try {
+        CaptureCycle(true);
+    } catch (...) {
+        // No pictures at start is no reason not to run.
+    }
+    QCoreApplication::processEvents();
+    if (OpenGLForm)
+        OpenGLForm->Prepare();
+    Timer1->start();
+    Trace("splash-shown");
+}
+
+void TMainForm::Timer1Timer() {
+    Timer1->stop();
+    hide();
+    delete Image1;
+    Image1 = nullptr;
+    // The icon counts as active even where no tray host shows it, so the hot keys work there too;
+    // Qt docks it as soon as a host appears.
+    JvTrayIcon1->show();
+    FTrayActive = true;
+    acGLShow->setEnabled(true);
+    acShowEffect->setEnabled(true);
+    Trace(QSystemTrayIcon::isSystemTrayAvailable() ? "resident tray" : "resident no-tray");
+}
+
+bool TMainForm::IsDialogOpen() const {
+    return OptionForm != nullptr || AboutForm != nullptr;
+}
+
+void TMainForm::WinTabMessage() {
+    Trace("wintab");
+    if (OpenGLForm && OpenGLForm->Effect() && !OpenGLForm->WorkerStopped() &&
+        OpenGLForm->Effect()->FState == esIdle && !FBusy) {
+        if (FShiftDown)
+            OpenGLForm->EffectSelectPrevious();
+        else
+            OpenGLForm->EffectSelectNext();
+        return;
+    }
+    acGLShow->trigger();
+}
+
+void TMainForm::acGLShowExecute() {
+    if (IsDialogOpen() || !FTrayActive || FBusy || FCapturing || !OpenGLForm || !OpenGLForm->CanOpen())
+        return;
+    FBusy = true;
+    Trace("capture-start");
+    try {
+        CaptureCycle(false);
+        Trace("capture-done " + std::to_string(FWindowInfos->Count()));
+        if (FWindowInfos->Count() > 1)
+            OpenGLForm->SetActive(true);
+        else
+            Trace("show-skipped");
+    } catch (...) {
+        // Zorvane stays in the tray whatever went wrong with this showing.
+    }
+    FBusy = false;
+}
+
+void TMainForm::acShowEffectExecute() {
+    JvTrayIcon1Click(Qt::LeftButton);
+}
+
+void TMainForm::JvTrayIcon1Click(Qt::MouseButton button) {
+    if (IsDialogOpen() || !OpenGLForm)
+        return;
+    if (button != Qt::LeftButton)
+        return;
+    try {
+        if (OpenGLForm->IsActive()) {
+            OpenGLForm->EffectSelectNext();
+            return;
+        }
+        if (!OpenGLForm->CanOpen() || FCapturing)
+            return;
+        CaptureCycle(false);
+        Trace("capture-done " + std::to_string(FWindowInfos->Count()));
+        if (FWindowInfos->Count() > 1)
+            OpenGLForm->ShowPinned();
+        else
+            Trace("show-skipped");
+    } catch (...) {
+    }
+}
+
+void TMainForm::RegisterShowHotKey() {
+    const std::uint16_t shortcut = FShowShortCut;
+    if (shortcut == 0) {
+        FPlatform.unregisterHotKey();
+        return;
+    }
+    FPlatform.registerHotKey(shortcut, [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { acShowEffect->trigger(); }, Qt::QueuedConnection);
+    });
+}
+
+void TMainForm::SuspendShowHotKey() {
+    FPlatform.unregisterHotKey();
+    FSavedShortCut = FShowShortCut;
+    FShowShortCut = 0;
+}
+
+void TMainForm::ResumeShowHotKey() {
+    FShowShortCut = FSavedShortCut;
+    RegisterShowHotKey();
+}
+
+void TMainForm::CaptureCycle(bool startUp) {
+    // The enumeration lets events run; a show request among them must not start a second cycle
+    // over the same lists.
+    if (FCapturing)
+        return;
+    struct Flag {
+        bool& value;
+        explicit Flag(bool& v) : value(v) { value = true; }
+        ~Flag() { value = false; }
+    } capturing(FCapturing);
+    FHandleInfos->Clear();
+    // Hot keys, the tray and the menu are handled between windows during a long cycle.
+    EnumerateWindows(FPlatform, *FHandleInfos, [] { QCoreApplication::processEvents(); });
+    int previous = 0;
+    if (startUp) {
+        previous = SetMinimizeAnimation(FPlatform, 0);
+    } else {
+        std::vector<WindowHandle> handles;
+        for (int i = 0; i < FHandleInfos->Count(); ++i)
+            handles.push_back(FHandleInfos->Items(i).Handle);
+        FWindowInfos->DeleteMissing(handles);
+    }
+    int skipped = 0;
+    for (int i = 0; i < FHandleInfos->Count(); ++i) {
+        const THandleInfo& info = FHandleInfos->Items(i);
+        const bool minimised = startUp && info.ShowCmd == scMinimized;
+        if (minimised)
+            FPlatform.restoreWindow(info.Handle);
+        std::unique_ptr<CaptureImage> image;
+        CaptureEnumerated(FPlatform, info, image);
+        if (image && image->width() >= 1 && image->height() >= 1)
+            FWindowInfos->Update(i - skipped, info.Handle, info.ClassName, info.Caption, info.ShowCmd,
+                                 std::move(image));
+        else
+            ++skipped;
+        if (minimised)
+            FPlatform.minimizeWindow(info.Handle);
+    }
+    if (startUp) {
+        try {
+            FWindowInfos->StoreAll();
+        } catch (...) {
+            // A picture that cannot be written stays in memory.
+        }
+        SetMinimizeAnimation(FPlatform, previous);
+    }
+}
+
+void TMainForm::ActivateWindow(int index) {
+    try {
+        const WindowHandle window = FWindowInfos->Items(index).Handle;
+        const bool active = FPlatform.ForceForegroundWindow(window);
+        Trace("activated " + std::to_string(window) + (active ? " ok" : " refused"));
+    } catch (...) {
+        // A window that has gone, or a bad index, is simply not activated.
+    }
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void TMainForm::FormClose() {
+    if (FClosed)
+        return;
+    FClosed = true;
+    if (OpenGLForm && OpenGLForm->IsActive())
+        OpenGLForm->SetActive(false);
+    if (!FSettings.Save())
+        Trace("settings-not-saved " + FSettings.LastError());
+    EmptyCaptureFolder(CaptureFolderPath());
+    if (FWinTabGrabbed) {
+        FPlatform.removeWinTabGrab();
+        FWinTabGrabbed = false;
+    }
+    FPlatform.unregisterHotKey();
+    if (JvTrayIcon1)
+        JvTrayIcon1->hide();
+    FWindowInfos.reset();
+    FHandleInfos.reset();
+}
+
+} // namespace zorvane

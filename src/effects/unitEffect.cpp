@@ -1,0 +1,121 @@
+// unitEffect: states, option parsing, the camera and image bounces and Redraw shared by all effects.
+#include "effects/unitEffect.h"
+
+#include "app/CommaText.h"
+#include "backgrounds/unitEffectSub.h"
+#include "effects/EffectHost.h"
+
+#include <GL/gl.h>
+
+namespace zorvane {
+
+TEffectOptions ParseEffectOptions(const std::string& options, std::uint8_t defaultCamera) {
+    TEffectOptions result;
+    const std::vector<std::string> fields = SplitCommaText(options);
+    result.cameraPosition = defaultCamera;
+    if (!fields.empty()) {
+        // Stored in 8 bits, as the setting has always been: 258 is Center.
+        result.cameraPosition = static_cast<std::uint8_t>(FieldToInt(fields[0], defaultCamera));
+    }
+    bool* const flags[] = {&result.startingAnimation, &result.endingAnimation, &result.bounceAnimation,
+                           &result.reflection};
+    for (std::size_t i = 0; i < 4; ++i) {
+        if (i + 1 < fields.size()) {
+            *flags[i] = FieldToBool(fields[i + 1], true);
+        }
+    }
+    return result;
+}
+
+TEffect::TEffect(EffectHost& handle, TWindowInfos& windowInfos)
+    : FHandle(handle), FWindowInfos(windowInfos) {}
+
+TEffect::~TEffect() = default;
+
+void TEffect::ParseOptions(const std::string& options, std::uint8_t defaultCamera) {
+    const TEffectOptions parsed = ParseEffectOptions(options, defaultCamera);
+    FCameraPosition = parsed.cameraPosition;
+    FStartingAnimation = parsed.startingAnimation;
+    FEndingAnimation = parsed.endingAnimation;
+    FBounceAnimation = parsed.bounceAnimation;
+    FReflection = parsed.reflection;
+}
+
+void TEffect::Bounce(std::uint8_t kind, std::int32_t steps, float delta) {
+    if (!FBounceAnimation) {
+        return;
+    }
+    // Restored exactly at the end, so repeated bounces never drift the camera.
+    const float remembered = FCameraZ;
+    const float out = kind == bkCameraRecoil ? -delta : delta;
+    for (std::int32_t i = 0; i < steps; ++i) {
+        FCameraZ += out;
+        Redraw();
+    }
+    for (std::int32_t i = 0; i < steps; ++i) {
+        FCameraZ -= out;
+        Redraw();
+    }
+    FCameraZ = remembered;
+    Redraw();
+}
+
+void TEffect::ImageBounce(float& offset, std::uint8_t kind, std::int32_t steps, float delta) {
+    if (!FBounceAnimation) {
+        return;
+    }
+    offset = 0.0f;
+    if (kind == bkCameraRecoil || kind == bkCameraPush) {
+        TEffect::Bounce(kind, steps, delta);
+        return;
+    }
+    if (kind == bkPushBack) {
+        delta = -delta;
+    }
+    for (std::int32_t i = 0; i < steps; ++i) {
+        offset += delta;
+        Redraw();
+    }
+    for (std::int32_t i = 1; i <= steps; ++i) {
+        if (i == steps) {
+            offset = 0.0f;
+        } else {
+            offset -= delta;
+        }
+        Redraw();
+    }
+}
+
+void TEffect::Draw() {
+    if (FBackground) {
+        FBackground->Draw(FCameraPosition, FStep);
+    }
+}
+
+void TEffect::TranslateScene() const {
+    glTranslatef(0.0f, 0.0f, static_cast<float>(FCameraZ + kSceneDepth));
+}
+
+void TEffect::EndAnimation() {
+    FState = esClosing;
+    FStayOpen = false;
+}
+
+void TEffect::MouseDown(std::int32_t, std::int32_t) {}
+void TEffect::MouseMove(std::int32_t, std::int32_t) {}
+void TEffect::MouseUp(std::int32_t, std::int32_t) {}
+
+void TEffect::StartAnimation() {
+    FState = esOpening;
+}
+
+void TEffect::StayOpen() {
+    FStayOpen = true;
+}
+
+void TEffect::Redraw() {
+    FHandle.invalidate();
+    FHandle.processMessages();
+}
+
+} // namespace zorvane

@@ -1,0 +1,298 @@
+// unitEffect_Flip: the receding stack — depths, tilt, camera moves, colours, reflections, the
+// opening and closing slides, and the flip that rotates the captured list by one window.
+#include "effects/unitEffect_Flip.h"
+
+#include "effects/EffectHost.h"
+#include "windows/unitWindowInfos.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+
+namespace zorvane {
+
+namespace {
+
+// The step sleeps: opening and closing steps, selection steps.
+constexpr int kOpenCloseSleepMs = 30;
+constexpr int kFlipSleepMs = 10;
+constexpr int kOpenCloseSteps = 10;
+constexpr int kFlipSteps = 9;
+
+void ImageQuad(const TWindowInfo& info) {
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, -info.TexT);
+    glVertex3f(0.0f, -info.Height, 1.0f);
+    glTexCoord2f(info.TexS, -info.TexT);
+    glVertex3f(info.Width, -info.Height, 1.0f);
+    glTexCoord2f(info.TexS, 0.0f);
+    glVertex3f(info.Width, 0.0f, 1.0f);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(0.0f, 0.0f, 1.0f);
+    glEnd();
+}
+
+// The image mirrored top to bottom: opaque-ish (0.7) next to the image, fading to nothing.
+void ReflectionQuad(const TWindowInfo& info) {
+    glBegin(GL_QUADS);
+    glColor4f(0.0f, 0.0f, 0.0f, 0.0f);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(0.0f, -info.Height, 1.0f);
+    glColor4f(0.0f, 0.0f, 0.0f, 0.0f);
+    glTexCoord2f(info.TexS, 0.0f);
+    glVertex3f(info.Width, -info.Height, 1.0f);
+    glColor4f(0.7f, 0.7f, 0.7f, 0.7f);
+    glTexCoord2f(info.TexS, -info.TexT);
+    glVertex3f(info.Width, 0.0f, 1.0f);
+    glColor4f(0.7f, 0.7f, 0.7f, 0.7f);
+    glTexCoord2f(0.0f, -info.TexT);
+    glVertex3f(0.0f, 0.0f, 1.0f);
+    glEnd();
+}
+
+} // namespace
+
+TEffect_Flip::TEffect_Flip(EffectHost& handle, const std::string& options, TWindowInfos& windowInfos)
+    : TEffect(handle, windowInfos) {
+    SetOptions(options);
+    FFlip = 0.0f;
+    FBounce = 0.0f;
+}
+
+void TEffect_Flip::SetOptions(const std::string& options) {
+    ParseOptions(options, cpTop);
+}
+
+void TEffect_Flip::Bounce(std::uint8_t kind, std::int32_t steps, float delta) {
+    ImageBounce(FBounce, kind, steps, delta);
+}
+
+int TEffect_Flip::LastVisible() const {
+    return std::min(FWindowInfos.Count() - 1, kMaxVisible - 1);
+}
+
+float TEffect_Flip::Depth(int i) const {
+    return static_cast<float>(8.0 - 0.5 * i * static_cast<double>(FProgress) + FFlip);
+}
+
+void TEffect_Flip::ApplyTilt() const {
+    if (FCameraPosition == cpCenter) {
+        glTranslatef(0.0f, 0.0f, static_cast<float>(-0.3 * FProgress));
+    } else {
+        glRotatef(FProgress, -1.0f, 0.0f, 0.0f);
+    }
+}
+
+void TEffect_Flip::Draw() {
+    TEffect::Draw();
+    glPushMatrix();
+    TranslateScene();
+    const double p = FProgress;
+    switch (FCameraPosition) {
+    case cpTop:
+        glTranslatef(static_cast<float>(-3.4 * p), static_cast<float>(2.1 * p), 0.0f);
+        glRotatef(static_cast<float>(30.0 * p), 1.0f, 1.6f, 0.2f);
+        break;
+    case cpBottom:
+        glTranslatef(static_cast<float>(-3.4 * p), static_cast<float>(-2.1 * p), 0.0f);
+        glRotatef(static_cast<float>(30.0 * p), -1.0f, 1.6f, 0.2f);
+        break;
+    default:
+        break;
+    }
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    DrawImages();
+    if (FReflection) {
+        DrawReflections();
+    }
+    glDisable(GL_BLEND);
+    glPopMatrix();
+}
+
+void TEffect_Flip::DrawImages() {
+    const int n = LastVisible();
+    for (int i = 0; i <= n; ++i) {
+        const TWindowInfo& info = FWindowInfos.Items(i);
+        glPushMatrix();
+        if (FState == esClosing) {
+            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        } else if (i == 0 && FFlip > 0.0f) {
+            glColor4f(0.9f, 0.9f, 0.9f, static_cast<float>(0.9 - 1.5 * FFlip));
+        } else if (i == n) {
+            glColor4f(0.5f, 0.5f, 0.5f, static_cast<float>(0.5 + FFlip));
+        } else {
+            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        }
+        ApplyTilt();
+        glTranslatef(info.X, info.Y, Depth(i) + FBounce);
+        glBindTexture(GL_TEXTURE_2D, info.Texture);
+        ImageQuad(info);
+        glPopMatrix();
+    }
+}
+
+void TEffect_Flip::DrawReflections() {
+    const int n = LastVisible();
+    for (int i = n; i >= 0; --i) {
+        if (i == n || (i == 0 && FFlip > 0.0f)) {
+            continue;
+        }
+        const TWindowInfo& info = FWindowInfos.Items(i);
+        glPushMatrix();
+        ApplyTilt();
+        glTranslatef(info.X, static_cast<float>(info.Y - (info.Height + 0.002)), Depth(i) + FBounce);
+        glBindTexture(GL_TEXTURE_2D, info.Texture);
+        ReflectionQuad(info);
+        glPopMatrix();
+    }
+}
+
+void TEffect_Flip::MoveRecords(int sign) {
+    // Accumulated step by step, never assigned: the closing undoes exactly what the opening did.
+    const double s = sign;
+    for (int i = 0; i < FWindowInfos.Count(); ++i) {
+        TWindowInfo& info = FWindowInfos.Items(i);
+        switch (FCameraPosition) {
+        case cpTop:
+        case cpBottom:
+            info.X = static_cast<float>(info.X - s * (0.1 * info.HomeX + 0.05));
+            info.Y = static_cast<float>(info.Y -
+                                        s * (0.1 * (static_cast<double>(info.HomeY) - info.Height) + 0.05));
+            break;
+        case cpCenter:
+            info.X = static_cast<float>(info.X - s * 0.1 * (info.Width / 2.0 + info.HomeX));
+            info.Y = static_cast<float>(info.Y - s * 0.1 * (info.HomeY - info.Height / 2.0));
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void TEffect_Flip::StartAnimation() {
+    TEffect::StartAnimation();
+    for (int k = 1; k <= kOpenCloseSteps; ++k) {
+        FStep += 1;
+        FProgress = static_cast<float>(k * 0.1);
+        MoveRecords(+1);
+        // A close that ran nested inside a frame has already played the closing; the remaining
+        // steps still move the records so that they end where the closing expects them, unseen.
+        if (FState != esOpening) {
+            continue;
+        }
+        if (FStartingAnimation || k == kOpenCloseSteps) {
+            Redraw();
+            FHandle.sleep(kOpenCloseSleepMs);
+        }
+    }
+    if (FState != esOpening) {
+        return;
+    }
+    Bounce(bkCameraRecoil, 6, 0.02f);
+    // Never back to idle once a close has begun: closing is final.
+    if (FState == esOpening) {
+        FState = esIdle;
+    }
+}
+
+void TEffect_Flip::EndAnimation() {
+    TEffect::EndAnimation();
+    for (int k = 1; k <= kOpenCloseSteps; ++k) {
+        FStep -= 1;
+        FProgress = static_cast<float>((kOpenCloseSteps - k) * 0.1);
+        MoveRecords(-1);
+        if (FEndingAnimation) {
+            Redraw();
+            FHandle.sleep(kOpenCloseSleepMs);
+        }
+    }
+    Bounce(bkCameraPush, 6, 0.02f);
+}
+
+void TEffect_Flip::SelectNext() {
+    if (FState != esIdle) {
+        return;
+    }
+    FState = esNavigating;
+    for (int k = 1; k <= kFlipSteps; ++k) {
+        if (FState != esNavigating) {
+            return;
+        }
+        FFlip = static_cast<float>(0.05 * k);
+        Redraw();
+        FHandle.sleep(kFlipSleepMs);
+    }
+    if (FState != esNavigating) {
+        return;
+    }
+    if (FWindowInfos.Count() > 1) {
+        FWindowInfos.Move(0, FWindowInfos.Count() - 1);
+    }
+    FFlip = 0.0f;
+    Redraw();
+    Bounce(bkPullForward, 5, 0.01f);
+    if (FState == esNavigating) {
+        FState = esIdle;
+    }
+}
+
+void TEffect_Flip::SelectPrevious() {
+    if (FState != esIdle) {
+        return;
+    }
+    FState = esNavigating;
+    if (FWindowInfos.Count() > 1) {
+        FWindowInfos.Move(FWindowInfos.Count() - 1, 0);
+    }
+    for (int k = 1; k <= kFlipSteps; ++k) {
+        if (FState != esNavigating) {
+            return;
+        }
+        FFlip = static_cast<float>(0.55 - 0.05 * k);
+        Redraw();
+        FHandle.sleep(kFlipSleepMs);
+    }
+    if (FState != esNavigating) {
+        return;
+    }
+    FFlip = 0.0f;
+    Redraw();
+    Bounce(bkPushBack, 5, 0.01f);
+    if (FState == esNavigating) {
+        FState = esIdle;
+    }
+}
+
+void TEffect_Flip::KeyDown(std::uint16_t key) {
+    if (FState != esIdle) {
+        return;
+    }
+    if (key == vkLeft || key == vkUp) {
+        SelectPrevious();
+    } else if (key == vkRight || key == vkDown) {
+        SelectNext();
+    }
+}
+
+void TEffect_Flip::MouseUp(std::int32_t x, std::int32_t y) {
+    if (FStayOpen) {
+        FHandle.postEffectClose();
+    }
+    TEffect::MouseUp(x, y);
+}
+
+void TEffect_Flip::MouseWheel(std::uint8_t direction) {
+    if (FState != esIdle) {
+        return;
+    }
+    if (direction == 0) {
+        SelectPrevious();
+    } else if (direction == 1) {
+        SelectNext();
+    }
+}
+
+} // namespace zorvane

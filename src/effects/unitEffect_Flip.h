@@ -1,0 +1,45 @@
+// unitEffect_Flip: the default switcher effect — a receding stack of window images, the selected
+// one in front; a selection change flips the stack by one image and rotates the captured list.
+#pragma once
+
+#include "effects/unitEffect.h"
+
+namespace zorvane {
+
+class TEffect_Flip : public TEffect {
+public:
+    // At most this many images are drawn; all records move in the opening and closing.
+    static constexpr int kMaxVisible = 10;
+
+    TEffect_Flip(EffectHost& handle, const std::string& options, TWindowInfos& windowInfos);
+
+    void SetOptions(const std::string& options) override;
+    void Bounce(std::uint8_t kind, std::int32_t steps, float delta) override;
+    void Draw() override;
+    void EndAnimation() override;
+    void KeyDown(std::uint16_t key) override;
+    void MouseUp(std::int32_t x, std::int32_t y) override;
+    void MouseWheel(std::uint8_t direction) override;
+    void StartAnimation() override;
+    void SelectNext() override;
+    void SelectPrevious() override;
+
+    float FProgress = 0.0f; // opening progress P: 0 at rest on the desktop, 1 fully open
+    float FFlip = 0.0f;     // flip progress F of a selection change, 0 .. 0.5
+    float FBounce = 0.0f;   // image bounce offset, added to every image's depth
+
+    // Index of the last visible image: min(count - 1, 9); -1 for an empty list.
+    int LastVisible() const;
+    // Depth term d(i) of visible image i (without the bounce offset).
+    float Depth(int i) const;
+
+protected:
+    // Moves every record by one opening step (sign +1) or its exact inverse (sign -1).
+    void MoveRecords(int sign);
+    // The per-image tilt applied before an image's own translation.
+    void ApplyTilt() const;
+    void DrawImages();
+    void DrawReflections();
+};
+
+} // namespace zorvane

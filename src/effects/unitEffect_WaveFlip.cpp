@@ -1,0 +1,297 @@
+// unitEffect_WaveFlip: the wave sheet — its mesh and travelling wave, the camera and per-image
+// transforms, image and reflection colours, and the two ways of submitting the sheet to OpenGL.
+#include "effects/unitEffect_WaveFlip.h"
+
+#include "effects/EffectHost.h"
+#include "windows/unitWindowInfos.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
+
+namespace zorvane {
+
+namespace {
+
+constexpr int kSide = TEffect_WaveFlip::kMeshSide;
+constexpr int kQuads = TEffect_WaveFlip::kQuadsPerSide;
+constexpr int kVertexCount = kSide * kSide;
+
+// The ripple's depth amplitude for images and reflections; a closing image is drawn flat.
+constexpr double kImageAmplitude = 0.03;
+constexpr double kReflectionAmplitude = -0.03;
+
+constexpr int VertexIndex(int p, int q) { return p * kSide + q; }
+
+float SheetX(float meshX, float width) { return static_cast<float>(meshX * static_cast<double>(width) * 0.1); }
+float SheetY(float meshY, float height) { return static_cast<float>(meshY * static_cast<double>(height) * 0.1); }
+float SheetZ(double amplitude, float meshZ) { return static_cast<float>(amplitude * meshZ); }
+float SheetS(int p, float texS) { return static_cast<float>(p / 44.0 * texS); }
+float SheetT(int q, float texT) { return static_cast<float>(-(q / 44.0) * texT); }
+// Reflection colour of vertex row r: 0.72 next to the image (row 44), falling by 1/43 per row;
+// rows below about 13 go negative, which OpenGL clamps to 0.
+float ReflectionShade(int r) { return static_cast<float>(0.7 - (43 - r) / 43.0); }
+
+// The four vertices of quad (p, q), in drawing order.
+struct QuadCorner {
+    int dp;
+    int dq;
+};
+constexpr std::array<QuadCorner, 4> kCorners{{{0, 1}, {1, 1}, {1, 0}, {0, 0}}};
+
+}  // namespace
+
+TEffect_WaveFlip::TEffect_WaveFlip(EffectHost& handle, const std::string& options, TWindowInfos& windowInfos)
+    : TEffect_Flip(handle, options, windowInfos) {
+    FFlip = 0.0f;
+    FBounce = 0.0f;
+    FAnimated = true;
+    if (std::getenv("H6IMM")) UseVertexArrays = false;
+    for (int p = 0; p < kSide; ++p) {
+        for (int q = 0; q < kSide; ++q) {
+            // One full sine period across the 45 columns: sin(2 pi p / 45).
+            const double angle = p / 5.0 * 40.0 / 360.0 * 2.0 * std::numbers::pi;
+            FMesh[p][q] = {static_cast<float>(p / 5.0 - 4.5), static_cast<float>(q / 5.0 - 4.5),
+                           static_cast<float>(std::sin(angle))};
+        }
+    }
+    FFrame = 0;
+
+    indices_.reserve(static_cast<std::size_t>(kQuads) * kQuads * 4);
+    for (int p = 0; p < kQuads; ++p) {
+        for (int q = 0; q < kQuads; ++q) {
+            int order[6] = {0, 1, 2, 0, 2, 3};
+            if (const char* e = std::getenv("H6ORDER")) { for (int k = 0; k < 6; ++k) order[k] = e[k] - '0'; }
+            for (int k : order) {
+                const QuadCorner& corner = kCorners[k];
+                indices_.push_back(static_cast<std::uint16_t>(VertexIndex(p + corner.dp, q + corner.dq)));
+            }
+        }
+    }
+    reflectionColours_.resize(static_cast<std::size_t>(kVertexCount) * 4);
+    for (int p = 0; p < kSide; ++p) {
+        for (int q = 0; q < kSide; ++q) {
+            const float shade = ReflectionShade(q);
+            for (int c = 0; c < 4; ++c) {
+                reflectionColours_[static_cast<std::size_t>(VertexIndex(p, q)) * 4 + c] = shade;
+            }
+        }
+    }
+    // The records are only reordered while the effect lives, so their sheets are laid out once.
+    for (int i = 0; i < FWindowInfos.Count(); ++i) {
+        GeometryOf(FWindowInfos.Items(i));
+    }
+}
+
+float TEffect_WaveFlip::SheetDepth(int i) const {
+    return static_cast<float>(9.0 - 0.5 * i * static_cast<double>(FProgress) + FFlip);
+}
+
+TEffect_WaveFlip::SheetGeometry& TEffect_WaveFlip::GeometryOf(const TWindowInfo& info) {
+    SheetGeometry& g = geometry_[&info];
+    if (!g.xyz.empty() && g.width == info.Width && g.height == info.Height && g.texS == info.TexS &&
+        g.texT == info.TexT) {
+        return g;
+    }
+    g.width = info.Width;
+    g.height = info.Height;
+    g.texS = info.TexS;
+    g.texT = info.TexT;
+    g.xyz.assign(static_cast<std::size_t>(kVertexCount) * 3, 0.0f);
+    g.st.assign(static_cast<std::size_t>(kVertexCount) * 2, 0.0f);
+    for (int p = 0; p < kSide; ++p) {
+        for (int q = 0; q < kSide; ++q) {
+            const auto v = static_cast<std::size_t>(VertexIndex(p, q));
+            g.xyz[v * 3] = SheetX(FMesh[p][q].x, info.Width);
+            g.xyz[v * 3 + 1] = SheetY(FMesh[p][q].y, info.Height);
+            g.st[v * 2] = SheetS(p, info.TexS);
+            g.st[v * 2 + 1] = SheetT(q, info.TexT);
+        }
+    }
+    return g;
+}
+
+void TEffect_WaveFlip::PlaceImage(const TWindowInfo& info) const {
+    if (FCameraPosition != cpCenter) {
+        glRotatef(FProgress, -1.0f, 0.0f, 0.0f);
+    }
+    glTranslatef(static_cast<float>(info.Width / 2.0), static_cast<float>(-info.Height / 2.0),
+                 static_cast<float>(-0.3 * FProgress));
+}
+
+void TEffect_WaveFlip::Draw() {
+    TEffect::Draw();
+    glPushMatrix();
+    TranslateScene();
+    const double p = FProgress;
+    switch (FCameraPosition) {
+    case cpTop:
+        glTranslatef(static_cast<float>(-3.2 * p), static_cast<float>(1.9 * p), 0.0f);
+        glRotatef(static_cast<float>(30.0 * p), 1.0f, 1.6f, 0.2f);
+        break;
+    case cpBottom:
+        glTranslatef(static_cast<float>(-3.4 * p), static_cast<float>(-2.1 * p), 0.0f);
+        glRotatef(static_cast<float>(30.0 * p), -1.0f, 1.6f, 0.2f);
+        break;
+    default:
+        break;
+    }
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    DrawImages();
+    if (FReflection) {
+        DrawReflections();
+    }
+    glDisable(GL_BLEND);
+    glPopMatrix();
+    AdvanceWave();
+}
+
+void TEffect_WaveFlip::DrawImages() {
+    const int n = LastVisible();
+    for (int i = 0; i <= n; ++i) {
+        const TWindowInfo& info = FWindowInfos.Items(i);
+        glPushMatrix();
+        double amplitude = kImageAmplitude;
+        if (FState == esClosing) {
+            // Flat and opaque while closing, so the image lands exactly on its window.
+            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+            amplitude = 0.0;
+        } else if (i == 0 && FFlip > 0.0f) {
+            glColor4f(0.9f, 0.9f, 0.9f, static_cast<float>(0.9 - 1.5 * FFlip));
+        } else if (i == n) {
+            glColor4f(0.5f, 0.5f, 0.5f, static_cast<float>(0.5 + FFlip));
+        } else {
+            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        }
+        PlaceImage(info);
+        glTranslatef(info.X, info.Y, SheetDepth(i) + FBounce);
+        // Upside down: mesh rows run downward in the image, and the depth is negated with it.
+        glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
+        glBindTexture(GL_TEXTURE_2D, info.Texture);
+        DrawSheet(info, amplitude, false);
+        glPopMatrix();
+    }
+}
+
+void TEffect_WaveFlip::DrawReflections() {
+    const int n = LastVisible();
+    for (int i = n; i >= 0; --i) {
+        if (i == n || (i == 0 && FFlip > 0.0f)) {
+            continue;
+        }
+        const TWindowInfo& info = FWindowInfos.Items(i);
+        glPushMatrix();
+        PlaceImage(info);
+        // Not turned over: the sheet hangs mirrored, its last row touching the image's bottom edge.
+        glTranslatef(info.X, static_cast<float>(info.Y - 0.86 * info.Height), SheetDepth(i) + FBounce);
+        glBindTexture(GL_TEXTURE_2D, info.Texture);
+        DrawSheet(info, kReflectionAmplitude, true);
+        glPopMatrix();
+    }
+}
+
+void TEffect_WaveFlip::DrawSheet(const TWindowInfo& info, double amplitude, bool reflection) {
+    if (UseVertexArrays) {
+        DrawSheetArrays(info, amplitude, reflection);
+    } else {
+        DrawSheetImmediate(info, amplitude, reflection);
+    }
+}
+
+void TEffect_WaveFlip::DrawSheetImmediate(const TWindowInfo& info, double amplitude, bool reflection) const {
+    glBegin(GL_QUADS);
+    for (int p = 0; p < kQuads; ++p) {
+        for (int q = 0; q < kQuads; ++q) {
+            for (const QuadCorner& corner : kCorners) {
+                const int vp = p + corner.dp;
+                const int vq = q + corner.dq;
+                const TMeshVertex& v = FMesh[vp][vq];
+                if (reflection) {
+                    const float shade = ReflectionShade(vq);
+                    glColor4f(shade, shade, shade, shade);
+                }
+                glTexCoord2f(SheetS(vp, info.TexS), SheetT(vq, info.TexT));
+                glVertex3f(SheetX(v.x, info.Width), SheetY(v.y, info.Height), SheetZ(amplitude, v.z));
+            }
+        }
+    }
+    glEnd();
+}
+
+void TEffect_WaveFlip::DrawSheetArrays(const TWindowInfo& info, double amplitude, bool reflection) {
+    SheetGeometry& g = GeometryOf(info);
+    for (int p = 0; p < kSide; ++p) {
+        for (int q = 0; q < kSide; ++q) {
+            g.xyz[static_cast<std::size_t>(VertexIndex(p, q)) * 3 + 2] = SheetZ(amplitude, FMesh[p][q].z);
+        }
+    }
+    if (std::getenv("H6EXPAND")) {
+        static std::vector<float> ex, et, ec;
+        ex.clear(); et.clear(); ec.clear();
+        for (int p = 0; p < kQuads; ++p) for (int q = 0; q < kQuads; ++q) for (const QuadCorner& corner : kCorners) {
+            const auto v = static_cast<std::size_t>(VertexIndex(p + corner.dp, q + corner.dq));
+            for (int k = 0; k < 3; ++k) ex.push_back(g.xyz[v * 3 + k]);
+            for (int k = 0; k < 2; ++k) et.push_back(g.st[v * 2 + k]);
+            for (int k = 0; k < 4; ++k) ec.push_back(reflectionColours_[v * 4 + k]);
+        }
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glVertexPointer(3, GL_FLOAT, 0, ex.data());
+        glTexCoordPointer(2, GL_FLOAT, 0, et.data());
+        if (reflection) { glEnableClientState(GL_COLOR_ARRAY); glColorPointer(4, GL_FLOAT, 0, ec.data()); }
+        glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(ex.size() / 3));
+        if (reflection) { glDisableClientState(GL_COLOR_ARRAY); glColor4f(0.7f,0.7f,0.7f,0.7f); }
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        glDisableClientState(GL_VERTEX_ARRAY);
+        return;
+    }
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, g.xyz.data());
+    glTexCoordPointer(2, GL_FLOAT, 0, g.st.data());
+    if (reflection) {
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(4, GL_FLOAT, 0, reflectionColours_.data());
+    }
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indices_.size()), GL_UNSIGNED_SHORT, indices_.data());
+    if (reflection) {
+        glDisableClientState(GL_COLOR_ARRAY);
+        // The current colour is left undefined by a colour array; leave the one the last vertex of
+        // the quad-by-quad path sets.
+        const float last = ReflectionShade(kQuads - 1);
+        glColor4f(last, last, last, last);
+    }
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+void TEffect_WaveFlip::AdvanceWave() {
+    if (FFrame != 2) {
+        FFrame += 1;
+        return;
+    }
+    for (int q = 0; q < kSide; ++q) {
+        const float first = FMesh[0][q].z;
+        for (int p = 0; p < kQuads; ++p) {
+            FMesh[p][q].z = FMesh[p + 1][q].z;
+        }
+        FMesh[kQuads][q].z = first;
+    }
+    FFrame = 0;
+}
+
+void TEffect_WaveFlip::MouseUp(std::int32_t x, std::int32_t y) {
+    // Cleared at once, so further releases before the view has closed post nothing more.
+    if (FStayOpen) {
+        FStayOpen = false;
+        FHandle.postEffectClose();
+    }
+    TEffect::MouseUp(x, y);
+}
+
+}  // namespace zorvane

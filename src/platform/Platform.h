@@ -1,0 +1,110 @@
+// Platform: everything the switcher needs from the window system, stated at the level of the
+// switcher itself (enumerate, query, print and activate windows; keys; desktop; paths). No
+// window-system type crosses this interface; the X11 backend lives in platform/x11.
+#pragma once
+
+#include "platform/PlatformTypes.h"
+#include "windows/CaptureImage.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zorvane {
+
+// Show commands as a window's placement reports them.
+enum ShowCommand : int { scNormal = 1, scMinimized = 2, scMaximized = 3 };
+
+// Held while this process is the one running instance; released when destroyed (and by the
+// kernel when the process ends).
+class InstanceLock {
+public:
+    virtual ~InstanceLock() = default;
+};
+
+class Platform : public ScreenGeometry, public WallpaperSource {
+public:
+    // Called for each top-level window, top of the stacking order first; returns false to stop.
+    using EnumProc = std::function<bool(WindowHandle)>;
+    // Win+Tab: the Tab press seen while the left Super key is held; the flag tells whether Shift
+    // was down with it.
+    using WinTabHandler = std::function<void(bool shiftDown)>;
+    using HotKeyHandler = std::function<void()>;
+
+    // --- Enumeration and per-window queries. A window that has gone fails its query quietly:
+    // empty texts, false, or an empty rectangle.
+    virtual void enumWindows(const EnumProc& proc) = 0;
+    // The window's class, at most 79 characters (never cut inside a UTF-8 sequence).
+    virtual std::string windowClassName(WindowHandle window) = 0;
+    // The window's title (UTF-8), at most 79 characters.
+    virtual std::string windowCaption(WindowHandle window) = 0;
+    // True when the window is transient for (owned by) another window.
+    virtual bool hasOwner(WindowHandle window) = 0;
+    // Shown on the desktop, or minimised (a minimised window still counts as visible).
+    virtual bool isWindowVisible(WindowHandle window) = 0;
+    // A normal application window or dialog that a task list would show.
+    virtual bool hasOverlappedStyle(WindowHandle window) = 0;
+    virtual bool isWindowEnabled(WindowHandle window) = 0;
+    // scNormal, scMinimized or scMaximized; scNormal for a window that has gone.
+    virtual int showCommand(WindowHandle window) = 0;
+    // True when the window belongs to this process (the switcher never offers itself).
+    virtual bool isOwnWindow(WindowHandle window) = 0;
+    // Takes the window off the screen (used only for stray helper windows).
+    virtual void hideWindow(WindowHandle window) = 0;
+
+    // --- Pictures. Prints the window, decorations included, into the image from its top-left
+    // corner; parts the window does not cover stay black. False when the window has no picture
+    // now (gone, unmapped, or printing unavailable).
+    virtual bool printWindow(WindowHandle window, CaptureImage& image) = 0;
+
+    // --- Activation. Each waits a bounded time for the window manager; the result tells
+    // whether the window reached the wanted state.
+    virtual bool restoreWindow(WindowHandle window) = 0;
+    virtual bool minimizeWindow(WindowHandle window) = 0;
+    // The active window, or 0.
+    virtual WindowHandle activeWindow() = 0;
+    // Restores, raises and focuses the window; true when it is the active window at the end.
+    virtual bool ForceForegroundWindow(WindowHandle window) = 0;
+    // The system's minimise and restore animation switch; returns the previous value.
+    virtual int SetMinimizeAnimation(int value) = 0;
+
+    // --- Keys.
+    virtual bool isLeftSuperDown() = 0;
+    // Catches Tab while the left Super key is held (swallowed, handler called); with any other
+    // Super key the Tab reaches the focused program unchanged. False when the grab failed.
+    virtual bool installWinTabGrab(WinTabHandler handler) = 0;
+    virtual void removeWinTabGrab() = 0;
+    // The custom hot key from a 16-bit shortcut code: virtual-key code in the low byte, 0x2000
+    // Shift, 0x4000 Ctrl, 0x8000 Alt. Replaces any earlier registration. False for code 0, a
+    // key with no equivalent, or a combination another program holds.
+    virtual bool registerHotKey(std::uint16_t shortcut, HotKeyHandler handler) = 0;
+    virtual void unregisterHotKey() = 0;
+
+    // --- Event loop integration: watch this descriptor for reading and call
+    // processPendingEvents() when it is readable and before the loop blocks.
+    virtual int connectionFd() const = 0;
+    virtual void processPendingEvents() = 0;
+
+    // --- Desktop. A wallpaper file (and its style, wsCentre/wsTile/wsStretch) and colour used
+    // when the desktop does not publish its background picture.
+    virtual void setWallpaperFallback(const std::string& fileName, int style, std::uint32_t desktopColor) = 0;
+
+    // --- Session services.
+    // Null when another instance of the same user on the same display holds the lock.
+    virtual std::unique_ptr<InstanceLock> acquireInstanceLock(const std::string& name) = 0;
+    // Start with the session (an XDG autostart entry running executablePath).
+    virtual bool autostartEnabled() = 0;
+    virtual bool setAutostart(bool enabled, const std::string& executablePath, std::string& error) = 0;
+    // The user's temporary directory (no trailing slash).
+    virtual std::string tempDirectory() = 0;
+    // "English", "French", "Korea" or "Slovak" from the user's locale.
+    virtual std::string systemLanguage() = 0;
+    // Opens a web page in the default browser; false when no handler could be started.
+    virtual bool openUrl(const std::string& url) = 0;
+    // A few lines about the display and its extensions, for --diagnostics.
+    virtual std::string diagnostics() = 0;
+};
+
+} // namespace zorvane

@@ -1,0 +1,276 @@
+// X11Capture: prints a window through its Composite pixmap, read with MIT-SHM or XGetImage.
+#include "platform/x11/X11PlatformImpl.h"
+#include "platform/x11/XErrorTrap.h"
+
+#include <X11/extensions/Xcomposite.h>
+#include <X11/extensions/Xdamage.h>
+
+#include <algorithm>
+#include <bit>
+#include <chrono>
+#include <thread>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+namespace zorvane::x11 {
+
+namespace {
+
+struct XImageDeleter {
+    void operator()(XImage* image) const {
+        if (image != nullptr)
+            XDestroyImage(image);
+    }
+};
+
+// Pixmap named for one capture; freed when the capture ends.
+class NamedPixmap {
+public:
+    NamedPixmap(Display* display, Pixmap pixmap) : display_(display), pixmap_(pixmap) {}
+    ~NamedPixmap() {
+        if (pixmap_ != None) {
+            XErrorTrap trap(display_);
+            XFreePixmap(display_, pixmap_);
+        }
+    }
+    NamedPixmap(const NamedPixmap&) = delete;
+    NamedPixmap& operator=(const NamedPixmap&) = delete;
+    Pixmap get() const { return pixmap_; }
+
+private:
+    Display* display_;
+    Pixmap pixmap_;
+};
+
+// Channel extraction for any TrueColor layout: value & mask, shifted down to 8 bits.
+struct Channel {
+    unsigned long mask;
+    int shift;
+    int bits;
+    explicit Channel(unsigned long m)
+        : mask(m), shift(m ? std::countr_zero(m) : 0), bits(m ? std::popcount(m) : 0) {}
+    std::uint8_t of(unsigned long pixel) const {
+        if (bits == 0)
+            return 0;
+        const unsigned long value = (pixel & mask) >> shift;
+        return bits >= 8 ? static_cast<std::uint8_t>(value >> (bits - 8))
+                         : static_cast<std::uint8_t>(value * 255 / ((1ul << bits) - 1));
+    }
+};
+
+// Copies the XImage into the capture image (BGR rows); the area outside either stays as it is.
+void copyInto(XImage* source, const Visual* visual, CaptureImage& image) {
+    const int width = std::min(source->width, image.width());
+    const int height = std::min(source->height, image.height());
+    // XGetImage leaves the image's channel masks empty: the visual's are the ones that hold.
+    const bool fast = source->bits_per_pixel == 32 && visual->red_mask == 0xFF0000 &&
+                      visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF && source->byte_order == LSBFirst;
+    const Channel red(visual->red_mask);
+    const Channel green(visual->green_mask);
+    const Channel blue(visual->blue_mask);
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* out = image.row(y);
+        if (fast) {
+            const auto* in = reinterpret_cast<const std::uint8_t*>(source->data) +
+                             static_cast<std::size_t>(y) * source->bytes_per_line;
+            for (int x = 0; x < width; ++x) {
+                out[3 * x] = in[4 * x];
+                out[3 * x + 1] = in[4 * x + 1];
+                out[3 * x + 2] = in[4 * x + 2];
+            }
+        } else {
+            for (int x = 0; x < width; ++x) {
+                const unsigned long pixel = XGetPixel(source, x, y);
+                out[3 * x] = blue.of(pixel);
+                out[3 * x + 1] = green.of(pixel);
+                out[3 * x + 2] = red.of(pixel);
+            }
+        }
+    }
+}
+
+} // namespace
+
+ShmImage::ShmImage(Display* display, Visual* visual, int depth, int width, int height)
+    : display_(display), visual_(visual), depth_(depth) {
+    image_ = XShmCreateImage(display_, visual, static_cast<unsigned int>(depth), ZPixmap, nullptr, &segment_,
+                             static_cast<unsigned int>(width), static_cast<unsigned int>(height));
+    if (image_ == nullptr)
+        return;
+    const std::size_t size = static_cast<std::size_t>(image_->bytes_per_line) * static_cast<std::size_t>(height);
+    segment_.shmid = shmget(IPC_PRIVATE, size, IPC_CREAT | 0600);
+    if (segment_.shmid < 0)
+        return;
+    segment_.shmaddr = static_cast<char*>(shmat(segment_.shmid, nullptr, 0));
+    // Marked for removal at once: the kernel frees it when both sides have detached, even if we crash.
+    shmctl(segment_.shmid, IPC_RMID, nullptr);
+    if (segment_.shmaddr == reinterpret_cast<char*>(-1)) {
+        segment_.shmaddr = nullptr;
+        return;
+    }
+    image_->data = segment_.shmaddr;
+    segment_.readOnly = False;
+    XErrorTrap trap(display_);
+    XShmAttach(display_, &segment_);
+    attached_ = !trap.failed();
+}
+
+ShmImage::~ShmImage() {
+    if (attached_) {
+        XErrorTrap trap(display_);
+        XShmDetach(display_, &segment_);
+    }
+    if (image_ != nullptr) {
+        image_->data = nullptr; // the segment is not Xlib's to free
+        XDestroyImage(image_);
+    }
+    if (segment_.shmaddr != nullptr)
+        shmdt(segment_.shmaddr);
+}
+
+bool ShmImage::fits(Visual* visual, int depth, int width, int height) const {
+    return attached_ && visual == visual_ && depth == depth_ && image_->width >= width && image_->height >= height;
+}
+
+bool X11Platform::redirectTopLevels() {
+    std::vector<Window> frames;
+    {
+        Window rootReturn = None;
+        Window parent = None;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (XQueryTree(display_, root_, &rootReturn, &parent, &children, &count) && children != nullptr) {
+            for (unsigned int i = 0; i < count; ++i) {
+                XWindowAttributes attributes;
+                if (children[i] != helper_ && XGetWindowAttributes(display_, children[i], &attributes) &&
+                    attributes.map_state == IsViewable && attributes.c_class == InputOutput)
+                    frames.push_back(children[i]);
+            }
+        }
+        if (children != nullptr)
+            XFree(children);
+    }
+    // Windows that are already redirected (a compositor runs, or another instance) keep their
+    // pictures and are not remapped by our request.
+    bool alreadyRedirected = false;
+    if (!frames.empty()) {
+        XErrorTrap trap(display_);
+        const Pixmap probe = XCompositeNameWindowPixmap(display_, frames.front());
+        alreadyRedirected = !trap.failed();
+        if (alreadyRedirected)
+            XFreePixmap(display_, probe);
+    }
+    {
+        XErrorTrap trap(display_);
+        XCompositeRedirectSubwindows(display_, root_, CompositeRedirectAutomatic);
+        if (trap.failed())
+            return false;
+    }
+    int damageEvent = 0;
+    int damageError = 0;
+    if (alreadyRedirected || frames.empty() || !XDamageQueryExtension(display_, &damageEvent, &damageError))
+        return true;
+    // Redirection remaps each window: its new picture holds only the background until its
+    // program answers the exposure and paints. Damage after this point is that paint.
+    std::vector<std::pair<Window, Damage>> waiting;
+    {
+        XErrorTrap trap(display_);
+        for (Window frame : frames)
+            waiting.emplace_back(frame, XDamageCreate(display_, frame, XDamageReportNonEmpty));
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(1000);
+    std::vector<Window> painted;
+    while (painted.size() < waiting.size() && std::chrono::steady_clock::now() < deadline) {
+        XSync(display_, False);
+        XEvent event;
+        bool any = false;
+        while (XCheckTypedEvent(display_, damageEvent + XDamageNotify, &event)) {
+            const Drawable drawable = reinterpret_cast<XDamageNotifyEvent*>(&event)->drawable;
+            if (std::find(painted.begin(), painted.end(), drawable) == painted.end())
+                painted.push_back(drawable);
+            any = true;
+        }
+        if (!any)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    XErrorTrap trap(display_);
+    for (const auto& [frame, damage] : waiting)
+        XDamageDestroy(display_, damage);
+    XSync(display_, False);
+    XEvent event;
+    while (XCheckTypedEvent(display_, damageEvent + XDamageNotify, &event)) {
+    }
+    return true;
+}
+
+bool X11Platform::captureDrawable(Drawable drawable, Visual* visual, int depth, int width, int height,
+                                  CaptureImage& image) {
+    if (width <= 0 || height <= 0)
+        return false;
+    if (useShm_) {
+        if (!shm_ || !shm_->fits(visual, depth, width, height)) {
+            // Grow to the largest capture seen so far, so a cycle settles on one segment.
+            const int allocWidth = std::max(width, shm_ ? shm_->image()->width : 64);
+            const int allocHeight = std::max(height, shm_ ? shm_->image()->height : 64);
+            shm_.reset();
+            shm_ = std::make_unique<ShmImage>(display_, visual, depth, allocWidth, allocHeight);
+        }
+        if (shm_->valid()) {
+            XImage* target = shm_->image();
+            // The server writes width x height rows packed at its scanline pad: describe exactly
+            // that area to Xlib for the read, then restore the segment's full size.
+            const int savedWidth = target->width;
+            const int savedHeight = target->height;
+            const int savedStride = target->bytes_per_line;
+            const int padBits = target->bitmap_pad;
+            target->width = width;
+            target->height = height;
+            target->bytes_per_line = ((width * target->bits_per_pixel + padBits - 1) / padBits) * (padBits / 8);
+            XErrorTrap trap(display_);
+            const Status ok = XShmGetImage(display_, drawable, target, 0, 0, AllPlanes);
+            const bool failed = trap.failed();
+            if (ok && !failed)
+                copyInto(target, visual, image);
+            target->width = savedWidth;
+            target->height = savedHeight;
+            target->bytes_per_line = savedStride;
+            return ok && !failed;
+        }
+        shm_.reset();
+    }
+    XErrorTrap trap(display_);
+    std::unique_ptr<XImage, XImageDeleter> read(XGetImage(display_, drawable, 0, 0, static_cast<unsigned int>(width),
+                                                          static_cast<unsigned int>(height), AllPlanes, ZPixmap));
+    if (!read || trap.failed())
+        return false;
+    copyInto(read.get(), visual, image);
+    return true;
+}
+
+bool X11Platform::printWindow(WindowHandle window, CaptureImage& image) {
+    const Window frame = frameOf(static_cast<Window>(window));
+    if (frame == None)
+        return false;
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display_, frame, &attributes) || attributes.map_state != IsViewable)
+        return false; // minimised or hidden: there is nothing to print
+    const int width = attributes.width + 2 * attributes.border_width;
+    const int height = attributes.height + 2 * attributes.border_width;
+    if (hasComposite_) {
+        Pixmap pixmap = None;
+        {
+            XErrorTrap trap(display_);
+            pixmap = XCompositeNameWindowPixmap(display_, frame);
+            if (trap.failed())
+                pixmap = None;
+        }
+        NamedPixmap named(display_, pixmap);
+        if (named.get() != None)
+            return captureDrawable(named.get(), attributes.visual, attributes.depth, width, height, image);
+    }
+    // Without Composite only what shows on the screen can be read.
+    return captureDrawable(frame, attributes.visual, attributes.depth, attributes.width, attributes.height,
+                           image);
+}
+
+} // namespace zorvane::x11

@@ -1,0 +1,126 @@
+// X11Desktop: the primary screen's size and the desktop background picture.
+#include "platform/x11/X11PlatformImpl.h"
+#include "platform/x11/XErrorTrap.h"
+
+#include <X11/extensions/Xrandr.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace zorvane::x11 {
+
+namespace {
+
+// The primary output's size (or the first lit output's); 0 x 0 when RandR cannot tell.
+std::pair<int, int> primaryOutputSize(Display* display, Window root) {
+    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, root);
+    if (resources == nullptr)
+        return {0, 0};
+    std::pair<int, int> size{0, 0};
+    const RROutput primary = XRRGetOutputPrimary(display, root);
+    const auto crtcSize = [&](RRCrtc crtc) {
+        XRRCrtcInfo* info = XRRGetCrtcInfo(display, resources, crtc);
+        std::pair<int, int> result{0, 0};
+        if (info != nullptr) {
+            result = {static_cast<int>(info->width), static_cast<int>(info->height)};
+            XRRFreeCrtcInfo(info);
+        }
+        return result;
+    };
+    for (int i = 0; i < resources->noutput && size.first == 0; ++i) {
+        if (primary != None && resources->outputs[i] != primary)
+            continue;
+        XRROutputInfo* output = XRRGetOutputInfo(display, resources, resources->outputs[i]);
+        if (output != nullptr) {
+            if (output->crtc != None)
+                size = crtcSize(output->crtc);
+            XRRFreeOutputInfo(output);
+        }
+    }
+    if (size.first == 0 && resources->ncrtc > 0)
+        size = crtcSize(resources->crtcs[0]);
+    XRRFreeScreenResources(resources);
+    return size;
+}
+
+} // namespace
+
+int X11Platform::screenWidth() const {
+    if (hasRandr_) {
+        XErrorTrap trap(display_);
+        const auto size = primaryOutputSize(display_, root_);
+        if (!trap.failed() && size.first > 0)
+            return size.first;
+    }
+    return DisplayWidth(display_, screen_);
+}
+
+int X11Platform::screenHeight() const {
+    if (hasRandr_) {
+        XErrorTrap trap(display_);
+        const auto size = primaryOutputSize(display_, root_);
+        if (!trap.failed() && size.second > 0)
+            return size.second;
+    }
+    return DisplayHeight(display_, screen_);
+}
+
+WallpaperInfo X11Platform::wallpaperInfo() const {
+    WallpaperInfo info;
+    info.desktopColor = desktopColor_;
+    const auto ids = getCardinals(root_, atoms_.xrootpmapId, XA_PIXMAP, 1);
+    if (!ids.empty() && ids[0] != None) {
+        const auto pixmap = static_cast<Pixmap>(ids[0]);
+        Window rootReturn = None;
+        int x = 0;
+        int y = 0;
+        unsigned int width = 0;
+        unsigned int height = 0;
+        unsigned int border = 0;
+        unsigned int depth = 0;
+        // A stale id (its setter has exited) fails here and falls through to the settings.
+        XErrorTrap trap(display_);
+        // Read as the default TrueColor layout (8 bits a channel, red highest), which is what
+        // every depth-24 root carries.
+        const Visual* visual = DefaultVisual(display_, screen_);
+        const bool layoutKnown = visual->red_mask == 0xFF0000 && visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF;
+        const bool valid = layoutKnown && XGetGeometry(display_, pixmap, &rootReturn, &x, &y, &width, &height, &border, &depth) &&
+                           width > 0 && height > 0 && depth == static_cast<unsigned int>(DefaultDepth(display_, screen_));
+        if (valid) {
+            const int screenW = screenWidth();
+            const int screenH = screenHeight();
+            const int readW = std::min(static_cast<int>(width), screenW);
+            const int readH = std::min(static_cast<int>(height), screenH);
+            XImage* read = XGetImage(display_, pixmap, 0, 0, static_cast<unsigned int>(readW),
+                                     static_cast<unsigned int>(readH), AllPlanes, ZPixmap);
+            if (read != nullptr && !trap.failed()) {
+                auto picture = std::make_shared<CaptureImage>(screenW, screenH);
+                // The root background tiles from the screen's corner, as the server draws it.
+                for (int sy = 0; sy < screenH; ++sy) {
+                    std::uint8_t* out = picture->row(sy);
+                    const int ty = sy % readH;
+                    for (int sx = 0; sx < screenW; ++sx) {
+                        const unsigned long pixel = XGetPixel(read, sx % readW, ty);
+                        out[3 * sx] = static_cast<std::uint8_t>(pixel);
+                        out[3 * sx + 1] = static_cast<std::uint8_t>(pixel >> 8);
+                        out[3 * sx + 2] = static_cast<std::uint8_t>(pixel >> 16);
+                    }
+                }
+                XDestroyImage(read);
+                char name[48];
+                std::snprintf(name, sizeof name, "_XROOTPMAP_ID:0x%lx", static_cast<unsigned long>(pixmap));
+                info.fileName = name;
+                info.style = wsCentre;
+                info.picture = std::move(picture);
+                return info;
+            }
+            if (read != nullptr)
+                XDestroyImage(read);
+        }
+    }
+    info.fileName = wallpaperFile_;
+    info.style = wallpaperStyle_;
+    return info;
+}
+
+} // namespace zorvane::x11

@@ -1,0 +1,216 @@
+// X11Keys: the Win+Tab passive grab, the custom hot key and the key state queries.
+#include "platform/x11/X11Platform.h"
+#include "platform/x11/X11PlatformImpl.h"
+#include "platform/x11/XErrorTrap.h"
+
+#include <X11/XKBlib.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace zorvane {
+
+std::uint32_t VirtualKeyToKeysym(int vk) {
+    if (vk >= 'A' && vk <= 'Z')
+        return XK_a + static_cast<std::uint32_t>(vk - 'A');
+    if (vk >= '0' && vk <= '9')
+        return XK_0 + static_cast<std::uint32_t>(vk - '0');
+    if (vk >= 0x60 && vk <= 0x69) // VK_NUMPAD0..9
+        return XK_KP_0 + static_cast<std::uint32_t>(vk - 0x60);
+    if (vk >= 0x70 && vk <= 0x87) // VK_F1..F24
+        return XK_F1 + static_cast<std::uint32_t>(vk - 0x70);
+    static constexpr std::array<std::pair<int, std::uint32_t>, 42> table{{
+        {0x08, XK_BackSpace},   {0x09, XK_Tab},          {0x0C, XK_Clear},        {0x0D, XK_Return},
+        {0x13, XK_Pause},       {0x1B, XK_Escape},       {0x20, XK_space},        {0x21, XK_Prior},
+        {0x22, XK_Next},        {0x23, XK_End},          {0x24, XK_Home},         {0x25, XK_Left},
+        {0x26, XK_Up},          {0x27, XK_Right},        {0x28, XK_Down},         {0x29, XK_Select},
+        {0x2A, XK_Print},       {0x2B, XK_Execute},      {0x2C, XK_Print},        {0x2D, XK_Insert},
+        {0x2E, XK_Delete},      {0x2F, XK_Help},         {0x5D, XK_Menu},         {0x6A, XK_KP_Multiply},
+        {0x6B, XK_KP_Add},      {0x6C, XK_KP_Separator}, {0x6D, XK_KP_Subtract},  {0x6E, XK_KP_Decimal},
+        {0x6F, XK_KP_Divide},   {0x91, XK_Scroll_Lock},  {0xBA, XK_semicolon},    {0xBB, XK_equal},
+        {0xBC, XK_comma},       {0xBD, XK_minus},        {0xBE, XK_period},       {0xBF, XK_slash},
+        {0xC0, XK_grave},       {0xDB, XK_bracketleft},  {0xDC, XK_backslash},    {0xDD, XK_bracketright},
+        {0xDE, XK_apostrophe},  {0xE2, XK_less},
+    }};
+    for (const auto& [code, keysym] : table) {
+        if (code == vk)
+            return keysym;
+    }
+    return 0;
+}
+
+namespace x11 {
+
+namespace {
+constexpr std::uint16_t kShortcutShift = 0x2000;
+constexpr std::uint16_t kShortcutCtrl = 0x4000;
+constexpr std::uint16_t kShortcutAlt = 0x8000;
+} // namespace
+
+unsigned int X11Platform::modifierMaskFor(KeySym keysym) const {
+    XModifierKeymap* map = XGetModifierMapping(display_);
+    if (map == nullptr)
+        return 0;
+    unsigned int mask = 0;
+    for (int modifier = 0; modifier < 8 && mask == 0; ++modifier) {
+        for (int k = 0; k < map->max_keypermod; ++k) {
+            const KeyCode keycode = map->modifiermap[modifier * map->max_keypermod + k];
+            if (keycode != 0 && XkbKeycodeToKeysym(display_, keycode, 0, 0) == keysym) {
+                mask = 1u << modifier;
+                break;
+            }
+        }
+    }
+    XFreeModifiermap(map);
+    return mask;
+}
+
+void X11Platform::refreshModifiers() {
+    numLockMask_ = modifierMaskFor(XK_Num_Lock);
+    scrollLockMask_ = modifierMaskFor(XK_Scroll_Lock);
+    const unsigned int super = modifierMaskFor(XK_Super_L);
+    superMask_ = super != 0 ? super : Mod4Mask;
+    const unsigned int alt = modifierMaskFor(XK_Alt_L);
+    altMask_ = alt != 0 ? alt : Mod1Mask;
+}
+
+// The eight on/off combinations of Caps Lock, Num Lock and Scroll Lock, so a grab works
+// whatever lock is on. Index 0 is "no lock".
+unsigned int X11Platform::lockCombination(int index) const {
+    unsigned int mask = 0;
+    if (index & 1)
+        mask |= LockMask;
+    if (index & 2)
+        mask |= numLockMask_;
+    if (index & 4)
+        mask |= scrollLockMask_;
+    return mask;
+}
+
+void X11Platform::grabKeyAllLocks(KeyCode keycode, unsigned int modifiers, int keyboardMode, bool& failed) {
+    XErrorTrap trap(display_);
+    std::vector<unsigned int> done;
+    for (int i = 0; i < 8; ++i) {
+        const unsigned int mask = modifiers | lockCombination(i);
+        if (std::find(done.begin(), done.end(), mask) != done.end())
+            continue;
+        done.push_back(mask);
+        XGrabKey(display_, keycode, mask, root_, False, GrabModeAsync, keyboardMode);
+    }
+    failed = trap.failed();
+}
+
+void X11Platform::ungrabKeyAllLocks(KeyCode keycode, unsigned int modifiers) {
+    XErrorTrap trap(display_);
+    for (int i = 0; i < 8; ++i)
+        XUngrabKey(display_, keycode, modifiers | lockCombination(i), root_);
+}
+
+bool X11Platform::isLeftSuperDown() {
+    const KeyCode keycode = XKeysymToKeycode(display_, XK_Super_L);
+    if (keycode == 0)
+        return false;
+    char keys[32];
+    XQueryKeymap(display_, keys);
+    return (keys[keycode / 8] & (1 << (keycode % 8))) != 0;
+}
+
+bool X11Platform::installWinTabGrab(WinTabHandler handler) {
+    removeWinTabGrab();
+    const KeyCode tab = XKeysymToKeycode(display_, XK_Tab);
+    if (tab == 0 || !handler)
+        return false;
+    // Keyboard mode Sync: the keyboard freezes on the press until we either swallow it or
+    // replay it to the focused program, once we know which Super key is down.
+    bool failed = false;
+    bool failedShift = false;
+    grabKeyAllLocks(tab, superMask_, GrabModeSync, failed);
+    grabKeyAllLocks(tab, superMask_ | ShiftMask, GrabModeSync, failedShift);
+    if (failed || failedShift) {
+        ungrabKeyAllLocks(tab, superMask_);
+        ungrabKeyAllLocks(tab, superMask_ | ShiftMask);
+        return false;
+    }
+    tabKeycodes_ = {tab};
+    winTabHandler_ = std::move(handler);
+    XFlush(display_);
+    return true;
+}
+
+void X11Platform::removeWinTabGrab() {
+    for (KeyCode tab : tabKeycodes_) {
+        ungrabKeyAllLocks(tab, superMask_);
+        ungrabKeyAllLocks(tab, superMask_ | ShiftMask);
+    }
+    tabKeycodes_.clear();
+    winTabHandler_ = nullptr;
+    XFlush(display_);
+}
+
+bool X11Platform::registerHotKey(std::uint16_t shortcut, HotKeyHandler handler) {
+    unregisterHotKey();
+    const std::uint32_t keysym = VirtualKeyToKeysym(shortcut & 0xFF);
+    if (keysym == 0 || !handler)
+        return false;
+    const KeyCode keycode = XKeysymToKeycode(display_, keysym);
+    if (keycode == 0)
+        return false;
+    unsigned int modifiers = 0;
+    if (shortcut & kShortcutShift)
+        modifiers |= ShiftMask;
+    if (shortcut & kShortcutCtrl)
+        modifiers |= ControlMask;
+    if (shortcut & kShortcutAlt)
+        modifiers |= altMask_;
+    bool failed = false;
+    grabKeyAllLocks(keycode, modifiers, GrabModeAsync, failed);
+    if (failed) {
+        // Another program holds (part of) the combination: take none of it.
+        ungrabKeyAllLocks(keycode, modifiers);
+        return false;
+    }
+    hotKeyGrabs_ = {KeyGrab{keycode, modifiers}};
+    hotKeyHandler_ = std::move(handler);
+    XFlush(display_);
+    return true;
+}
+
+void X11Platform::unregisterHotKey() {
+    for (const KeyGrab& grab : hotKeyGrabs_)
+        ungrabKeyAllLocks(grab.keycode, grab.modifiers);
+    hotKeyGrabs_.clear();
+    hotKeyHandler_ = nullptr;
+    XFlush(display_);
+}
+
+void X11Platform::handleKeyPress(XKeyEvent& event) {
+    const unsigned int locks = LockMask | numLockMask_ | scrollLockMask_;
+    const unsigned int state = event.state & ~locks;
+    if (winTabHandler_ && std::find(tabKeycodes_.begin(), tabKeycodes_.end(), event.keycode) != tabKeycodes_.end() &&
+        (state & superMask_) != 0) {
+        // While the keyboard is frozen the key map reads as it was at this press, so the
+        // left-Super test is exact. Only the left Super key makes Win+Tab ours.
+        if (isLeftSuperDown()) {
+            XAllowEvents(display_, AsyncKeyboard, event.time);
+            XFlush(display_);
+            const WinTabHandler handler = winTabHandler_;
+            handler((event.state & ShiftMask) != 0);
+        } else {
+            XAllowEvents(display_, ReplayKeyboard, event.time);
+            XFlush(display_);
+        }
+        return;
+    }
+    for (const KeyGrab& grab : hotKeyGrabs_) {
+        if (grab.keycode == event.keycode && state == grab.modifiers && hotKeyHandler_) {
+            const HotKeyHandler handler = hotKeyHandler_;
+            handler();
+            return;
+        }
+    }
+}
+
+} // namespace x11
+} // namespace zorvane

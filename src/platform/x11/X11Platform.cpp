@@ -1,0 +1,188 @@
+// X11Platform: the connection, its extensions and event dispatch, plus the session services.
+#include "platform/x11/X11Platform.h"
+
+#include "platform/x11/PosixSession.h"
+#include "platform/x11/X11PlatformImpl.h"
+#include "platform/x11/XErrorTrap.h"
+
+#include <X11/extensions/Xcomposite.h>
+#include <X11/extensions/Xrandr.h>
+#include <X11/extensions/shape.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <unistd.h>
+
+namespace zorvane {
+
+std::unique_ptr<Platform> createX11Platform(const char* display, std::string& error) {
+    return x11::X11Platform::open(display, error);
+}
+
+namespace x11 {
+
+void Atoms::intern(Display* display) {
+    const char* names[] = {"_NET_CLIENT_LIST_STACKING",
+                           "_NET_CLIENT_LIST",
+                           "_NET_ACTIVE_WINDOW",
+                           "_NET_SUPPORTING_WM_CHECK",
+                           "_NET_WM_NAME",
+                           "_NET_WM_STATE",
+                           "_NET_WM_STATE_HIDDEN",
+                           "_NET_WM_STATE_MAXIMIZED_VERT",
+                           "_NET_WM_STATE_MAXIMIZED_HORZ",
+                           "_NET_WM_STATE_SKIP_TASKBAR",
+                           "_NET_WM_WINDOW_TYPE",
+                           "_NET_WM_WINDOW_TYPE_NORMAL",
+                           "_NET_WM_WINDOW_TYPE_DIALOG",
+                           "_NET_WM_PID",
+                           "WM_STATE",
+                           "WM_CHANGE_STATE",
+                           "UTF8_STRING",
+                           "_XROOTPMAP_ID",
+                           "_ZORVANE_TIMESTAMP"};
+    Atom* targets[] = {&netClientListStacking, &netClientList,         &netActiveWindow,
+                       &netSupportingWmCheck,  &netWmName,             &netWmState,
+                       &netWmStateHidden,      &netWmStateMaxVert,     &netWmStateMaxHorz,
+                       &netWmStateSkipTaskbar, &netWmWindowType,       &netWmWindowTypeNormal,
+                       &netWmWindowTypeDialog, &netWmPid,              &wmState,
+                       &wmChangeState,         &utf8String,            &xrootpmapId,
+                       &zorvaneTimestamp};
+    constexpr int count = sizeof names / sizeof names[0];
+    static_assert(count == sizeof targets / sizeof targets[0]);
+    Atom values[count];
+    XInternAtoms(display, const_cast<char**>(names), count, False, values);
+    for (int i = 0; i < count; ++i)
+        *targets[i] = values[i];
+}
+
+std::unique_ptr<X11Platform> X11Platform::open(const char* displayName, std::string& error) {
+    installErrorHandler();
+    Display* display = XOpenDisplay(displayName);
+    if (display == nullptr) {
+        const char* shown = displayName != nullptr ? displayName : std::getenv("DISPLAY");
+        error = std::string("Cannot open X display \"") + (shown != nullptr ? shown : "") + "\"";
+        return nullptr;
+    }
+    return std::unique_ptr<X11Platform>(new X11Platform(display));
+}
+
+X11Platform::X11Platform(Display* display)
+    : display_(display), screen_(DefaultScreen(display)), root_(RootWindow(display, screen_)) {
+    atoms_.intern(display_);
+    int event = 0;
+    int errorBase = 0;
+    int major = 0;
+    int minor = 0;
+    if (XCompositeQueryExtension(display_, &event, &errorBase)) {
+        major = 0;
+        minor = 2;
+        XCompositeQueryVersion(display_, &major, &minor);
+        hasComposite_ = major > 0 || minor >= 2; // naming window pixmaps needs 0.2
+    }
+    if (hasComposite_)
+        hasComposite_ = redirectTopLevels();
+    Bool pixmaps = False;
+    hasShm_ = XShmQueryVersion(display_, &major, &minor, &pixmaps) == True;
+    useShm_ = hasShm_ && std::getenv("ZORVANE_NO_SHM") == nullptr;
+    hasShape_ = XShapeQueryExtension(display_, &event, &errorBase) == True;
+    hasRandr_ = XRRQueryExtension(display_, &event, &errorBase) == True;
+
+    XSetWindowAttributes attributes{};
+    attributes.event_mask = PropertyChangeMask;
+    helper_ = XCreateWindow(display_, root_, -1, -1, 1, 1, 0, 0, InputOnly, CopyFromParent, CWEventMask,
+                            &attributes);
+    XSelectInput(display_, root_, 0);
+    refreshModifiers();
+    XFlush(display_);
+}
+
+X11Platform::~X11Platform() {
+    removeWinTabGrab();
+    unregisterHotKey();
+    shm_.reset();
+    if (helper_ != None)
+        XDestroyWindow(display_, helper_);
+    XCloseDisplay(display_);
+}
+
+int X11Platform::connectionFd() const { return ConnectionNumber(display_); }
+
+void X11Platform::processPendingEvents() {
+    while (XPending(display_) > 0) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        switch (event.type) {
+        case KeyPress:
+            handleKeyPress(event.xkey);
+            break;
+        case MappingNotify:
+            // A new keyboard map moves keycodes and modifier bits: grab again with the new ones.
+            XRefreshKeyboardMapping(&event.xmapping);
+            if (event.xmapping.request != MappingPointer) {
+                const WinTabHandler winTab = winTabHandler_;
+                if (winTab) {
+                    removeWinTabGrab();
+                    refreshModifiers();
+                    installWinTabGrab(winTab);
+                } else {
+                    refreshModifiers();
+                }
+            }
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void X11Platform::setWallpaperFallback(const std::string& fileName, int style, std::uint32_t desktopColor) {
+    wallpaperFile_ = fileName;
+    wallpaperStyle_ = style;
+    desktopColor_ = desktopColor & 0xFFFFFF;
+}
+
+std::unique_ptr<InstanceLock> X11Platform::acquireInstanceLock(const std::string& name) {
+    return AcquireFlockLock(UserTempDirectory(), name, DisplayString(display_));
+}
+
+bool X11Platform::autostartEnabled() { return AutostartEntryEnabled(AutostartEntryPath()); }
+
+bool X11Platform::setAutostart(bool enabled, const std::string& executablePath, std::string& error) {
+    return enabled ? WriteAutostartEntry(AutostartEntryPath(), executablePath, error)
+                   : RemoveAutostartEntry(AutostartEntryPath(), error);
+}
+
+std::string X11Platform::tempDirectory() { return UserTempDirectory(); }
+
+std::string X11Platform::systemLanguage() { return LanguageFromEnvironment(); }
+
+bool X11Platform::openUrl(const std::string& url) { return OpenWebPage(url); }
+
+std::string X11Platform::diagnostics() {
+    std::ostringstream out;
+    out << "display: " << DisplayString(display_) << "\n";
+    out << "server: " << ServerVendor(display_) << " " << VendorRelease(display_) << "\n";
+    out << "screen: " << screenWidth() << "x" << screenHeight() << "\n";
+    const auto yesNo = [](bool value) { return value ? "yes" : "no"; };
+    out << "composite: " << yesNo(hasComposite_) << "\n";
+    out << "mit-shm: " << yesNo(hasShm_) << "\n";
+    out << "shape: " << yesNo(hasShape_) << "\n";
+    out << "randr: " << yesNo(hasRandr_) << "\n";
+    std::string wmName = "none";
+    const auto check = getCardinals(root_, atoms_.netSupportingWmCheck, XA_WINDOW, 1);
+    if (!check.empty()) {
+        if (const auto name = getProperty(check[0], atoms_.netWmName, atoms_.utf8String, 256))
+            wmName.assign(name->bytes.begin(), name->bytes.end());
+    }
+    out << "window manager: " << wmName << "\n";
+    const WallpaperInfo wallpaper = wallpaperInfo();
+    out << "desktop picture: " << (wallpaper.picture ? wallpaper.fileName : "none") << "\n";
+    out << "language: " << systemLanguage() << "\n";
+    out << "temporary directory: " << tempDirectory() << "\n";
+    out << "autostart entry: " << AutostartEntryPath() << (autostartEnabled() ? " (on)" : " (off)") << "\n";
+    return out.str();
+}
+
+} // namespace x11
+} // namespace zorvane

@@ -1,0 +1,173 @@
+// X11PlatformImpl: the Xlib backend's class, shared by the backend's source files only.
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zorvane::x11 {
+
+struct Atoms {
+    Atom netClientListStacking, netClientList, netActiveWindow, netSupportingWmCheck, netWmName;
+    Atom netWmState, netWmStateHidden, netWmStateMaxVert, netWmStateMaxHorz, netWmStateSkipTaskbar;
+    Atom netWmWindowType, netWmWindowTypeNormal, netWmWindowTypeDialog, netWmPid;
+    Atom wmState, wmChangeState, utf8String, xrootpmapId, zorvaneTimestamp;
+    void intern(Display* display);
+};
+
+// A property's raw value; format-32 items are widened to unsigned long as Xlib returns them.
+struct Property {
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0;
+    std::vector<unsigned char> bytes;  // format 8
+    std::vector<unsigned long> longs;  // format 32
+};
+
+// A shared-memory XImage reused across captures; grows as needed.
+class ShmImage {
+public:
+    ShmImage(Display* display, Visual* visual, int depth, int width, int height);
+    ~ShmImage();
+    ShmImage(const ShmImage&) = delete;
+    ShmImage& operator=(const ShmImage&) = delete;
+    bool valid() const { return attached_; }
+    bool fits(Visual* visual, int depth, int width, int height) const;
+    XImage* image() { return image_; }
+
+private:
+    Display* display_;
+    Visual* visual_;
+    int depth_;
+    XShmSegmentInfo segment_{};
+    XImage* image_ = nullptr;
+    bool attached_ = false;
+};
+
+class X11Platform final : public Platform {
+public:
+    static std::unique_ptr<X11Platform> open(const char* displayName, std::string& error);
+    ~X11Platform() override;
+
+    // ScreenGeometry, WallpaperSource
+    int screenWidth() const override;
+    int screenHeight() const override;
+    bool windowRect(WindowHandle window, Rect& rect) const override;
+    bool windowRegionBox(WindowHandle window, Rect& box) const override;
+    WallpaperInfo wallpaperInfo() const override;
+
+    void enumWindows(const EnumProc& proc) override;
+    std::string windowClassName(WindowHandle window) override;
+    std::string windowCaption(WindowHandle window) override;
+    bool hasOwner(WindowHandle window) override;
+    bool isWindowVisible(WindowHandle window) override;
+    bool hasOverlappedStyle(WindowHandle window) override;
+    bool isWindowEnabled(WindowHandle window) override { return window != 0; }
+    int showCommand(WindowHandle window) override;
+    bool isOwnWindow(WindowHandle window) override;
+    void hideWindow(WindowHandle window) override;
+
+    bool printWindow(WindowHandle window, CaptureImage& image) override;
+
+    bool restoreWindow(WindowHandle window) override;
+    bool minimizeWindow(WindowHandle window) override;
+    WindowHandle activeWindow() override;
+    bool ForceForegroundWindow(WindowHandle window) override;
+    int SetMinimizeAnimation(int) override { return 0; } // X11 has no such global switch
+
+    bool isLeftSuperDown() override;
+    bool installWinTabGrab(WinTabHandler handler) override;
+    void removeWinTabGrab() override;
+    bool registerHotKey(std::uint16_t shortcut, HotKeyHandler handler) override;
+    void unregisterHotKey() override;
+
+    int connectionFd() const override;
+    void processPendingEvents() override;
+
+    void setWallpaperFallback(const std::string& fileName, int style, std::uint32_t desktopColor) override;
+
+    std::unique_ptr<InstanceLock> acquireInstanceLock(const std::string& name) override;
+    bool autostartEnabled() override;
+    bool setAutostart(bool enabled, const std::string& executablePath, std::string& error) override;
+    std::string tempDirectory() override;
+    std::string systemLanguage() override;
+    bool openUrl(const std::string& url) override;
+    std::string diagnostics() override;
+
+    // Capture through plain XGetImage even when MIT-SHM is there (for comparison and benchmarks).
+    void setUseSharedMemory(bool use) { useShm_ = use && hasShm_; }
+
+private:
+    explicit X11Platform(Display* display);
+
+    // Properties
+    std::optional<Property> getProperty(Window window, Atom property, Atom type, long maxLongs) const;
+    std::vector<unsigned long> getCardinals(Window window, Atom property, Atom type, long maxItems) const;
+    std::vector<Atom> netWmState(Window window) const;
+    bool hasNetWmState(Window window, Atom state) const;
+    long wmState(Window window) const; // -1 when absent
+    bool isIconic(Window window) const;
+    bool isViewable(Window window) const;
+    bool hasWindowManager() const;
+    // The window manager's frame around a client: its ancestor that is a child of the root.
+    Window frameOf(Window client) const;
+    Window findClient(Window window, int depth) const;
+
+    bool waitFor(int timeoutMs, const std::function<bool()>& condition);
+    Time serverTime();
+    void sendNetActiveWindow(Window window, Time time);
+
+    // Redirects every top-level window off screen and waits (bounded) until the windows that
+    // this remapped have painted again; false when Composite refuses.
+    bool redirectTopLevels();
+    bool captureDrawable(Drawable drawable, Visual* visual, int depth, int width, int height,
+                         CaptureImage& image);
+
+    struct KeyGrab {
+        KeyCode keycode = 0;
+        unsigned int modifiers = 0;
+    };
+    unsigned int lockCombination(int index) const;
+    unsigned int modifierMaskFor(KeySym keysym) const;
+    void grabKeyAllLocks(KeyCode keycode, unsigned int modifiers, int keyboardMode, bool& failed);
+    void ungrabKeyAllLocks(KeyCode keycode, unsigned int modifiers);
+    void refreshModifiers();
+    void handleKeyPress(XKeyEvent& event);
+
+    Display* display_;
+    int screen_;
+    Window root_;
+    Window helper_ = None; // our own unmapped window, for server timestamps
+    Atoms atoms_{};
+    bool hasComposite_ = false;
+    bool hasShm_ = false;
+    bool useShm_ = false;
+    bool hasShape_ = false;
+    bool hasRandr_ = false;
+    std::unique_ptr<ShmImage> shm_;
+
+    unsigned int numLockMask_ = 0;
+    unsigned int scrollLockMask_ = 0;
+    unsigned int superMask_ = Mod4Mask;
+    unsigned int altMask_ = Mod1Mask;
+
+    WinTabHandler winTabHandler_;
+    std::vector<KeyCode> tabKeycodes_;
+    HotKeyHandler hotKeyHandler_;
+    std::vector<KeyGrab> hotKeyGrabs_;
+
+    std::string wallpaperFile_;
+    int wallpaperStyle_ = 0;
+    std::uint32_t desktopColor_ = 0x000000;
+};
+
+} // namespace zorvane::x11

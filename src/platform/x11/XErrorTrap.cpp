@@ -1,0 +1,47 @@
+// XErrorTrap: the X error handler and the scoped trap that records errors per query.
+#include "platform/x11/XErrorTrap.h"
+
+#include <atomic>
+
+namespace zorvane::x11 {
+
+namespace {
+// Xlib calls its error handler as a plain C function with no user data, so the innermost open
+// trap has to be reachable from here. Only the thread that owns the connection makes requests.
+thread_local XErrorTrap* innermostTrap = nullptr;
+std::atomic<bool> handlerInstalled{false};
+} // namespace
+
+int handleXError(Display* display, XErrorEvent* event) {
+    for (XErrorTrap* trap = innermostTrap; trap != nullptr; trap = trap->previous_) {
+        if (trap->display_ == display) {
+            if (trap->errorCode_ == 0)
+                trap->errorCode_ = event->error_code;
+            break;
+        }
+    }
+    return 0;
+}
+
+void installErrorHandler() {
+    if (!handlerInstalled.exchange(true))
+        XSetErrorHandler(&handleXError);
+}
+
+XErrorTrap::XErrorTrap(Display* display) : display_(display), previous_(innermostTrap) {
+    installErrorHandler();
+    XSync(display_, False);
+    innermostTrap = this;
+}
+
+XErrorTrap::~XErrorTrap() {
+    XSync(display_, False);
+    innermostTrap = previous_;
+}
+
+bool XErrorTrap::failed() {
+    XSync(display_, False);
+    return errorCode_ != 0;
+}
+
+} // namespace zorvane::x11

@@ -1,0 +1,32 @@
+// XErrorTrap: one process-wide X error handler plus a scoped trap, so that a request on a window
+// that has vanished fails that one query instead of ending the program.
+#pragma once
+
+#include <X11/Xlib.h>
+
+namespace zorvane::x11 {
+
+// Installs the handler once. Errors outside any trap are dropped silently: a vanished window is
+// normal on a live desktop, not a reason to stop.
+void installErrorHandler();
+
+// Errors raised by requests made while the trap lives are recorded here. The constructor syncs
+// so that older errors are not blamed on this trap; failed() syncs so that the replies are in.
+class XErrorTrap {
+public:
+    explicit XErrorTrap(Display* display);
+    ~XErrorTrap();
+    XErrorTrap(const XErrorTrap&) = delete;
+    XErrorTrap& operator=(const XErrorTrap&) = delete;
+
+    bool failed();
+    int errorCode() const { return errorCode_; }
+
+private:
+    friend int handleXError(Display*, XErrorEvent*);
+    Display* display_;
+    XErrorTrap* previous_;
+    int errorCode_ = 0;
+};
+
+} // namespace zorvane::x11

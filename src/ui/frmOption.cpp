@@ -1,0 +1,274 @@
+// TOptionForm: the options dialog.
+#include "ui/frmOption.h"
+
+#include "app/CommaText.h"
+#include "app/unitSettings.h"
+#include "ui/AutoStartEntry.h"
+#include "ui/BrevonLanguage.h"
+#include "ui/OptionControls.h"
+#include "ui/ShortCutKeys.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeySequenceEdit>
+#include <QLabel>
+#include <QPushButton>
+
+namespace zorvane {
+namespace {
+
+enum FlipEffect { feFlip = 0, feGrid = 1, feWaveFlip = 2 };
+enum BackEffect { beNone = 0, beBackground = 1, beWave = 2, beRaindrops = 3, beTunnel = 4 };
+enum Camera { cpTop = 0, cpCenter = 1, cpBottom = 2 };
+
+template <typename T> T* Make(QWidget* parent, const char* name, QRect geometry) {
+    auto* widget = new T(parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, QPoint at) {
+    auto* label = Make<QLabel>(parent, name, QRect(at, QSize(100, 17)));
+    label->setText(QString::fromUtf8(text));
+    label->setProperty(kAutoSizeProperty, true);
+    label->adjustSize();
+    return label;
+}
+
+QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* text, QRect geometry, bool checked) {
+    auto* box = Make<QCheckBox>(parent, name, geometry);
+    box->setText(QString::fromUtf8(text));
+    box->setChecked(checked);
+    return box;
+}
+
+QComboBox* MakeList(QWidget* parent, const char* name, QRect geometry, const QStringList& items) {
+    auto* combo = Make<QComboBox>(parent, name, geometry);
+    combo->addItems(items);
+    combo->setCurrentIndex(0);
+    return combo;
+}
+
+QString FromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+} // namespace
+
+TOptionForm::TOptionForm(TFormStorage& settings, TAutoStartEntry& autoStart, std::uint16_t shortCut,
+                         QString executablePath, QWidget* parent)
+    : QDialog(parent), FSettings(settings), FAutoStart(autoStart), FExecutablePath(std::move(executablePath)) {
+    setObjectName(QStringLiteral("OptionForm"));
+    setWindowTitle(QStringLiteral("Option"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")});
+    font.setPointSize(8);
+    setFont(font);
+    setFixedSize(464, 429);
+    CreateComponents();
+    // FormCreate: the dialog starts from the main form's current hot key.
+    SetShortCut(shortCut);
+}
+
+TOptionForm::~TOptionForm() = default;
+
+void TOptionForm::CreateComponents() {
+    gbHotKey = Make<QGroupBox>(this, "gbHotKey", QRect(10, 8, 447, 69));
+    gbHotKey->setTitle(QStringLiteral("Hot Key"));
+    lblDefaultHotKey = MakeLabel(gbHotKey, "lblDefaultHotKey", "Default Hot Key : Win + Tab", QPoint(16, 20));
+    lblCustomHotKey = MakeLabel(gbHotKey, "lblCustomHotKey", "Custom Hot Key ", QPoint(16, 44));
+    HotKey1 = Make<QKeySequenceEdit>(gbHotKey, "HotKey1", QRect(160, 39, 180, 22));
+    HotKey1->setClearButtonEnabled(true);
+    // One key combination only: whatever follows the first chord is dropped when editing ends.
+    connect(HotKey1, &QKeySequenceEdit::editingFinished, this, [this] { SetShortCut(ShortCut()); });
+
+    gbForegroundEffect = Make<QGroupBox>(this, "gbForegroundEffect", QRect(10, 81, 447, 158));
+    gbForegroundEffect->setTitle(QStringLiteral("Foreground Effect"));
+    lblScreenEffect = MakeLabel(gbForegroundEffect, "lblScreenEffect", "Screen Effect", QPoint(16, 24));
+    cbFlipEffect = MakeList(gbForegroundEffect, "cbFlipEffect", QRect(160, 20, 180, 22),
+                            {QStringLiteral("Flip"), QStringLiteral("Grid"), QStringLiteral("Wave Flip")});
+    lblCameraPosition = MakeLabel(gbForegroundEffect, "lblCameraPosition", "Camera Position", QPoint(16, 52));
+    cbCameraPosition = MakeList(gbForegroundEffect, "cbCameraPosition", QRect(160, 48, 180, 22),
+                                {QStringLiteral("Top"), QStringLiteral("Center"), QStringLiteral("Bottom")});
+    gbAnimationEffect = Make<QGroupBox>(gbForegroundEffect, "gbAnimationEffect", QRect(10, 78, 427, 72));
+    gbAnimationEffect->setTitle(QStringLiteral("Animation Effect"));
+    cbStartingAnimation =
+        MakeCheck(gbAnimationEffect, "cbStartingAnimation", "Starting Animation", QRect(12, 20, 200, 20), true);
+    cbEnddingAnimation =
+        MakeCheck(gbAnimationEffect, "cbEnddingAnimation", "Endding Animation", QRect(220, 20, 200, 20), true);
+    cbBounceAnimation =
+        MakeCheck(gbAnimationEffect, "cbBounceAnimation", "Bounce Animation", QRect(12, 44, 200, 20), true);
+    cbReflection = MakeCheck(gbAnimationEffect, "cbReflection", "Reflection", QRect(220, 44, 200, 20), true);
+
+    gbBackgroundEffect = Make<QGroupBox>(this, "gbBackgroundEffect", QRect(10, 243, 447, 121));
+    gbBackgroundEffect->setTitle(QStringLiteral("Background Effect"));
+    lblBackStyle = MakeLabel(gbBackgroundEffect, "lblBackStyle", "Background Style", QPoint(16, 22));
+    cbBackEffect = MakeList(gbBackgroundEffect, "cbBackEffect", QRect(160, 18, 270, 22),
+                            {QStringLiteral("None (Very fast, Less memory)"),
+                             QStringLiteral("Background (Fast, Less memory)"),
+                             QStringLiteral("Wave (Slow, More memory)"),
+                             QStringLiteral("Raindrops (Slow, More memory)"),
+                             QStringLiteral("Tunnel (Fast, Less memory)")});
+    cbActiveBackground =
+        MakeCheck(gbBackgroundEffect, "cbActiveBackground", "Active Background", QRect(160, 43, 270, 20), false);
+    lblBackImage = MakeLabel(gbBackgroundEffect, "lblBackImage", "Background Image", QPoint(16, 70));
+    feBackgroundImage = Make<TFileNameEdit>(gbBackgroundEffect, "feBackgroundImage", QRect(160, 66, 270, 22));
+    feBackgroundImage->SetFilter(QStringLiteral("Images (*.bmp *.jpg *.jpeg *.BMP *.JPG *.JPEG)"));
+    lblFramePerSec = MakeLabel(gbBackgroundEffect, "lblFramePerSec", "Frame Per Sec", QPoint(16, 96));
+    lblFrameMin = MakeLabel(gbBackgroundEffect, "lblFrameMin", "1", QPoint(160, 96));
+    tbFramePerSec = Make<TTipTrackBar>(gbBackgroundEffect, "tbFramePerSec", QRect(174, 92, 230, 24));
+    tbFramePerSec->setRange(1, 50);
+    tbFramePerSec->setValue(20);
+    tbFramePerSec->setTickPosition(QSlider::NoTicks);
+    lblFrameMax = MakeLabel(gbBackgroundEffect, "lblFrameMax", "50", QPoint(410, 96));
+
+    cbAutoStart =
+        MakeCheck(this, "cbAutoStart", "Automatically start with windows", QRect(12, 370, 440, 20), true);
+    btnDefault = Make<QPushButton>(this, "btnDefault", QRect(10, 395, 75, 25));
+    btnDefault->setText(QStringLiteral("Default"));
+    btnDefault->setAutoDefault(false);
+    btnOK = Make<QPushButton>(this, "btnOK", QRect(301, 395, 75, 25));
+    btnOK->setText(QStringLiteral("OK"));
+    btnOK->setDefault(true);
+    btnCancel = Make<QPushButton>(this, "btnCancel", QRect(382, 395, 75, 25));
+    btnCancel->setText(QStringLiteral("Cancel"));
+    btnCancel->setAutoDefault(false);
+
+    // `activated` comes only from the user, which is what makes a change user-initiated.
+    connect(cbFlipEffect, &QComboBox::activated, this, [this] { cbFlipEffectChange(true); });
+    connect(cbBackEffect, &QComboBox::activated, this, [this] { cbBackEffectChange(true); });
+    connect(btnDefault, &QPushButton::clicked, this, &TOptionForm::btnDefaultClick);
+    connect(btnOK, &QPushButton::clicked, this, [this] {
+        btnOKClick();
+        accept();
+    });
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TOptionForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormActivate();
+}
+
+void TOptionForm::FormActivate() {
+    if (FActivated)
+        return;
+    FActivated = true;
+    if (LoadLanguage)
+        LoadLanguage(this);
+    LoadSettings();
+    cbFlipEffectChange(false);
+    cbBackEffectChange(false);
+    // The box shows checked only when the entry starts this very executable.
+    if (const auto command = FAutoStart.ReadCommand())
+        cbAutoStart->setChecked(!command->empty() && FromUtf8(*command) == FExecutablePath);
+}
+
+void TOptionForm::LoadSettings() {
+    // A field the option text does not have leaves its control as it is.
+    cbFlipEffect->setCurrentIndex(FSettings.GetValue(TFormStorage::kFlipEffectType).asInteger(feFlip));
+    const auto flip = SplitCommaText(FSettings.GetText(TFormStorage::kFlipEffectOption));
+    if (cbFlipEffect->currentIndex() == feGrid)
+        cbCameraPosition->setCurrentIndex(cpCenter);
+    else if (!flip.empty())
+        cbCameraPosition->setCurrentIndex(
+            FieldToInt(flip[0], cbFlipEffect->currentIndex() == feWaveFlip ? cpCenter : cpTop));
+    QCheckBox* const boxes[] = {cbStartingAnimation, cbEnddingAnimation, cbBounceAnimation, cbReflection};
+    for (std::size_t i = 0; i < std::size(boxes); ++i)
+        if (i + 1 < flip.size())
+            boxes[i]->setChecked(FieldToBool(flip[i + 1], true));
+
+    cbBackEffect->setCurrentIndex(FSettings.GetValue(TFormStorage::kBackEffectType).asInteger(beWave));
+    const auto back = SplitCommaText(FSettings.GetText(TFormStorage::kBackEffectOption));
+    if (back.size() > 0)
+        feBackgroundImage->setText(FromUtf8(back[0]));
+    if (back.size() > 1)
+        cbActiveBackground->setChecked(FieldToBool(back[1], true));
+    if (back.size() > 2)
+        tbFramePerSec->setValue(FieldToInt(back[2], 1));
+}
+
+void TOptionForm::cbFlipEffectChange(bool userInitiated) {
+    const int effect = cbFlipEffect->currentIndex();
+    if (effect < 0)
+        return;
+    if (userInitiated) {
+        cbStartingAnimation->setChecked(true);
+        cbEnddingAnimation->setChecked(true);
+        cbReflection->setChecked(true);
+        cbBounceAnimation->setChecked(effect != feFlip);
+        cbCameraPosition->setCurrentIndex(effect == feGrid ? cpCenter : cpTop);
+    }
+    lblBackStyle->setEnabled(true);
+    cbBackEffect->setEnabled(true);
+    const bool camera = effect != feGrid;
+    lblCameraPosition->setEnabled(camera);
+    cbCameraPosition->setEnabled(camera);
+}
+
+void TOptionForm::cbBackEffectChange(bool userInitiated) {
+    const int back = cbBackEffect->currentIndex();
+    if (back < 0)
+        return;
+    if (userInitiated) {
+        static constexpr const char* kPictures[] = {"", "back01.bmp", "wave.bmp", "rain.bmp", "tunnel.bmp"};
+        cbActiveBackground->setChecked(true);
+        feBackgroundImage->setText(back < 5 ? QString::fromLatin1(kPictures[back]) : QString());
+        tbFramePerSec->setValue(20);
+    }
+    const bool picture = back != beNone;
+    const bool animated = back != beNone && back != beBackground;
+    lblBackImage->setEnabled(picture);
+    feBackgroundImage->setEnabled(picture);
+    cbActiveBackground->setEnabled(picture);
+    lblFramePerSec->setEnabled(animated);
+    tbFramePerSec->setEnabled(animated);
+    lblFrameMin->setEnabled(animated);
+    lblFrameMax->setEnabled(animated);
+}
+
+void TOptionForm::btnDefaultClick() {
+    SetShortCut(kVkF12);
+    cbFlipEffect->setCurrentIndex(feFlip);
+    cbFlipEffectChange(true);
+    cbBackEffect->setCurrentIndex(beWave);
+    cbBackEffectChange(true);
+    cbAutoStart->setChecked(true);
+}
+
+void TOptionForm::btnOKClick() {
+    FSettings.SetValue(TFormStorage::kShortCut, static_cast<int>(ShortCut()));
+    SaveSettings();
+    // Autostart errors are not reported: the box simply shows the truth next time.
+    if (cbAutoStart->isChecked())
+        FAutoStart.Write(FExecutablePath.toStdString());
+    else
+        FAutoStart.Remove();
+}
+
+void TOptionForm::SaveSettings() {
+    FSettings.SetValue(TFormStorage::kFlipEffectType, cbFlipEffect->currentIndex());
+    const std::vector<std::string> flip{
+        std::to_string(cbCameraPosition->currentIndex()), BoolToField(cbStartingAnimation->isChecked()),
+        BoolToField(cbEnddingAnimation->isChecked()), BoolToField(cbBounceAnimation->isChecked()),
+        BoolToField(cbReflection->isChecked())};
+    FSettings.SetValue(TFormStorage::kFlipEffectOption, JoinCommaText(flip));
+    FSettings.SetValue(TFormStorage::kBackEffectType, cbBackEffect->currentIndex());
+    // The picture is written so that it reads back as one field whatever it holds (blanks,
+    // commas, quotes); the quotes the browse button shows around a path are not part of it.
+    const std::string picture = TFileNameEdit::Unquoted(feBackgroundImage->text()).toUtf8().toStdString();
+    const std::vector<std::string> back{picture, BoolToField(cbActiveBackground->isChecked()),
+                                        std::to_string(tbFramePerSec->value())};
+    FSettings.SetValue(TFormStorage::kBackEffectOption, JoinCommaText(back));
+}
+
+std::uint16_t TOptionForm::ShortCut() const {
+    const QKeySequence sequence = HotKey1->keySequence();
+    return sequence.isEmpty() ? 0 : ShortCutFromKey(sequence[0]);
+}
+
+void TOptionForm::SetShortCut(std::uint16_t code) { HotKey1->setKeySequence(KeySequenceFromShortCut(code)); }
+
+} // namespace zorvane

@@ -1,0 +1,93 @@
+// TOptionForm: the modal options dialog (hot key, foreground effect, background effect, start with
+// the session). It reads the stored values when first shown and writes them back on OK.
+#pragma once
+
+#include <QDialog>
+
+#include <cstdint>
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QKeySequenceEdit;
+class QLabel;
+class QPushButton;
+
+namespace zorvane {
+
+class TAutoStartEntry;
+class TFileNameEdit;
+class TFormStorage;
+class TTipTrackBar;
+
+class TOptionForm : public QDialog {
+    Q_OBJECT
+public:
+    // shortCut: the custom hot key's code as the main form holds it; executablePath: what the
+    // autostart entry must start for the box to show checked.
+    TOptionForm(TFormStorage& settings, TAutoStartEntry& autoStart, std::uint16_t shortCut,
+                QString executablePath, QWidget* parent = nullptr);
+    ~TOptionForm() override;
+
+    // The main form's translation of this dialog; run on the first activation, before the
+    // settings fill the lists.
+    std::function<void(QWidget* form)> LoadLanguage;
+
+    // HotKey1's combination as a shortcut code (0 for none). After OK it is the new hot key.
+    std::uint16_t ShortCut() const;
+
+    // First activation: translate, LoadSettings, the enabling rules, the autostart box. Runs once,
+    // from the first show; calling it again does nothing.
+    void FormActivate();
+    void LoadSettings();
+    void cbFlipEffectChange(bool userInitiated);
+    void cbBackEffectChange(bool userInitiated);
+    void btnDefaultClick();
+    void btnOKClick();
+
+    // Components, named as the language files address them.
+    QGroupBox* gbHotKey;
+    QLabel* lblDefaultHotKey;
+    QLabel* lblCustomHotKey;
+    QKeySequenceEdit* HotKey1;
+    QGroupBox* gbForegroundEffect;
+    QLabel* lblScreenEffect;
+    QComboBox* cbFlipEffect;
+    QLabel* lblCameraPosition;
+    QComboBox* cbCameraPosition;
+    QGroupBox* gbAnimationEffect;
+    QCheckBox* cbStartingAnimation;
+    QCheckBox* cbEnddingAnimation;
+    QCheckBox* cbBounceAnimation;
+    QCheckBox* cbReflection;
+    QGroupBox* gbBackgroundEffect;
+    QLabel* lblBackStyle;
+    QComboBox* cbBackEffect;
+    QCheckBox* cbActiveBackground;
+    QLabel* lblBackImage;
+    TFileNameEdit* feBackgroundImage;
+    QLabel* lblFramePerSec;
+    QLabel* lblFrameMin;
+    QLabel* lblFrameMax;
+    TTipTrackBar* tbFramePerSec;
+    QCheckBox* cbAutoStart;
+    QPushButton* btnDefault;
+    QPushButton* btnOK;
+    QPushButton* btnCancel;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void CreateComponents();
+    void SetShortCut(std::uint16_t code);
+    void SaveSettings();
+
+    TFormStorage& FSettings;
+    TAutoStartEntry& FAutoStart;
+    QString FExecutablePath;
+    bool FActivated = false;
+};
+
+} // namespace zorvane

@@ -1,0 +1,124 @@
+// TexturesJPEG: JPEG pictures through libjpeg, with an error manager that returns instead of exiting.
+#include "resources/Resources.h"
+#include "view/Textures.h"
+#include "view/TexturesInternal.h"
+
+#include <csetjmp>
+#include <cstdio>
+
+#include <jpeglib.h>
+
+namespace zorvane {
+
+using namespace textures_detail;
+
+namespace {
+
+// libjpeg's default error handler ends the process; this one jumps back to the decoder instead.
+struct JpegErrorManager {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+};
+
+extern "C" void jpegErrorExit(j_common_ptr info) {
+    auto* manager = reinterpret_cast<JpegErrorManager*>(info->err);
+    std::longjmp(manager->jump, 1);
+}
+
+extern "C" void jpegSilentMessage(j_common_ptr) {}
+
+// Owns the decompressor so every way out releases it.
+struct JpegDecompressor {
+    jpeg_decompress_struct info{};
+    JpegErrorManager errors{};
+    JpegDecompressor() {
+        info.err = jpeg_std_error(&errors.base);
+        errors.base.error_exit = jpegErrorExit;
+        errors.base.output_message = jpegSilentMessage;
+    }
+    ~JpegDecompressor() { jpeg_destroy_decompress(&info); }
+    JpegDecompressor(const JpegDecompressor&) = delete;
+    JpegDecompressor& operator=(const JpegDecompressor&) = delete;
+};
+
+// Everything between setjmp and the last libjpeg call lives in this function and holds no C++
+// objects with destructors, so a longjmp out of libjpeg skips nothing that needs cleaning up.
+bool decodeInto(JpegDecompressor& jpeg, std::span<const std::uint8_t> data,
+                std::unique_ptr<CaptureImage>& image, std::uint8_t* line) {
+    if (setjmp(jpeg.errors.jump))
+        return false;
+    jpeg_create_decompress(&jpeg.info);
+    jpeg_mem_src(&jpeg.info, data.data(), static_cast<unsigned long>(data.size()));
+    if (jpeg_read_header(&jpeg.info, TRUE) != JPEG_HEADER_OK)
+        return false;
+    jpeg.info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&jpeg.info);
+    const auto width = static_cast<int>(jpeg.info.output_width);
+    const auto height = static_cast<int>(jpeg.info.output_height);
+    if (jpeg.info.output_components != 3 || width <= 0 || height <= 0 || width > kMaxSide ||
+        height > kMaxSide ||
+        CaptureImage::strideFor(width) * static_cast<std::size_t>(height) > kMaxPixelBytes)
+        return false;
+    // The picture is allocated outside the jump's reach: the caller owns it through `image`.
+    image = std::make_unique<CaptureImage>(width, height);
+    while (jpeg.info.output_scanline < jpeg.info.output_height) {
+        const int y = static_cast<int>(jpeg.info.output_scanline);
+        JSAMPROW row = line;
+        if (jpeg_read_scanlines(&jpeg.info, &row, 1) != 1)
+            return false;
+        std::uint8_t* target = image->row(y);
+        for (int x = 0; x < width; ++x) {
+            target[x * 3] = line[x * 3 + 2];
+            target[x * 3 + 1] = line[x * 3 + 1];
+            target[x * 3 + 2] = line[x * 3];
+        }
+    }
+    jpeg_finish_decompress(&jpeg.info);
+    return true;
+}
+
+} // namespace
+
+namespace textures_detail {
+
+std::unique_ptr<CaptureImage> decodeJPEG(std::span<const std::uint8_t> data) {
+    if (data.size() < 4)
+        return nullptr;
+    // One scan line of RGB at the largest width accepted, allocated before libjpeg can jump.
+    std::vector<std::uint8_t> line(static_cast<std::size_t>(kMaxSide) * 3);
+    std::unique_ptr<CaptureImage> image;
+    JpegDecompressor jpeg;
+    try {
+        if (!decodeInto(jpeg, data, image, line.data()))
+            return nullptr;
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+    return image;
+}
+
+} // namespace textures_detail
+
+bool LoadJPG(const std::string& fileName, GLuint& texture, bool fromResource) {
+    std::unique_ptr<CaptureImage> image;
+    if (fromResource) {
+        const auto data = FindResource("JPEG", resourceName(fileName));
+        if (!data)
+            return false;
+        image = decodeJPEG(*data);
+    } else {
+        const auto data = readWholeFile(fileName);
+        if (!data)
+            return false;
+        image = decodeJPEG(*data);
+    }
+    if (!image)
+        return false;
+    // The decoded picture is laid out as a 24-bit BMP would be: blue-green-red, bottom-up, rows padded.
+    SwapRedBlue24(std::span(image->bits(), image->byteSize()), image->width(), image->height());
+    texture = CreateTexture(static_cast<std::uint16_t>(image->width()),
+                            static_cast<std::uint16_t>(image->height()), GL_RGB, image->bits(), 4);
+    return true;
+}
+
+} // namespace zorvane

@@ -1,0 +1,539 @@
+// frmOpenGL: the switcher view's context, frames, show and hide sequence and render ticks.
+// Input handling lives in frmOpenGLInput.cpp.
+#include "view/frmOpenGL.h"
+
+#include "backgrounds/BackgroundFactory.h"
+#include "backgrounds/unitEffectSub.h"
+#include "effects/EffectFactory.h"
+#include "effects/unitEffect.h"
+#include "platform/Platform.h"
+#include "windows/unitWindowInfos.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QOpenGLContext>
+#include <QScreen>
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <thread>
+
+namespace zorvane {
+
+namespace {
+
+// Posted by the effects (WM_EFFECTCLOSE) and by invalidate().
+const QEvent::Type kEffectCloseEvent = static_cast<QEvent::Type>(QEvent::User + WM_EFFECTCLOSE);
+const QEvent::Type kPaintEvent = static_cast<QEvent::Type>(QEvent::User + 1);
+
+// ZORVANE_FAIL_GL=1..4 makes context creation fail at that step, so each report can be checked.
+int ForcedContextFailure() {
+    const char* value = std::getenv("ZORVANE_FAIL_GL");
+    if (!value)
+        return 0;
+    const int step = std::atoi(value);
+    return step >= 1 && step <= 4 ? step : 0;
+}
+
+} // namespace
+
+bool TraceEnabled() {
+    static const bool enabled = [] {
+        const char* value = std::getenv("ZORVANE_TRACE");
+        return value && std::string(value) == "1";
+    }();
+    return enabled;
+}
+
+double MonotonicMilliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+void Trace(const std::string& what) {
+    if (TraceEnabled())
+        std::fprintf(stderr, "zorvane-trace %.3f %s\n", MonotonicMilliseconds(), what.c_str());
+}
+
+TRenderWorker::TRenderWorker(TOpenGLForm& form) : FForm(form) {}
+
+void TRenderWorker::run() {
+    while (!FStop) {
+        try {
+            QMetaObject::invokeMethod(
+                &FForm, [this] { FForm.RenderTick(); }, Qt::BlockingQueuedConnection);
+        } catch (...) {
+            // A failed tick is dropped; the next one comes a millisecond later.
+        }
+        QThread::msleep(1);
+    }
+}
+
+TOpenGLForm::TOpenGLForm(Platform& platform, TOpenGLFormOwner& owner, const Clock& clock)
+    : FPlatform(platform), FOwner(owner), FClock(clock), FRandom(std::make_unique<RuntimeRandom>()) {
+    setTitle("Zorvane OpenGL");
+    setSurfaceType(QSurface::OpenGLSurface);
+    // Frameless, above every other window, and no entry in task lists or pagers.
+    setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool);
+    resize(190, 40);
+    FormCreate();
+}
+
+TOpenGLForm::~TOpenGLForm() {
+    StopWorkerAndWait();
+    if (FContextReady && MakeCurrent()) {
+        FEffect.reset();
+        FDeferredEffects.clear();
+        ReleaseTransientDesktop();
+        if (FWallpaperTexture.Texture != 0 && glIsTexture(FWallpaperTexture.Texture))
+            glDeleteTextures(1, &FWallpaperTexture.Texture);
+        FRC->doneCurrent();
+    }
+}
+
+void TOpenGLForm::ReportContextFailure(const char* text) {
+    FContextError = text;
+    Trace(std::string("warning ") + text);
+    QMessageBox box(QMessageBox::Warning, "Error", text, QMessageBox::Ok);
+    box.exec();
+}
+
+void TOpenGLForm::FormCreate() {
+    FEffect.reset();
+    const int forced = ForcedContextFailure();
+    // The device context's stand-in: the native window the context draws into.
+    create();
+    if (forced == 1 || !handle()) {
+        ReportContextFailure(kNoDeviceContext);
+        return;
+    }
+    QSurfaceFormat wanted = QSurfaceFormat::defaultFormat();
+    if (forced == 2 || !supportsOpenGL()) {
+        ReportContextFailure(kNoPixelFormat);
+        return;
+    }
+    FRC = std::make_unique<QOpenGLContext>();
+    FRC->setFormat(wanted);
+    if (forced == 3 || !FRC->create()) {
+        FRC.reset();
+        ReportContextFailure(kNoRenderingContext);
+        return;
+    }
+    if (forced == 4 || !FRC->makeCurrent(this)) {
+        ReportContextFailure(kNoCurrentContext);
+        FRC.reset();
+        return;
+    }
+    FContextReady = true;
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+    glShadeModel(GL_SMOOTH);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClearDepth(1.0);
+    FormResize();
+}
+
+bool TOpenGLForm::MakeCurrent() {
+    if (!FContextReady)
+        return false;
+    if (QOpenGLContext::currentContext() == FRC.get())
+        return true;
+    return FRC->makeCurrent(this);
+}
+
+void TOpenGLForm::FormResize() {
+    if (!MakeCurrent())
+        return;
+    const qreal ratio = devicePixelRatio();
+    glViewport(0, 0, static_cast<GLsizei>(width() * ratio), static_cast<GLsizei>(height() * ratio));
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    // Aspect 1.0, not width / height: the scene is stretched to the screen, which is what makes
+    // -0.5 .. +0.5 span the screen in both directions.
+    gluPerspective(45.0, 1.0, 1.0, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    invalidate();
+}
+
+void TOpenGLForm::resizeEvent(QResizeEvent*) { FormResize(); }
+
+void TOpenGLForm::exposeEvent(QExposeEvent*) {
+    if (isExposed())
+        Paint();
+}
+
+void TOpenGLForm::Paint() {
+    FPaintPending = false;
+    if (!isExposed() || !MakeCurrent())
+        return;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    if (FEffect) {
+        EffectCall call(*this);
+        TEffect& effect = *FEffect;
+        try {
+            effect.Draw();
+        } catch (...) {
+            // A frame that cannot be drawn stays black; the view can still be closed.
+        }
+        if (!FFirstFrameTraced && effect.FState == esOpening) {
+            FFirstFrameTraced = true;
+            glFinish();
+            Trace("first-frame");
+        }
+    }
+    FRC->swapBuffers(this);
+}
+
+bool TOpenGLForm::event(QEvent* event) {
+    if (event->type() == kEffectCloseEvent) {
+        SetActive(false);
+        return true;
+    }
+    if (event->type() == kPaintEvent) {
+        if (FPaintPending)
+            Paint();
+        return true;
+    }
+    if (event->type() == QEvent::UpdateRequest) {
+        Paint();
+        return true;
+    }
+    return QWindow::event(event);
+}
+
+void TOpenGLForm::invalidate() {
+    if (FPaintPending)
+        return;
+    FPaintPending = true;
+    QCoreApplication::postEvent(this, new QEvent(kPaintEvent));
+}
+
+void TOpenGLForm::processMessages() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    // An effect's Redraw relies on the repaint having happened when this returns.
+    if (FPaintPending)
+        Paint();
+}
+
+void TOpenGLForm::postEffectClose() { QCoreApplication::postEvent(this, new QEvent(kEffectCloseEvent)); }
+
+void TOpenGLForm::sleep(int milliseconds) {
+    if (milliseconds > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+int TOpenGLForm::screenWidth() const { return FPlatform.screenWidth(); }
+int TOpenGLForm::screenHeight() const { return FPlatform.screenHeight(); }
+
+bool TOpenGLForm::IsActive() const { return isVisible(); }
+
+bool TOpenGLForm::CanOpen() const { return !IsActive() && !FClosing && FDeferredEffects.empty(); }
+
+void TOpenGLForm::SetActive(bool value) {
+    if (value == IsActive())
+        return;
+    if (value) {
+        if (!CanOpen())
+            return;
+        OnShow();
+        if (FPreparing)
+            return;
+        const int w = std::max(1, FPlatform.screenWidth());
+        const int h = std::max(1, FPlatform.screenHeight());
+        // One pixel taller than the screen, as the effects' placement expects.
+        setGeometry(0, 0, w, h + 1);
+        show();
+        raise();
+        requestActivate();
+        // Keys reach the view even when the window manager keeps the focus elsewhere.
+        setKeyboardGrabEnabled(true);
+        Trace("view-shown");
+        return;
+    }
+    if (FClosing)
+        return; // a second close from inside the first one's animation
+    FClosing = true;
+    try {
+        OnHide();
+    } catch (...) {
+        // Whatever failed, the view still goes away.
+    }
+    setKeyboardGrabEnabled(false);
+    hide();
+    FClosing = false;
+    FPinned = false;
+    Trace("view-hidden");
+}
+
+void TOpenGLForm::ShowPinned() {
+    SetActive(true);
+    if (!IsActive())
+        return;
+    FPinned = true;
+    if (FEffect)
+        FEffect->StayOpen();
+}
+
+void TOpenGLForm::Prepare() {
+    FPreparing = true;
+    SetActive(false);
+    const ViewSettings settings = FOwner.ReadViewSettings();
+    if ((settings.BackEffectType & 0xFF) == 0 && MakeCurrent()) {
+        try {
+            CreateDesktopTexture(FPlatform, FPlatform, FWallpaperTexture);
+        } catch (...) {
+            FWallpaperTexture = {};
+        }
+    }
+    FPreparing = false;
+}
+
+void TOpenGLForm::RefreshWallpaperCache(bool noneBackground) {
+    if (!MakeCurrent())
+        return;
+    if (FWallpaperTexture.Texture != 0 && glIsTexture(FWallpaperTexture.Texture))
+        glDeleteTextures(1, &FWallpaperTexture.Texture);
+    FWallpaperTexture = {};
+    if (noneBackground) {
+        try {
+            CreateDesktopTexture(FPlatform, FPlatform, FWallpaperTexture);
+        } catch (...) {
+            FWallpaperTexture = {};
+        }
+    }
+}
+
+void TOpenGLForm::OnShow() {
+    if (FPreparing)
+        return;
+    MakeCurrent();
+    FFirstFrameTraced = false;
+    TWindowInfos& infos = FOwner.WindowInfos();
+    infos.PrepareForShowing();
+    for (int i = 0; i < infos.Count(); ++i) {
+        TWindowInfo& info = infos.Items(i);
+        try {
+            info.BuildTexture(FPlatform);
+        } catch (...) {
+            // The picture shows as an empty texture.
+        }
+        try {
+            info.StoreBitmap();
+        } catch (...) {
+            // The file could not be written (disk full, folder gone or read-only): the picture
+            // stays in memory for this showing.
+        }
+    }
+    const ViewSettings settings = FOwner.ReadViewSettings();
+    const int type = settings.FlipEffectType & 0xFF;
+    BuildEffects(static_cast<std::int8_t>(type == 1 ? 1 : type == 2 ? 2 : 0));
+
+    // A worker left from the previous showing must finish before the next one starts.
+    while (JvThread && !JvThread->isFinished()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        JvThread->Stop();
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+    FOpeningPending = 1;
+    JvThread = std::make_unique<TRenderWorker>(*this);
+    JvThread->start();
+}
+
+void TOpenGLForm::BuildEffects(std::int8_t kind) {
+    if (FEffect) {
+        if (FEffectDepth > 0)
+            FDeferredEffects.push_back(std::move(FEffect));
+        else
+            FEffect.reset();
+    }
+    if (kind < 0) {
+        if (FDeferredEffects.empty())
+            ReleaseTransientDesktop();
+        return;
+    }
+    MakeCurrent();
+    const ViewSettings settings = FOwner.ReadViewSettings();
+    try {
+        FEffect = CreateEffect(kind, *this, settings.FlipEffectOption, FOwner.WindowInfos());
+    } catch (...) {
+        FEffect.reset();
+        return;
+    }
+    if (!FEffect)
+        return;
+
+    const int backType = settings.BackEffectType & 0x7F;
+    Trace("effects " + std::to_string(static_cast<int>(kind)) + " " + std::to_string(backType));
+    BackgroundContext context;
+    context.clock = &FClock;
+    context.random = FRandom.get();
+    TEffect* effect = FEffect.get();
+    context.effectState = [effect] { return static_cast<int>(effect->FState); };
+    if (backType == 0) {
+        // The None background shows the desktop: the cached texture while the wallpaper is the
+        // same, else one built for this showing.
+        bool useCache = FWallpaperTexture.Texture != 0 && glIsTexture(FWallpaperTexture.Texture);
+        if (useCache) {
+            int style = 0;
+            std::string fileName;
+            GetWallpaperInfo(FPlatform, style, fileName);
+            useCache = fileName == FWallpaperTexture.FileName;
+        }
+        if (useCache) {
+            context.desktopTexture = FWallpaperTexture;
+        } else {
+            ReleaseTransientDesktop();
+            try {
+                CreateDesktopTexture(FPlatform, FPlatform, FTransientDesktop);
+            } catch (...) {
+                FTransientDesktop = {};
+            }
+            context.desktopTexture = FTransientDesktop;
+        }
+    }
+    try {
+        FEffect->FBackground = CreateBackground(backType, settings.BackEffectOption, context);
+    } catch (...) {
+        // A background that cannot be made is left out; the windows still show.
+        FEffect->FBackground.reset();
+    }
+}
+
+void TOpenGLForm::ReleaseTransientDesktop() {
+    if (FTransientDesktop.Texture != 0 && MakeCurrent() && glIsTexture(FTransientDesktop.Texture))
+        glDeleteTextures(1, &FTransientDesktop.Texture);
+    FTransientDesktop = {};
+}
+
+void TOpenGLForm::ReleaseDeferredEffects() {
+    if (FDeferredEffects.empty())
+        return;
+    MakeCurrent();
+    FDeferredEffects.clear();
+    if (!FEffect)
+        ReleaseTransientDesktop();
+}
+
+void TOpenGLForm::OnHide() {
+    if (FPreparing)
+        return;
+    if (JvThread)
+        JvThread->Stop();
+    if (FEffect) {
+        EffectCall call(*this);
+        TEffect& effect = *FEffect;
+        try {
+            effect.EndAnimation();
+        } catch (...) {
+        }
+        const int selected = effect.FSelectedIndex;
+        for (int attempt = 1; attempt <= 11; ++attempt) {
+            try {
+                FOwner.ActivateWindow(selected);
+                break;
+            } catch (...) {
+                QCoreApplication::processEvents(QEventLoop::AllEvents);
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+        }
+    }
+    BuildEffects(-1);
+    if (MakeCurrent()) {
+        TWindowInfos& infos = FOwner.WindowInfos();
+        for (int i = 0; i < infos.Count(); ++i) {
+            TWindowInfo& info = infos.Items(i);
+            if (info.Texture != 0 && glIsTexture(info.Texture))
+                glDeleteTextures(1, &info.Texture);
+            info.Texture = 0;
+        }
+    }
+}
+
+bool TOpenGLForm::WorkerStopped() const { return !JvThread || JvThread->StopRequested() || JvThread->isFinished(); }
+
+void TOpenGLForm::StopWorkerAndWait() {
+    if (!JvThread)
+        return;
+    JvThread->Stop();
+    // The worker may be blocked in its hand-over: keep running handed-over calls until it ends.
+    while (!JvThread->wait(1))
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    JvThread.reset();
+}
+
+void TOpenGLForm::RenderTick() {
+    if (!IsActive())
+        return;
+    if (!FEffect) {
+        // No effect could be built: the view still closes when the Win key is let go.
+        if (!FPinned && !FClosing && !FPlatform.isLeftSuperDown())
+            SetActive(false);
+        return;
+    }
+    if (FOpeningPending == 1 && FEffect->FState == esIdle) {
+        if (!isVisible())
+            return;
+        FOpeningPending = 0;
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        if (!FEffect || !IsActive())
+            return;
+        raise();
+        requestActivate();
+        {
+            EffectCall call(*this);
+            TEffect& effect = *FEffect;
+            try {
+                effect.StartAnimation();
+            } catch (...) {
+            }
+        }
+        Trace("opening-done");
+        if (IsActive()) {
+            raise();
+            requestActivate();
+        }
+        return;
+    }
+    if (!FPlatform.isLeftSuperDown() && !FEffect->FStayOpen) {
+        SetActive(false);
+        return;
+    }
+    const bool animated =
+        FEffect->FAnimated || (FEffect->FBackground && FEffect->FBackground->FAnimated);
+    if (FEffect->FState == esIdle && animated)
+        invalidate();
+}
+
+void TOpenGLForm::EffectSelectNext() {
+    if (!FEffect)
+        return;
+    {
+        EffectCall call(*this);
+        TEffect& effect = *FEffect;
+        effect.SelectNext();
+    }
+    Trace("select-done next");
+}
+
+void TOpenGLForm::EffectSelectPrevious() {
+    if (!FEffect)
+        return;
+    {
+        EffectCall call(*this);
+        TEffect& effect = *FEffect;
+        effect.SelectPrevious();
+    }
+    Trace("select-done previous");
+}
+
+} // namespace zorvane

@@ -1,0 +1,179 @@
+// frmOpenGL: the full-screen switcher view — its OpenGL context and projection, the paint and input
+// handling, the show and hide sequence, and the render worker that paces it. It is the effects' host.
+#pragma once
+
+#include "effects/EffectHost.h"
+#include "view/Textures.h"
+
+#include <QThread>
+#include <QWindow>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QOpenGLContext;
+
+namespace zorvane {
+
+class Clock;
+class Platform;
+class RuntimeRandom;
+class TEffect;
+class TWindowInfos;
+
+// The four stored values the view reads afresh at every opening.
+struct ViewSettings {
+    int FlipEffectType = 0;
+    std::string FlipEffectOption = "0,-1,-1,0,-1";
+    int BackEffectType = 0;
+    std::string BackEffectOption = ",0,20";
+};
+
+// What the view needs of the main form.
+class TOpenGLFormOwner {
+public:
+    virtual ~TOpenGLFormOwner() = default;
+    virtual TWindowInfos& WindowInfos() = 0;
+    virtual ViewSettings ReadViewSettings() = 0;
+    // Activates the window at that index of the list. May throw; the view retries.
+    virtual void ActivateWindow(int index) = 0;
+};
+
+// The render worker: hands RenderTick to the user-interface thread, waits for it to run there,
+// sleeps 1 ms, and starts over until told to stop. It touches neither OpenGL nor the effect.
+class TRenderWorker : public QThread {
+    Q_OBJECT
+public:
+    explicit TRenderWorker(class TOpenGLForm& form);
+    void Stop() { FStop = true; }
+    bool StopRequested() const { return FStop; }
+
+protected:
+    void run() override;
+
+private:
+    TOpenGLForm& FForm;
+    std::atomic<bool> FStop{false};
+};
+
+class TOpenGLForm : public QWindow, public EffectHost {
+    Q_OBJECT
+public:
+    // The context failures, each reported once by its own text.
+    static constexpr const char* kNoDeviceContext = "Can't Create A GL Device Context!";
+    static constexpr const char* kNoPixelFormat = "Can't Find A Suitable PixelFormat!";
+    static constexpr const char* kNoRenderingContext = "Can't Create A GL Rendering Context!";
+    static constexpr const char* kNoCurrentContext = "Can't Activate The GL Rendering Context!";
+
+    // FormCreate: creates the context (a failure shows one warning box and leaves the view
+    // without a context; it still opens and closes).
+    TOpenGLForm(Platform& platform, TOpenGLFormOwner& owner, const Clock& clock);
+    ~TOpenGLForm() override;
+
+    bool IsActive() const;
+    void SetActive(bool value);
+    void Prepare();
+    void ShowPinned();
+    // True when an opening may start now: inactive, not closing, no effect still unwinding.
+    bool CanOpen() const;
+    // The worker component's stop query: no worker, or every worker told to stop.
+    bool WorkerStopped() const;
+
+    // Effect access for the main form, guarded against a close from inside the call.
+    TEffect* Effect() const { return FEffect.get(); }
+    void EffectSelectNext();
+    void EffectSelectPrevious();
+
+    TTextureInfo& WallpaperTexture() { return FWallpaperTexture; }
+    // The main form's rebuild after the options dialog (BackEffectType 0: rebuild, else release).
+    void RefreshWallpaperCache(bool noneBackground);
+    bool HasContext() const { return FContextReady; }
+    // The text of the context failure, empty when the context works.
+    const std::string& ContextError() const { return FContextError; }
+
+    // EffectHost
+    void invalidate() override;
+    void processMessages() override;
+    void postEffectClose() override;
+    void sleep(int milliseconds) override;
+    int screenWidth() const override;
+    int screenHeight() const override;
+
+    // Runs on the user-interface thread on behalf of the worker.
+    void RenderTick();
+
+protected:
+    bool event(QEvent* event) override;
+    void exposeEvent(QExposeEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    // Counts effect operations on the stack, so that a close from inside one of them defers the
+    // effect's destruction until the outermost one has returned.
+    class EffectCall {
+    public:
+        explicit EffectCall(TOpenGLForm& form) : form_(form) { ++form_.FEffectDepth; }
+        ~EffectCall() {
+            if (--form_.FEffectDepth == 0)
+                form_.ReleaseDeferredEffects();
+        }
+        EffectCall(const EffectCall&) = delete;
+        EffectCall& operator=(const EffectCall&) = delete;
+
+    private:
+        TOpenGLForm& form_;
+    };
+
+    void FormCreate();
+    void FormResize();
+    void Paint();
+    void OnShow();
+    void OnHide();
+    void BuildEffects(std::int8_t kind);
+    void ReportContextFailure(const char* text);
+    void StopWorkerAndWait();
+    void ReleaseTransientDesktop();
+    void ReleaseDeferredEffects();
+    bool MakeCurrent();
+
+    Platform& FPlatform;
+    TOpenGLFormOwner& FOwner;
+    const Clock& FClock;
+    std::unique_ptr<RuntimeRandom> FRandom;
+
+    bool FPreparing = false;
+    std::unique_ptr<QOpenGLContext> FRC;
+    bool FContextReady = false;
+    std::string FContextError;
+    std::unique_ptr<TEffect> FEffect;
+    TTextureInfo FWallpaperTexture;
+    // A desktop texture built for one showing because the cache was stale; released afterwards.
+    TTextureInfo FTransientDesktop;
+    std::unique_ptr<TRenderWorker> JvThread;
+    int FOpeningPending = 0; // the worker component's Tag
+
+    // Re-entrancy: effect operations running on the stack, effects closed meanwhile, a close in
+    // progress, and whether the view was opened pinned (kept for when no effect could be built).
+    int FEffectDepth = 0;
+    std::vector<std::unique_ptr<TEffect>> FDeferredEffects;
+    bool FClosing = false;
+    bool FPinned = false;
+    bool FPaintPending = false;
+    bool FFirstFrameTraced = false;
+};
+
+// True when ZORVANE_TRACE=1: the view then writes one line per milestone to stderr, with a
+// monotonic time stamp in milliseconds ("zorvane-trace <ms> first-frame").
+bool TraceEnabled();
+void Trace(const std::string& what);
+double MonotonicMilliseconds();
+
+} // namespace zorvane

@@ -1,0 +1,81 @@
+// frmOpenGLInput: the view's keyboard and mouse handlers. Every input goes to the effect, except
+// Esc and Enter, which close the view (Esc does not cancel: the selection is activated).
+#include "effects/unitEffect.h"
+#include "view/VirtualKeys.h"
+#include "view/frmOpenGL.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
+
+namespace zorvane {
+
+void TOpenGLForm::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
+        // With no effect (it could not be built) these still close the view.
+        if (IsActive())
+            SetActive(false);
+        return;
+    }
+    if (!FEffect)
+        return;
+    if (key == Qt::Key_Backtab || (key == Qt::Key_Tab && (event->modifiers() & Qt::ShiftModifier))) {
+        EffectSelectPrevious();
+        return;
+    }
+    if (key == Qt::Key_Tab) {
+        EffectSelectNext();
+        return;
+    }
+    EffectCall call(*this);
+    TEffect& effect = *FEffect;
+    const std::uint16_t vk = QtKeyToVirtualKey(key, (event->modifiers() & Qt::KeypadModifier) != 0);
+    if (vk != 0)
+        effect.KeyDown(vk);
+}
+
+void TOpenGLForm::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    if (!FEffect) {
+        if (IsActive())
+            SetActive(false); // nothing to pick from: a click leaves the view
+        return;
+    }
+    EffectCall call(*this);
+    TEffect& effect = *FEffect;
+    const QPoint at = event->position().toPoint();
+    effect.MouseDown(at.x(), at.y());
+}
+
+void TOpenGLForm::mouseMoveEvent(QMouseEvent* event) {
+    if (!FEffect)
+        return;
+    EffectCall call(*this);
+    TEffect& effect = *FEffect;
+    const QPoint at = event->position().toPoint();
+    effect.MouseMove(at.x(), at.y());
+}
+
+void TOpenGLForm::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !FEffect)
+        return;
+    EffectCall call(*this);
+    TEffect& effect = *FEffect;
+    const QPoint at = event->position().toPoint();
+    effect.MouseUp(at.x(), at.y());
+}
+
+void TOpenGLForm::wheelEvent(QWheelEvent* event) {
+    if (!FEffect)
+        return;
+    const int delta = event->angleDelta().y();
+    if (delta == 0)
+        return;
+    EffectCall call(*this);
+    TEffect& effect = *FEffect;
+    effect.MouseWheel(delta < 0 ? 1 : 0);
+}
+
+} // namespace zorvane

@@ -1,0 +1,168 @@
+// unitHandleInfos: the enumeration list, the candidate filter and the window capture with retries.
+#include "windows/unitHandleInfos.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+namespace zorvane {
+
+void THandleInfos::Add(WindowHandle handle, const std::string& className, const std::string& caption, int showCmd,
+                       const Rect& regionRect) {
+    FItems.push_back(std::make_unique<THandleInfo>(handle, className, caption, showCmd, regionRect));
+}
+
+void THandleInfos::Delete(int index) {
+    if (index < 0 || index >= Count())
+        throw std::out_of_range("THandleInfos::Delete: position " + std::to_string(index) + " outside the list");
+    FItems.erase(FItems.begin() + index);
+}
+
+void THandleInfos::Clear() {
+    while (!FItems.empty())
+        FItems.pop_back();
+}
+
+bool THandleInfos::Contains(WindowHandle handle) const {
+    for (const auto& item : FItems) {
+        if (item->Handle == handle)
+            return true;
+    }
+    return false;
+}
+
+THandleInfo& THandleInfos::Items(int index) {
+    if (index < 0 || index >= Count())
+        throw std::out_of_range("THandleInfos::Items: position " + std::to_string(index) + " outside the list");
+    return *FItems[static_cast<std::size_t>(index)];
+}
+
+const THandleInfo& THandleInfos::Items(int index) const {
+    return const_cast<THandleInfos*>(this)->Items(index);
+}
+
+bool IsCandidateWindow(Platform& platform, WindowHandle window) {
+    return window != 0 && !platform.hasOwner(window) && platform.isWindowVisible(window) &&
+           !platform.windowCaption(window).empty() && platform.hasOverlappedStyle(window);
+}
+
+bool EnumWindowsProc(WindowHandle window, TEnumContext* context) {
+    Platform& platform = context->platform;
+    if (!IsCandidateWindow(platform, window))
+        return true;
+    if (platform.isOwnWindow(window))
+        return true;
+    const std::string caption = platform.windowCaption(window);
+    const std::string className = platform.windowClassName(window);
+    if (caption.empty()) {
+        // The title went away after the candidate test (or cannot be read).
+        if (className == "tooltips_class32" || className == "SysShadow") {
+            platform.hideWindow(window);
+            return true;
+        }
+    }
+    if (className == "IMWindowClass" && !platform.isWindowEnabled(window))
+        return true;
+    if (className == "MessengerPlusLive_TabbedChats")
+        return true;
+    Rect rect;
+    platform.windowRect(window, rect);
+    if (rect.left == rect.right || rect.top == rect.bottom)
+        return true;
+    const int showCmd = platform.showCommand(window);
+    Rect region;
+    if (!platform.windowRegionBox(window, region))
+        region = Rect{};
+    context->list.Add(window, className, caption, showCmd, region);
+    if (context->processMessages)
+        context->processMessages();
+    return true;
+}
+
+void EnumerateWindows(Platform& platform, THandleInfos& list, const std::function<void()>& processMessages) {
+    list.Clear();
+    TEnumContext context{platform, list, processMessages};
+    platform.enumWindows([&](WindowHandle window) { return EnumWindowsProc(window, &context); });
+}
+
+namespace {
+
+// More than 30 % of the pixels on the middle row, or on the middle column, exactly black: the
+// window had not finished painting (or printed nothing).
+bool MiddleRowMostlyBlack(const CaptureImage& image) {
+    const int width = image.width();
+    const int y = image.height() / 2;
+    int black = 0;
+    for (int x = 0; x < width; ++x)
+        black += image.pixel(x, y) == 0 ? 1 : 0;
+    return black > 0 && static_cast<double>(black) / width > 0.3;
+}
+
+bool MiddleColumnMostlyBlack(const CaptureImage& image) {
+    const int height = image.height();
+    const int x = image.width() / 2;
+    int black = 0;
+    for (int y = 0; y < height; ++y)
+        black += image.pixel(x, y) == 0 ? 1 : 0;
+    return black != 0 && static_cast<double>(black) / height > 0.3;
+}
+
+std::unique_ptr<CaptureImage> MakeImage(int width, int height) {
+    if (width <= 0 || height <= 0)
+        return nullptr;
+    try {
+        return std::make_unique<CaptureImage>(width, height);
+    } catch (const std::invalid_argument&) {
+        return nullptr; // larger than any picture we keep
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+} // namespace
+
+bool CaptureWindow(Platform& platform, WindowHandle window, std::unique_ptr<CaptureImage>& image) {
+    Rect rect;
+    platform.windowRect(window, rect);
+    image = MakeImage(rect.width(), rect.height());
+    if (!image)
+        return false;
+    bool printed = false;
+    for (int attempts = 3; attempts > 0; --attempts) {
+        image->fill(0);
+        printed = platform.printWindow(window, *image);
+        if (!MiddleRowMostlyBlack(*image) && !MiddleColumnMostlyBlack(*image))
+            break;
+    }
+    return printed;
+}
+
+void CaptureEnumerated(Platform& platform, const THandleInfo& record, std::unique_ptr<CaptureImage>& image) {
+    const Rect& region = record.RegionRect;
+    if (region.left == 0 && region.top == 0) {
+        CaptureWindow(platform, record.Handle, image);
+        return;
+    }
+    std::unique_ptr<CaptureImage> whole;
+    CaptureWindow(platform, record.Handle, whole);
+    image = MakeImage(region.width(), region.height());
+    if (!image || !whole)
+        return;
+    // Copy the part of the region that lies inside the picture; the rest stays black.
+    const int left = std::max(region.left, 0);
+    const int right = std::min(region.right, whole->width());
+    if (left >= right)
+        return;
+    for (int y = 0; y < image->height(); ++y) {
+        const int sy = region.top + y;
+        if (sy < 0 || sy >= whole->height())
+            continue;
+        std::memcpy(image->row(y) + 3 * (left - region.left), whole->row(sy) + 3 * left,
+                    static_cast<std::size_t>(right - left) * 3);
+    }
+}
+
+int SetMinimizeAnimation(Platform& platform, int value) { return platform.SetMinimizeAnimation(value); }
+
+} // namespace zorvane

@@ -1,0 +1,75 @@
+// unitHandleInfos: which windows the switcher offers (the enumeration list of one capture cycle)
+// and how each one is pictured.
+#pragma once
+
+#include "platform/Platform.h"
+#include "windows/CaptureImage.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zorvane {
+
+class THandleInfo {
+public:
+    THandleInfo(WindowHandle handle, std::string className, std::string caption, int showCmd, Rect regionRect)
+        : Handle(handle), ClassName(std::move(className)), Caption(std::move(caption)), ShowCmd(showCmd),
+          RegionRect(regionRect) {}
+
+    WindowHandle Handle;
+    std::string ClassName;
+    std::string Caption;
+    int ShowCmd;
+    // Bounding box of the window's region relative to its top-left corner; all 0 without one.
+    Rect RegionRect;
+};
+
+class THandleInfos {
+public:
+    THandleInfos() = default;
+    ~THandleInfos() { Clear(); }
+    THandleInfos(const THandleInfos&) = delete;
+    THandleInfos& operator=(const THandleInfos&) = delete;
+
+    int Count() const { return static_cast<int>(FItems.size()); }
+    void Add(WindowHandle handle, const std::string& className, const std::string& caption, int showCmd,
+             const Rect& regionRect);
+    // Throws std::out_of_range for a position outside the list.
+    void Delete(int index);
+    // Deletes every record, last first.
+    void Clear();
+    bool Contains(WindowHandle handle) const;
+    // Throws std::out_of_range for a position outside the list.
+    THandleInfo& Items(int index);
+    const THandleInfo& Items(int index) const;
+
+private:
+    std::vector<std::unique_ptr<THandleInfo>> FItems;
+};
+
+// What the enumeration callback works with: the platform, the list it fills and the hook that
+// lets the application process its pending messages after each accepted window.
+struct TEnumContext {
+    Platform& platform;
+    THandleInfos& list;
+    std::function<void()> processMessages;
+};
+
+bool IsCandidateWindow(Platform& platform, WindowHandle window);
+// Appends the window to context->list when it qualifies; always asks to continue.
+bool EnumWindowsProc(WindowHandle window, TEnumContext* context);
+// Clears the list and fills it with the qualifying windows, top of the stacking order first.
+void EnumerateWindows(Platform& platform, THandleInfos& list, const std::function<void()>& processMessages = {});
+
+// Pictures the window into image (null when the window is 0 pixels wide or high, or too large to
+// hold). Up to three attempts while the middle row or column comes out mostly black; true when
+// the last attempt printed.
+bool CaptureWindow(Platform& platform, WindowHandle window, std::unique_ptr<CaptureImage>& image);
+// Pictures the record's window, cropped to its region box when that box is offset from the corner.
+void CaptureEnumerated(Platform& platform, const THandleInfo& record, std::unique_ptr<CaptureImage>& image);
+// The system's minimise and restore animation; returns the previous value.
+int SetMinimizeAnimation(Platform& platform, int value);
+
+} // namespace zorvane

@@ -1,0 +1,138 @@
+// unitWindowInfos: the captured window list. One record per offered window, in the order offered,
+// with its latest picture, the picture's stored copy on disk, its texture and its place in the view.
+#pragma once
+
+#include "platform/PlatformTypes.h"
+#include "windows/CaptureFolder.h"
+#include "windows/CaptureImage.h"
+#include "windows/Clock.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zorvane {
+
+// Sizes and places of one picture's texture, computed without any GL call.
+struct TextureLayout {
+    int textureWidth = 0;  // NextPowerOfTwo(picture width)
+    int textureHeight = 0; // NextPowerOfTwo(picture height)
+    float TexS = 0;        // picture width / texture width
+    float TexT = 0;        // picture height / texture height
+    float Width = 0;       // picture width / screen width
+    float Height = 0;      // picture height / screen height
+    float HomeX = 0;       // left edge in view units (-0.5 left of the screen .. 0.5 right)
+    float HomeY = 0;       // top edge in view units (0.5 top of the screen .. -0.5 bottom)
+};
+
+// windowRect: the window's rectangle on the desktop; regionBox: its region's bounding box relative to
+// the window's top-left corner, or null when it has no region.
+TextureLayout ComputeTextureLayout(int pictureWidth, int pictureHeight, int screenWidth, int screenHeight,
+                                   const Rect& windowRect, const Rect* regionBox);
+
+// A date serial (days since 30 December 1899) in general form with up to 15 significant digits and
+// the given decimal separator: noon of 1 January 2010 gives "40179.5".
+std::string FormatDateSerial(double serial, char decimalSeparator);
+// The decimal separator of the current C locale (LC_NUMERIC).
+char LocaleDecimalSeparator();
+
+class TWindowInfos;
+
+class TWindowInfo {
+public:
+    // Fills the fields and takes the picture; fileName is chosen by the list. Writes no file.
+    TWindowInfo(WindowHandle handle, std::string className, std::string caption, std::int32_t showCmd,
+                std::unique_ptr<CaptureImage> bitmap, std::string fileName);
+    // Frees the picture and deletes the stored file if there is one. The texture is not deleted here:
+    // it belongs to the view.
+    ~TWindowInfo();
+    TWindowInfo(const TWindowInfo&) = delete;
+    TWindowInfo& operator=(const TWindowInfo&) = delete;
+
+    // Makes Texture from Bitmap (needs a current GL context and a picture) and computes TexS, TexT,
+    // Width, Height, HomeX, HomeY and X, Y from the picture and the window's place on the screen.
+    // The picture itself is left unchanged. Throws std::logic_error without a picture.
+    void BuildTexture(const ScreenGeometry& screen);
+    // Writes Bitmap to FileName (replacing any earlier content) and frees it. Throws
+    // std::system_error when the file cannot be written (the picture is then kept) and
+    // std::logic_error without a picture.
+    void StoreBitmap();
+    // Reads FileName into Bitmap, replacing the picture held; false (Bitmap unchanged) when the file
+    // is missing or does not read as a picture.
+    bool LoadStoredBitmap();
+
+    WindowHandle Handle;
+    std::string ClassName;
+    std::string Caption;
+    std::int32_t ShowCmd;
+    std::unique_ptr<CaptureImage> Bitmap;
+    std::string FileName;
+    std::uint32_t Texture = 0;
+    float TexS = 0;
+    float TexT = 0;
+    float HomeX = 0;
+    float HomeY = 0;
+    float Width = 0;
+    float Height = 0;
+    float X = 0;
+    float Y = 0;
+};
+
+class TWindowInfos {
+public:
+    // An empty list whose records keep their pictures in captureFolder (created when the first name is
+    // chosen) and name them by the clock's local time. The geometry and the clock must outlive the list.
+    explicit TWindowInfos(const ScreenGeometry& screen, std::string captureFolder = CaptureFolderPath(),
+                          const Clock& clock = SystemClock::instance());
+    // Deletes every record, from the last to the first (and so their files).
+    ~TWindowInfos();
+    TWindowInfos(const TWindowInfos&) = delete;
+    TWindowInfos& operator=(const TWindowInfos&) = delete;
+
+    // Creates a record with a fresh file name and appends it; returns its position.
+    int Add(WindowHandle handle, const std::string& className, const std::string& caption,
+            std::int32_t showCmd, std::unique_ptr<CaptureImage> bitmap);
+    // Merges one fresh capture: refreshes (or creates) the record of (handle, className), keeps the
+    // stored picture of a minimised window whose file reads, and moves the record to `position`.
+    void Update(int position, WindowHandle handle, const std::string& className, const std::string& caption,
+                std::int32_t showCmd, std::unique_ptr<CaptureImage> bitmap);
+    // Takes the record out at `from` and inserts it at `to`.
+    void Move(int from, int to);
+    // Destroys the record at the position and closes the gap.
+    void Delete(int position);
+    // First position holding exactly this handle and class name (case-sensitive), or -1.
+    int IndexOf(WindowHandle handle, const std::string& className) const;
+    std::int32_t Count() const { return static_cast<std::int32_t>(records_.size()); }
+    // The record at the position; throws std::out_of_range outside 0 .. Count() - 1.
+    TWindowInfo& Items(int position);
+    const TWindowInfo& Items(int position) const;
+    // StoreBitmap on every record that holds a picture, position 0 first.
+    void StoreAll();
+    // LoadStoredBitmap on the record at the position.
+    bool LoadBitmap(int position);
+
+    // Pruning for a capture cycle: deletes, from the last position to the first, every record whose
+    // Handle is not among `handles` (class names are not compared). Returns how many went.
+    int DeleteMissing(const std::vector<WindowHandle>& handles);
+
+    // Before the view builds textures: a record without a picture (its window gave no capture this
+    // cycle after its last picture was stored) is reloaded from its file; a record whose file cannot
+    // be read either is deleted, so every remaining record holds a picture and may go through
+    // BuildTexture and StoreBitmap. Returns Count().
+    int PrepareForShowing();
+
+    const ScreenGeometry& Screen() const { return screen_; }
+    const std::string& CaptureFolder() const { return captureFolder_; }
+
+private:
+    std::string ChooseFileName() const;
+    bool NameInUse(const std::string& fileName) const;
+
+    const ScreenGeometry& screen_;
+    std::string captureFolder_;
+    const Clock& clock_;
+    std::vector<std::unique_ptr<TWindowInfo>> records_;
+};
+
+} // namespace zorvane

@@ -1,0 +1,185 @@
+// ZorvaneRun: starts the real program on the test's desktop and reads its trace.
+#include "ZorvaneRun.h"
+
+#include <X11/XKBlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace zorvane::test {
+
+namespace {
+
+std::string Quote(const std::string& text) {
+    std::string out = "'";
+    for (char c : text)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+} // namespace
+
+ZorvaneRun::ZorvaneRun(XDesktop& desktop, const std::vector<std::pair<std::string, std::string>>& settings)
+    : desktop_(desktop) {
+    char pattern[] = "/tmp/zorvane-shell-test.XXXXXX";
+    folder_ = ::mkdtemp(pattern);
+    ::mkdir((folder_ + "/runtime").c_str(), 0700);
+    std::ofstream file(settingsFile());
+    file << "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<Configuration>\n  <Zorvane>\n";
+    for (const auto& [name, value] : settings)
+        file << "    <" << name << ">" << value << "</" << name << ">\n";
+    file << "  </Zorvane>\n</Configuration>\n";
+}
+
+ZorvaneRun::~ZorvaneRun() {
+    if (pid_ > 0 && !reaped_)
+        desktop_.stop(pid_);
+    std::system(("rm -rf " + Quote(folder_)).c_str());
+}
+
+std::string ZorvaneRun::binary() const { return BinDir() + "/zorvane"; }
+
+std::vector<std::string> ZorvaneRun::environment() const {
+    std::vector<std::string> env = {"ZORVANE_TRACE=1", "XDG_RUNTIME_DIR=" + folder_ + "/runtime",
+                                    "QT_QPA_PLATFORM=xcb"};
+    env.insert(env.end(), extraEnvironment_.begin(), extraEnvironment_.end());
+    return env;
+}
+
+void ZorvaneRun::start(const std::vector<std::string>& environment) {
+    extraEnvironment_ = environment;
+    std::string command = "exec env";
+    for (const std::string& assignment : this->environment())
+        command += " " + Quote(assignment);
+    command += " " + Quote(binary()) + " --settings " + Quote(settingsFile()) + " 2>" + Quote(folder_ + "/trace");
+    pid_ = desktop_.spawn({"/bin/sh", "-c", command});
+}
+
+bool ZorvaneRun::startResident(const std::vector<std::string>& environment) {
+    start(environment);
+    return waitFor("resident");
+}
+
+RunResult ZorvaneRun::runAgain(const std::vector<std::string>& args) {
+    std::vector<std::string> argv = {"env"};
+    for (const std::string& assignment : environment())
+        argv.push_back(assignment);
+    argv.push_back(binary());
+    argv.insert(argv.end(), args.begin(), args.end());
+    return desktop_.run(argv);
+}
+
+std::string ZorvaneRun::trace() const {
+    std::ifstream file(folder_ + "/trace");
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> ZorvaneRun::lines(const std::string& prefix) const {
+    std::vector<std::string> found;
+    std::istringstream text(trace());
+    std::string line;
+    while (std::getline(text, line)) {
+        // "zorvane-trace <ms> <what>"
+        if (line.rfind("zorvane-trace ", 0) != 0)
+            continue;
+        const std::size_t space = line.find(' ', 14);
+        if (space == std::string::npos)
+            continue;
+        const std::string what = line.substr(space + 1);
+        if (what.rfind(prefix, 0) == 0)
+            found.push_back(what);
+    }
+    return found;
+}
+
+bool ZorvaneRun::waitFor(const std::string& prefix, int count, int timeoutMs) {
+    return desktop_.waitUntil([&] { return static_cast<int>(lines(prefix).size()) >= count; }, timeoutMs);
+}
+
+bool ZorvaneRun::before(const std::string& first, const std::string& second) const {
+    std::istringstream text(trace());
+    std::string line;
+    while (std::getline(text, line)) {
+        const std::size_t space = line.find(' ', 14);
+        const std::string what = space == std::string::npos ? line : line.substr(space + 1);
+        if (what.rfind(first, 0) == 0)
+            return true;
+        if (what.rfind(second, 0) == 0)
+            return false;
+    }
+    return false;
+}
+
+bool ZorvaneRun::waitExit(int timeoutMs, int& exitCode) {
+    if (reaped_)
+        return true;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        int status = 0;
+        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+            reaped_ = true;
+            exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+Keys::Keys(XDesktop& desktop) : desktop_(desktop) {}
+
+void Keys::superDown() { desktop_.keyDown(desktop_.keycodeOf(XK_Super_L)); }
+void Keys::superUp() { desktop_.keyUp(desktop_.keycodeOf(XK_Super_L)); }
+void Keys::tab() { desktop_.tapKey(desktop_.keycodeOf(XK_Tab)); }
+void Keys::shiftTab() {
+    const unsigned shift = desktop_.keycodeOf(XK_Shift_L);
+    desktop_.keyDown(shift);
+    desktop_.tapKey(desktop_.keycodeOf(XK_Tab));
+    desktop_.keyUp(shift);
+}
+void Keys::tap(unsigned long keysym) { desktop_.tapKey(desktop_.keycodeOf(keysym)); }
+
+void Keys::click(int x, int y) {
+    Display* dpy = desktop_.dpy();
+    XTestFakeMotionEvent(dpy, -1, x, y, CurrentTime);
+    XTestFakeButtonEvent(dpy, 1, True, CurrentTime);
+    XTestFakeButtonEvent(dpy, 1, False, CurrentTime);
+    XSync(dpy, False);
+}
+
+int CountColour(XDesktop& desktop, unsigned long colour, int tolerance, int step) {
+    Display* dpy = desktop.dpy();
+    const int width = DisplayWidth(dpy, DefaultScreen(dpy));
+    const int height = DisplayHeight(dpy, DefaultScreen(dpy));
+    XImage* image = XGetImage(dpy, desktop.root(), 0, 0, width, height, AllPlanes, ZPixmap);
+    if (!image)
+        return -1;
+    int count = 0;
+    for (int y = step / 2; y < height; y += step) {
+        for (int x = step / 2; x < width; x += step) {
+            const unsigned long pixel = XGetPixel(image, x, y) & 0xFFFFFF;
+            bool near = true;
+            for (int shift : {0, 8, 16}) {
+                const int a = static_cast<int>((pixel >> shift) & 0xFF);
+                const int b = static_cast<int>((colour >> shift) & 0xFF);
+                near = near && std::abs(a - b) <= tolerance;
+            }
+            count += near ? 1 : 0;
+        }
+    }
+    XDestroyImage(image);
+    return count;
+}
+
+} // namespace zorvane::test

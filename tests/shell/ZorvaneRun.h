@@ -1,0 +1,72 @@
+// ZorvaneRun: the real zorvane program on a test's private X desktop, with its milestones read
+// from the trace it writes (ZORVANE_TRACE=1), its own runtime folder and its own settings file.
+#pragma once
+
+#include "harness/XHarness.h"
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace zorvane::test {
+
+class ZorvaneRun {
+public:
+    // Prepares a private runtime folder (the lock, the command socket and the capture folder
+    // live there) and a settings file holding these elements of the "Zorvane" section.
+    ZorvaneRun(XDesktop& desktop, const std::vector<std::pair<std::string, std::string>>& settings = {});
+    ~ZorvaneRun();
+
+    // Starts the program with extra environment assignments ("NAME=value").
+    void start(const std::vector<std::string>& environment = {});
+    // Starts it and waits until the splash has ended (the show actions are enabled).
+    bool startResident(const std::vector<std::string>& environment = {});
+    // Runs another zorvane process with the same environment, to its end.
+    RunResult runAgain(const std::vector<std::string>& args);
+
+    // The trace lines written so far whose text (after the time stamp) starts with prefix.
+    std::vector<std::string> lines(const std::string& prefix) const;
+    // Waits until at least count such lines are there.
+    bool waitFor(const std::string& prefix, int count = 1, int timeoutMs = 15000);
+    // True when `first` appears in the trace before any `second` line (or with no `second` at all).
+    bool before(const std::string& first, const std::string& second) const;
+    std::string trace() const;
+
+    // True once the process has ended; its exit status then in exitCode.
+    bool waitExit(int timeoutMs, int& exitCode);
+    pid_t pid() const { return pid_; }
+
+    const std::string& folder() const { return folder_; }
+    std::string captureFolder() const { return folder_ + "/runtime/~ZRVN"; }
+    std::string settingsFile() const { return folder_ + "/Zorvane.xml"; }
+    std::string binary() const;
+
+private:
+    std::vector<std::string> environment() const;
+    XDesktop& desktop_;
+    std::string folder_;
+    std::vector<std::string> extraEnvironment_;
+    pid_t pid_ = -1;
+    bool reaped_ = false;
+};
+
+// Keys of the view, by keysym, as a person would press them.
+class Keys {
+public:
+    explicit Keys(XDesktop& desktop);
+    void superDown();
+    void superUp();
+    void tab();
+    void shiftTab();
+    void tap(unsigned long keysym);
+    // A left click at a screen position.
+    void click(int x, int y);
+
+private:
+    XDesktop& desktop_;
+};
+
+// Counts screen pixels on a coarse grid that are within tolerance of colour (0xRRGGBB).
+int CountColour(XDesktop& desktop, unsigned long colour, int tolerance, int step = 16);
+
+} // namespace zorvane::test

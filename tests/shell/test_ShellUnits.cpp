@@ -1,0 +1,190 @@
+// The shell's display-free parts: Qt keys to the effects' virtual-key codes, and the local socket
+// that carries tray-menu commands from a later start to the running instance.
+#include "app/PrevInstance.h"
+#include "view/VirtualKeys.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLocalSocket>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <thread>
+#include <vector>
+
+namespace zorvane {
+namespace {
+
+// --- Keys: the effects test these codes, so a wrong one silently disables a key.
+TEST(VirtualKeys, MapsEachKindOfKey) {
+    struct Row {
+        int qtKey;
+        bool keypad;
+        std::uint16_t vk;
+    };
+    const Row rows[] = {
+        // Navigation keys the effects move the selection with.
+        {Qt::Key_Left, false, 0x25},
+        {Qt::Key_Up, false, 0x26},
+        {Qt::Key_Right, false, 0x27},
+        {Qt::Key_Down, false, 0x28},
+        {Qt::Key_Home, false, 0x24},
+        {Qt::Key_End, false, 0x23},
+        {Qt::Key_PageUp, false, 0x21},
+        {Qt::Key_PageDown, false, 0x22},
+        // Keypad digits are the numpad codes, not the digit row's.
+        {Qt::Key_2, true, 0x62},
+        {Qt::Key_4, true, 0x64},
+        {Qt::Key_6, true, 0x66},
+        {Qt::Key_8, true, 0x68},
+        {Qt::Key_2, false, '2'},
+        // With NumLock off the keypad sends arrows; they stay arrows.
+        {Qt::Key_Left, true, 0x25},
+        // Letters are upper-case ASCII whatever the case typed; function keys from 0x70.
+        {Qt::Key_A, false, 'A'},
+        {Qt::Key_Z, false, 'Z'},
+        {Qt::Key_F1, false, 0x70},
+        {Qt::Key_F12, false, 0x7B},
+        {Qt::Key_F24, false, 0x87},
+        // Shifted punctuation names its unshifted key.
+        {Qt::Key_Colon, false, 0xBA},
+        {Qt::Key_Semicolon, false, 0xBA},
+        {Qt::Key_AsciiTilde, false, 0xC0},
+        {Qt::Key_QuoteLeft, false, 0xC0},
+        {Qt::Key_Exclam, false, '1'},
+        {Qt::Key_Space, false, 0x20},
+        {Qt::Key_Delete, false, 0x2E},
+        // Keys with no code answer 0, so the view passes nothing on.
+        {Qt::Key_VolumeUp, false, 0},
+        {Qt::Key_unknown, false, 0},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(QtKeyToVirtualKey(row.qtKey, row.keypad), row.vk)
+            << "Qt key 0x" << std::hex << row.qtKey << (row.keypad ? " (keypad)" : "");
+}
+
+TEST(VirtualKeys, EveryLetterAndDigitKeepsItsCode) {
+    for (int key = Qt::Key_A; key <= Qt::Key_Z; ++key)
+        EXPECT_EQ(QtKeyToVirtualKey(key, false), key);
+    for (int key = Qt::Key_0; key <= Qt::Key_9; ++key) {
+        EXPECT_EQ(QtKeyToVirtualKey(key, false), key);
+        EXPECT_EQ(QtKeyToVirtualKey(key, true), 0x60 + (key - Qt::Key_0));
+    }
+}
+
+// --- Remote commands.
+TEST(RemoteCommands, NamesParseBackAndStrangersAreRefused) {
+    for (RemoteCommand command :
+         {RemoteCommand::rcShow, RemoteCommand::rcOptions, RemoteCommand::rcAbout, RemoteCommand::rcQuit}) {
+        RemoteCommand parsed{};
+        ASSERT_TRUE(ParseRemoteCommand(RemoteCommandName(command) + "\n", parsed));
+        EXPECT_EQ(parsed, command);
+    }
+    RemoteCommand parsed = RemoteCommand::rcAbout;
+    for (const char* text : {"", "SHOW", "show me", "quit;rm", "--show"})
+        EXPECT_FALSE(ParseRemoteCommand(text, parsed)) << text;
+    EXPECT_EQ(parsed, RemoteCommand::rcAbout);
+}
+
+TEST(RemoteCommands, ChannelPathIsPerDisplayAndFileSafe) {
+    const QString a = InstanceChannelPath("Zorvane", ":1");
+    const QString b = InstanceChannelPath("Zorvane", ":2");
+    EXPECT_NE(a, b);
+    EXPECT_TRUE(a.startsWith('/'));
+    EXPECT_FALSE(a.mid(a.lastIndexOf('/') + 1).contains(':'));
+    EXPECT_FALSE(InstanceChannelPath("Zorvane", "../../x").contains("/../"));
+}
+
+class ChannelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        path = dir.filePath("channel.sock");
+    }
+    // Runs the event loop until the sender thread has finished; returns its results.
+    template <typename Sender> auto runWithLoop(Sender sender) {
+        auto result = std::async(std::launch::async, sender);
+        QElapsedTimer timer;
+        timer.start();
+        while (result.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready && timer.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        // The handler runs from the loop after the acknowledgement.
+        for (int i = 0; i < 20; ++i)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        return result.get();
+    }
+
+    int argc = 1;
+    char name[8] = "test";
+    char* argv[1] = {name};
+    QCoreApplication app{argc, argv};
+    QTemporaryDir dir;
+    QString path;
+};
+
+TEST_F(ChannelTest, DeliversEachCommandOnceInOrder) {
+    std::vector<RemoteCommand> received;
+    InstanceChannel channel(path, [&](RemoteCommand command) { received.push_back(command); });
+    ASSERT_TRUE(channel.listening());
+    const std::vector<RemoteCommand> sent = {RemoteCommand::rcShow, RemoteCommand::rcAbout, RemoteCommand::rcQuit};
+    const bool allSent = runWithLoop([&] {
+        bool ok = true;
+        for (RemoteCommand command : sent) {
+            QString error;
+            ok = SendRemoteCommand(path, command, 5000, error) && ok;
+        }
+        return ok;
+    });
+    EXPECT_TRUE(allSent);
+    EXPECT_EQ(received, sent);
+}
+
+TEST_F(ChannelTest, UnknownCommandIsRefusedAndNothingRuns) {
+    int calls = 0;
+    InstanceChannel channel(path, [&](RemoteCommand) { ++calls; });
+    const QByteArray reply = runWithLoop([&] {
+        QLocalSocket socket;
+        socket.connectToServer(path);
+        if (!socket.waitForConnected(5000))
+            return QByteArray("no connection");
+        socket.write("format-disk\n");
+        socket.waitForBytesWritten(5000);
+        while (!socket.canReadLine() && socket.waitForReadyRead(5000)) {
+        }
+        return socket.readLine();
+    });
+    EXPECT_EQ(reply, "unknown command\n");
+    EXPECT_EQ(calls, 0);
+}
+
+TEST_F(ChannelTest, NoInstanceIsReportedNotWaitedFor) {
+    QString error;
+    EXPECT_FALSE(SendRemoteCommand(path, RemoteCommand::rcShow, 2000, error));
+    EXPECT_TRUE(error.contains("not running")) << error.toStdString();
+}
+
+TEST_F(ChannelTest, StaleSocketFileFromAnEndedInstanceIsReplaced) {
+    {
+        InstanceChannel first(path, [](RemoteCommand) {});
+        ASSERT_TRUE(first.listening());
+    }
+    // An instance that was killed leaves its socket file behind.
+    QFile stale(path);
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.close();
+    int calls = 0;
+    InstanceChannel second(path, [&](RemoteCommand) { ++calls; });
+    ASSERT_TRUE(second.listening());
+    const bool sent = runWithLoop([&] {
+        QString error;
+        return SendRemoteCommand(path, RemoteCommand::rcOptions, 5000, error);
+    });
+    EXPECT_TRUE(sent);
+    EXPECT_EQ(calls, 1);
+}
+
+} // namespace
+} // namespace zorvane

@@ -1,0 +1,311 @@
+// The whole program on a private desktop (Xvfb + openbox + real windows), keys through XTest:
+// the Win+Tab path, the pinned path, the start-up rules, the settings that choose the view, exit,
+// and the view always being leavable whatever fails.
+#include "ZorvaneRun.h"
+
+#include <X11/keysym.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace zorvane::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr unsigned long kRed = 0xC03030;
+constexpr unsigned long kGreen = 0x30A040;
+constexpr unsigned long kBlue = 0x3050C0;
+
+class Switcher : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(desktop.ok()) << desktop.reason();
+    }
+
+    // Three windows; the last one opened (blue) is on top and active.
+    void openThreeWindows() {
+        red = openWindow("Red", kRed, "40,40");
+        green = openWindow("Green", kGreen, "300,200");
+        blue = openWindow("Blue", kBlue, "560,360");
+        ASSERT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == blue; }));
+    }
+
+    Window openWindow(const std::string& title, unsigned long colour, const std::string& position) {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%06lx", colour);
+        desktop.spawnTestClient({"--title", title, "--color", hex, "--size", "400x300", "--pos", position});
+        const Window window = desktop.waitForTitle(title);
+        EXPECT_NE(window, None) << title;
+        EXPECT_TRUE(desktop.waitPainted(window)) << title;
+        return window;
+    }
+
+    // Opens the view with Super+Tab and waits until its opening animation has played.
+    void openWithWinTab(ZorvaneRun& run) {
+        const int before = static_cast<int>(run.lines("opening-done").size());
+        keys.superDown();
+        keys.tab();
+        ASSERT_TRUE(run.waitFor("opening-done", before + 1)) << run.trace();
+    }
+
+    XDesktop desktop{XDesktop::Options{1024, 768, true}};
+    Keys keys{desktop};
+    Window red = None, green = None, blue = None;
+};
+
+// --- The Win+Tab path: hold Super, Tab steps, releasing Super picks.
+TEST_F(Switcher, WinTabOpensTheViewOverTheWindowsPictures) {
+    openThreeWindows();
+    ZorvaneRun run(desktop);
+    ASSERT_TRUE(run.startResident()) << run.trace();
+    openWithWinTab(run);
+    // The view covers the screen and shows the pictures: the front (selected) picture is the top
+    // window's, in its own colour; the desktop behind is drawn too.
+    EXPECT_GT(CountColour(desktop, kBlue, 40), 20);
+    EXPECT_EQ(run.lines("view-shown").size(), 1u);
+    keys.superUp();
+    ASSERT_TRUE(run.waitFor("view-hidden")) << run.trace();
+    // Nothing was stepped: the window that was active stays active.
+    EXPECT_EQ(desktop.activeWindow(), blue);
+}
+
+TEST_F(Switcher, TabWhileSuperIsHeldStepsAndReleaseActivatesTheSelection) {
+    struct Row {
+        const char* what;
+        int nextSteps;
+        Window* expected;
+    };
+    openThreeWindows();
+    const Row rows[] = {
+        {"one step forward picks the window below the top one", 1, &green},
+        {"two steps forward pick the third", 2, &red},
+    };
+    ZorvaneRun run(desktop);
+    ASSERT_TRUE(run.startResident()) << run.trace();
+    int shown = 0;
+    for (const Row& row : rows) {
+        ASSERT_TRUE(desktop.activate(blue));
+        openWithWinTab(run);
+        ++shown;
+        for (int i = 0; i < row.nextSteps; ++i) {
+            keys.tab();
+            ASSERT_TRUE(run.waitFor("select-done", static_cast<int>(run.lines("select-done").size()) + 1))
+                << row.what;
+        }
+        keys.superUp();
+        ASSERT_TRUE(run.waitFor("view-hidden", shown)) << row.what;
+        EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == *row.expected; })) << row.what;
+    }
+}
+
+TEST_F(Switcher, SuperShiftTabStepsBack) {
+    openThreeWindows();
+    ZorvaneRun run(desktop);
+    ASSERT_TRUE(run.startResident()) << run.trace();
+    openWithWinTab(run);
+    keys.shiftTab();
+    ASSERT_TRUE(run.waitFor("select-done previous")) << run.trace();
+    keys.superUp();
+    ASSERT_TRUE(run.waitFor("view-hidden"));
+    // One step back from the top window wraps round to the bottom one.
+    EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == red; }));
+}
+
+// --- When nothing opens.
+TEST_F(Switcher, OneWindowOpensNothing) {
+    blue = openWindow("Blue", kBlue, "100,100");
+    ZorvaneRun run(desktop);
+    ASSERT_TRUE(run.startResident()) << run.trace();
+    keys.superDown();
+    keys.tab();
+    keys.superUp();
+    ASSERT_TRUE(run.waitFor("show-skipped")) << run.trace();
+    EXPECT_EQ(run.lines("capture-done 1").size(), 1u);
+    EXPECT_TRUE(run.lines("view-shown").empty());
+    // The pinned path refuses too.
+    EXPECT_EQ(run.runAgain({"--show"}).exitCode, 0);
+    ASSERT_TRUE(run.waitFor("show-skipped", 2)) << run.trace();
+    EXPECT_TRUE(run.lines("view-shown").empty());
+}
+
+TEST_F(Switcher, NothingOpensDuringTheSplash) {
+    openThreeWindows();
+    ZorvaneRun run(desktop);
+    run.start();
+    ASSERT_TRUE(run.waitFor("splash-shown")) << run.trace();
+    keys.superDown();
+    keys.tab();
+    keys.superUp();
+    ASSERT_TRUE(run.waitFor("wintab")) << run.trace();
+    ASSERT_TRUE(run.waitFor("resident")) << run.trace();
+    // The Tab was caught (the hook's message arrived) during the splash and did nothing.
+    EXPECT_TRUE(run.before("wintab", "resident"));
+    EXPECT_TRUE(run.lines("capture-start").empty());
+    EXPECT_TRUE(run.lines("view-shown").empty());
+}
+
+// --- The pinned path (tray icon, "Show Effect", custom hot key): stays until a pick.
+TEST_F(Switcher, PinnedViewStaysWithoutSuperAndClosesOnEnterEscOrClick) {
+    struct Row {
+        const char* what;
+        unsigned long keysym; // 0: a click on the front picture
+    };
+    const Row rows[] = {{"Enter", XK_Return}, {"Esc (does not cancel)", XK_Escape}, {"a click", 0}};
+    openThreeWindows();
+    ZorvaneRun run(desktop);
+    ASSERT_TRUE(run.startResident()) << run.trace();
+    int shown = 0;
+    for (const Row& row : rows) {
+        ASSERT_TRUE(desktop.activate(blue));
+        ASSERT_EQ(run.runAgain({"--show"}).exitCode, 0) << row.what;
+        ++shown;
+        ASSERT_TRUE(run.waitFor("opening-done", shown)) << row.what << run.trace();
+        // Pressing and letting go of Super does not close a pinned view: a Tab after it still
+        // reaches the open view and steps the selection.
+        keys.superDown();
+        keys.superUp();
+        keys.tab();
+        ASSERT_TRUE(run.waitFor("select-done", shown)) << row.what << run.trace();
+        EXPECT_EQ(run.lines("view-hidden").size(), static_cast<size_t>(shown - 1)) << row.what;
+        if (row.keysym != 0) {
+            keys.tap(row.keysym);
+        } else {
+            keys.click(512, 384);
+        }
+        ASSERT_TRUE(run.waitFor("view-hidden", shown)) << row.what << run.trace();
+        EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == green; })) << row.what;
+    }
+}
+
+// --- The single-instance rule.
+TEST_F(Switcher, SecondStartEndsSilentlyAndTheFirstIsUnaffected) {
+    openThreeWindows();
+    ZorvaneRun run(desktop);
+    ASSERT_TRUE(run.startResident()) << run.trace();
+    const RunResult second = run.runAgain({});
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_EQ(second.out, "");
+    EXPECT_EQ(second.err, "") << "the second start must show and say nothing";
+    EXPECT_EQ(run.lines("splash-shown").size(), 1u);
+    openWithWinTab(run);
+    keys.superUp();
+    EXPECT_TRUE(run.waitFor("view-hidden"));
+}
+
+// --- Exit.
+TEST_F(Switcher, ExitLeavesTheCaptureFolderEmptyButPresent) {
+    openThreeWindows();
+    ZorvaneRun run(desktop);
+    ASSERT_TRUE(run.startResident()) << run.trace();
+    openWithWinTab(run);
+    keys.superUp();
+    ASSERT_TRUE(run.waitFor("view-hidden"));
+    ASSERT_TRUE(fs::is_directory(run.captureFolder()));
+    EXPECT_FALSE(fs::is_empty(run.captureFolder())) << "the pictures are stored while running";
+    EXPECT_EQ(run.runAgain({"--quit"}).exitCode, 0);
+    int exitCode = -1;
+    ASSERT_TRUE(run.waitExit(15000, exitCode));
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_TRUE(fs::is_directory(run.captureFolder()));
+    EXPECT_TRUE(fs::is_empty(run.captureFolder()));
+}
+
+// --- The settings file chooses what opens.
+TEST_F(Switcher, SettingsChooseTheEffectAndTheBackground) {
+    struct Row {
+        const char* flipType;
+        const char* backType;
+        const char* backOption;
+        const char* expectedEffects; // "effects <kind> <background>"
+        bool blackCorner;            // no background: the corner shows the clear colour
+    };
+    const Row rows[] = {
+        {"1", "7", "", "effects 1 7", true},               // Grid, no background at all
+        {"2", "1", "back01.bmp,0,20", "effects 2 1", false}, // Wave Flip over a picture
+        {"7", "5", "", "effects 0 5", true},               // unknown effect types give Flip
+        {"0", "129", "back01.bmp,0,20", "effects 0 1", false}, // only the low 7 bits count
+    };
+    openThreeWindows();
+    for (const Row& row : rows) {
+        ZorvaneRun run(desktop, {{"FlipEffectType", row.flipType},
+                                 {"BackEffectType", row.backType},
+                                 {"BackEffectOption", row.backOption}});
+        ASSERT_TRUE(run.startResident()) << run.trace();
+        openWithWinTab(run);
+        EXPECT_EQ(run.lines("effects").front(), row.expectedEffects);
+        const unsigned long corner = desktop.screenPixel(2, 2);
+        EXPECT_EQ(corner == 0x000000, row.blackCorner) << row.expectedEffects << " corner " << std::hex << corner;
+        keys.superUp();
+        ASSERT_TRUE(run.waitFor("view-hidden"));
+        EXPECT_EQ(run.runAgain({"--quit"}).exitCode, 0);
+        int exitCode = -1;
+        EXPECT_TRUE(run.waitExit(15000, exitCode));
+    }
+}
+
+// --- The view can always be left, and Zorvane stays.
+TEST_F(Switcher, WrongSettingsStillOpenTheViewWithFallbacks) {
+    openThreeWindows();
+    ZorvaneRun run(desktop, {{"FlipEffectType", "not a number"},
+                             {"FlipEffectOption", "x,,\"unterminated,999999999999"},
+                             {"BackEffectType", "99999999999999"},
+                             {"BackEffectOption", "/no/such/picture.bmp,-7,-20"}});
+    ASSERT_TRUE(run.startResident()) << run.trace();
+    openWithWinTab(run);
+    keys.superUp();
+    ASSERT_TRUE(run.waitFor("view-hidden")) << run.trace();
+    EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == blue; }));
+}
+
+TEST_F(Switcher, UnwritableCaptureFolderNeitherStopsTheViewNorEndsTheProgram) {
+    openThreeWindows();
+    ZorvaneRun run(desktop);
+    ASSERT_TRUE(run.startResident()) << run.trace();
+    // The folder disappears and a plain file takes its name: no picture can be written there.
+    fs::remove_all(run.captureFolder());
+    std::ofstream(run.captureFolder()) << "not a folder";
+    openWithWinTab(run);
+    EXPECT_GT(CountColour(desktop, kBlue, 40), 20) << "the pictures stay in memory for the showing";
+    keys.tab();
+    ASSERT_TRUE(run.waitFor("select-done"));
+    keys.superUp();
+    ASSERT_TRUE(run.waitFor("view-hidden"));
+    EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == green; }));
+    int exitCode = 0;
+    EXPECT_FALSE(run.waitExit(0, exitCode)) << "Zorvane ended";
+}
+
+// A close that arrives while an effect animation is still running (the release of Super during a
+// selection step, Esc during a pinned step) closes once, activates once and leaves the program
+// able to open again.
+TEST_F(Switcher, CloseInsideAnAnimationClosesOnceAndCanOpenAgain) {
+    openThreeWindows();
+    ZorvaneRun run(desktop);
+    ASSERT_TRUE(run.startResident()) << run.trace();
+
+    openWithWinTab(run);
+    keys.tab();
+    keys.superUp(); // at once: the step is still animating
+    ASSERT_TRUE(run.waitFor("view-hidden")) << run.trace();
+    ASSERT_TRUE(run.waitFor("activated"));
+
+    ASSERT_EQ(run.runAgain({"--show"}).exitCode, 0);
+    ASSERT_TRUE(run.waitFor("opening-done", 2)) << run.trace();
+    keys.tab();
+    keys.tap(XK_Escape);
+    keys.tap(XK_Return);
+    ASSERT_TRUE(run.waitFor("view-hidden", 2)) << run.trace();
+
+    // Open once more: the earlier effects are gone and nothing is left half closed.
+    openWithWinTab(run);
+    keys.superUp();
+    ASSERT_TRUE(run.waitFor("view-hidden", 3)) << run.trace();
+    EXPECT_EQ(run.lines("activated").size(), 3u) << run.trace();
+    EXPECT_EQ(run.lines("view-shown").size(), 3u);
+}
+
+} // namespace
+} // namespace zorvane::test

@@ -1,0 +1,326 @@
+// The options dialog: what it shows for stored settings, its change rules, Default, OK, Cancel,
+// the hot-key field and the autostart entry.
+#include "UiTestSupport.h"
+
+#include "app/CommaText.h"
+#include "app/unitSettings.h"
+#include "ui/AutoStartEntry.h"
+#include "ui/OptionControls.h"
+#include "ui/ShortCutKeys.h"
+#include "ui/frmOption.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QKeySequenceEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace zorvane {
+namespace {
+
+const QString kExe = "/opt/zorvane/bin/zorvane";
+
+class OptionFormTest : public ::testing::Test {
+protected:
+    void SetUp() override { test::App(); }
+    std::unique_ptr<TOptionForm> Open(std::uint16_t shortCut = 32960) {
+        auto form = std::make_unique<TOptionForm>(settings, autostart, shortCut, kExe);
+        form->FormActivate();
+        return form;
+    }
+    // The user picks a list entry (a user-initiated change).
+    static void Choose(TOptionForm& /*form*/, QComboBox* combo, int index) {
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    }
+    std::vector<std::string> BackFields() const {
+        return SplitCommaText(settings.GetText(TFormStorage::kBackEffectOption));
+    }
+
+    test::TempDir dir;
+    XdgAutoStartEntry autostart{dir.path() / "autostart" / "zorvane.desktop"};
+    TFormStorage settings;
+};
+
+TEST_F(OptionFormTest, InitialSettingsShowFlipTopAndNone) {
+    auto form = Open();
+    EXPECT_EQ(form->cbFlipEffect->currentIndex(), 0);
+    EXPECT_EQ(form->cbCameraPosition->currentIndex(), 0);
+    EXPECT_TRUE(form->cbCameraPosition->isEnabled());
+    EXPECT_TRUE(form->cbStartingAnimation->isChecked());
+    EXPECT_TRUE(form->cbEnddingAnimation->isChecked());
+    EXPECT_FALSE(form->cbBounceAnimation->isChecked());
+    EXPECT_TRUE(form->cbReflection->isChecked());
+    EXPECT_EQ(form->cbBackEffect->currentIndex(), 0);
+    EXPECT_EQ(form->feBackgroundImage->text(), "");
+    EXPECT_FALSE(form->feBackgroundImage->isEnabled());
+    EXPECT_FALSE(form->lblBackImage->isEnabled());
+    EXPECT_FALSE(form->cbActiveBackground->isEnabled());
+    EXPECT_FALSE(form->cbActiveBackground->isChecked());
+    EXPECT_FALSE(form->tbFramePerSec->isEnabled());
+    EXPECT_FALSE(form->lblFramePerSec->isEnabled());
+    EXPECT_EQ(form->tbFramePerSec->value(), 20);
+    EXPECT_EQ(form->ShortCut(), 32960);
+    EXPECT_FALSE(form->cbAutoStart->isChecked()) << "no autostart entry";
+    EXPECT_EQ(form->size(), QSize(464, 429));
+    EXPECT_EQ(form->windowTitle(), "Option");
+    for (QGroupBox* group : {form->gbHotKey, form->gbForegroundEffect, form->gbBackgroundEffect}) {
+        EXPECT_EQ(group->x(), 10);
+        EXPECT_EQ(group->width(), 447);
+    }
+    EXPECT_EQ(form->gbForegroundEffect->geometry(), QRect(10, 81, 447, 158));
+}
+
+TEST_F(OptionFormTest, ForegroundChoicesSetAnimationsAndCamera) {
+    auto form = Open();
+    Choose(*form, form->cbFlipEffect, 1); // Grid
+    for (QCheckBox* box : {form->cbStartingAnimation, form->cbEnddingAnimation, form->cbBounceAnimation, form->cbReflection})
+        EXPECT_TRUE(box->isChecked()) << box->objectName().toStdString();
+    EXPECT_EQ(form->cbCameraPosition->currentIndex(), 1);
+    EXPECT_FALSE(form->cbCameraPosition->isEnabled());
+    EXPECT_FALSE(form->lblCameraPosition->isEnabled());
+
+    Choose(*form, form->cbFlipEffect, 0); // Flip again
+    EXPECT_FALSE(form->cbBounceAnimation->isChecked());
+    EXPECT_EQ(form->cbCameraPosition->currentIndex(), 0);
+    EXPECT_TRUE(form->cbCameraPosition->isEnabled());
+
+    form->cbReflection->setChecked(false);
+    Choose(*form, form->cbFlipEffect, 2); // Wave Flip
+    EXPECT_TRUE(form->cbBounceAnimation->isChecked());
+    EXPECT_TRUE(form->cbReflection->isChecked());
+    EXPECT_EQ(form->cbCameraPosition->currentIndex(), 0);
+    EXPECT_TRUE(form->cbCameraPosition->isEnabled());
+}
+
+TEST_F(OptionFormTest, BackgroundChoicesFillPictureAndEnableControls) {
+    auto form = Open();
+    struct Case {
+        int index;
+        const char* picture;
+        bool pictureEnabled;
+        bool rateEnabled;
+    };
+    const Case cases[] = {{1, "back01.bmp", true, false},
+                          {2, "wave.bmp", true, true},
+                          {3, "rain.bmp", true, true},
+                          {4, "tunnel.bmp", true, true},
+                          {0, "", false, false}};
+    for (const auto& c : cases) {
+        form->tbFramePerSec->setValue(7);
+        form->cbActiveBackground->setChecked(false);
+        Choose(*form, form->cbBackEffect, c.index);
+        EXPECT_EQ(form->feBackgroundImage->text(), c.picture) << c.index;
+        EXPECT_TRUE(form->cbActiveBackground->isChecked()) << c.index;
+        EXPECT_EQ(form->tbFramePerSec->value(), 20) << c.index;
+        EXPECT_EQ(form->feBackgroundImage->isEnabled(), c.pictureEnabled) << c.index;
+        EXPECT_EQ(form->cbActiveBackground->isEnabled(), c.pictureEnabled) << c.index;
+        EXPECT_EQ(form->tbFramePerSec->isEnabled(), c.rateEnabled) << c.index;
+        EXPECT_EQ(form->lblFramePerSec->isEnabled(), c.rateEnabled) << c.index;
+    }
+}
+
+TEST_F(OptionFormTest, DefaultThenOkStoresTheDefaults) {
+    settings.SetValue(TFormStorage::kFlipEffectType, 1);
+    settings.SetValue(TFormStorage::kFlipEffectOption, "1,0,0,-1,0");
+    settings.SetValue(TFormStorage::kBackEffectType, 4);
+    settings.SetValue(TFormStorage::kBackEffectOption, "tunnel.bmp,0,5");
+    auto form = Open(0x4041);
+    form->cbAutoStart->setChecked(false);
+    form->btnDefaultClick();
+    EXPECT_EQ(settings.GetInteger(TFormStorage::kFlipEffectType), 1) << "nothing is stored before OK";
+    form->btnOK->click();
+
+    EXPECT_EQ(form->result(), QDialog::Accepted);
+    EXPECT_EQ(settings.GetInteger(TFormStorage::kFlipEffectType), 0);
+    EXPECT_EQ(settings.GetText(TFormStorage::kFlipEffectOption), "0,-1,-1,0,-1");
+    EXPECT_EQ(settings.GetInteger(TFormStorage::kBackEffectType), 2);
+    EXPECT_EQ(settings.GetText(TFormStorage::kBackEffectOption), "wave.bmp,-1,20");
+    EXPECT_EQ(form->ShortCut(), kVkF12);
+    EXPECT_EQ(settings.GetInteger(TFormStorage::kShortCut), kVkF12);
+    EXPECT_EQ(autostart.ReadCommand(), kExe.toStdString()) << "Default checks the autostart box";
+}
+
+TEST_F(OptionFormTest, OkWithAutoStartOffRemovesAnyEntry) {
+    ASSERT_TRUE(autostart.Write("/home/other/copy/zorvane"));
+    auto form = Open();
+    EXPECT_FALSE(form->cbAutoStart->isChecked()) << "another copy's entry is not ours";
+    form->btnOKClick();
+    EXPECT_FALSE(std::filesystem::exists(autostart.File()));
+    EXPECT_EQ(autostart.ReadCommand(), "");
+}
+
+TEST_F(OptionFormTest, AutoStartBoxShowsWhetherThisProgramStarts) {
+    // Our own entry checks the box.
+    ASSERT_TRUE(autostart.Write(kExe.toStdString()));
+    EXPECT_TRUE(Open()->cbAutoStart->isChecked());
+    // An entry that cannot be read leaves the box as designed (checked).
+    std::filesystem::remove(autostart.File());
+    std::filesystem::create_directories(autostart.File());
+    EXPECT_EQ(autostart.ReadCommand(), std::nullopt);
+    EXPECT_TRUE(Open()->cbAutoStart->isChecked());
+}
+
+TEST_F(OptionFormTest, CancelChangesNothing) {
+    settings.SetValue(TFormStorage::kBackEffectOption, "rain.bmp,-1,33");
+    settings.SetValue(TFormStorage::kBackEffectType, 3);
+    const auto names = settings.Names();
+    std::vector<TStoredValue> before;
+    for (const auto& name : names)
+        before.push_back(settings.GetValue(name));
+    auto form = Open();
+    form->btnDefaultClick();
+    Choose(*form, form->cbFlipEffect, 1);
+    form->cbAutoStart->setChecked(true);
+    form->btnCancel->click();
+
+    EXPECT_EQ(form->result(), QDialog::Rejected);
+    for (std::size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(settings.GetValue(names[i]), before[i]) << names[i];
+    EXPECT_FALSE(std::filesystem::exists(autostart.File()));
+}
+
+TEST_F(OptionFormTest, PictureWithBlankOrCommaStaysOneField) {
+    for (const std::string picture : {"/home/me/My Pictures/sea side.jpg", "/data/a,b.bmp", "/x/\"odd\" name.bmp"}) {
+        settings.SetValue(TFormStorage::kBackEffectType, 1);
+        settings.SetValue(TFormStorage::kBackEffectOption, JoinCommaText({picture, "0", "20"}));
+        auto first = Open();
+        EXPECT_EQ(first->feBackgroundImage->text().toStdString(), picture);
+        first->btnOKClick();
+        ASSERT_EQ(BackFields().size(), 3u) << settings.GetText(TFormStorage::kBackEffectOption);
+        EXPECT_EQ(BackFields()[0], picture);
+        EXPECT_EQ(Open()->feBackgroundImage->text().toStdString(), picture) << "loaded again";
+    }
+    // A path the browse button showed in quotes is stored without them.
+    auto form = Open();
+    form->feBackgroundImage->setText(TFileNameEdit::QuotedWhenBlank("/p q/r.bmp"));
+    EXPECT_EQ(form->feBackgroundImage->text(), "\"/p q/r.bmp\"");
+    form->btnOKClick();
+    EXPECT_EQ(BackFields()[0], "/p q/r.bmp");
+}
+
+TEST_F(OptionFormTest, ShortOptionTextsKeepTheOtherControls) {
+    settings.SetValue(TFormStorage::kFlipEffectType, 0);
+    settings.SetValue(TFormStorage::kFlipEffectOption, "2");
+    settings.SetValue(TFormStorage::kBackEffectType, 2);
+    settings.SetValue(TFormStorage::kBackEffectOption, "pic.bmp");
+    auto form = Open();
+    EXPECT_EQ(form->cbCameraPosition->currentIndex(), 2);
+    // The four boxes start checked in the designed dialog and stay so.
+    for (QCheckBox* box : {form->cbStartingAnimation, form->cbEnddingAnimation, form->cbBounceAnimation, form->cbReflection})
+        EXPECT_TRUE(box->isChecked()) << box->objectName().toStdString();
+    EXPECT_EQ(form->feBackgroundImage->text(), "pic.bmp");
+    EXPECT_FALSE(form->cbActiveBackground->isChecked());
+    EXPECT_EQ(form->tbFramePerSec->value(), 20);
+
+    // Fields that are there but are no booleans or numbers take the dialog's fallbacks.
+    settings.SetValue(TFormStorage::kFlipEffectType, 2);
+    settings.SetValue(TFormStorage::kFlipEffectOption, "x,maybe,0,False,TRUE");
+    settings.SetValue(TFormStorage::kBackEffectOption, ",?,fast");
+    form = Open();
+    EXPECT_EQ(form->cbCameraPosition->currentIndex(), 1) << "Wave Flip's camera falls back to Center";
+    EXPECT_TRUE(form->cbStartingAnimation->isChecked());
+    EXPECT_FALSE(form->cbEnddingAnimation->isChecked());
+    EXPECT_FALSE(form->cbBounceAnimation->isChecked());
+    EXPECT_TRUE(form->cbReflection->isChecked());
+    EXPECT_TRUE(form->cbActiveBackground->isChecked());
+    EXPECT_EQ(form->tbFramePerSec->value(), 1);
+
+    // Grid always shows the Center camera, whatever the field says.
+    settings.SetValue(TFormStorage::kFlipEffectType, 1);
+    settings.SetValue(TFormStorage::kFlipEffectOption, "2,0,0,0,0");
+    EXPECT_EQ(Open()->cbCameraPosition->currentIndex(), 1);
+}
+
+TEST_F(OptionFormTest, HotKeyFieldCapturesKeysAsShortCutCodes) {
+    auto form = Open(0);
+    EXPECT_EQ(form->ShortCut(), 0);
+    form->HotKey1->setFocus();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_F12, Qt::ControlModifier | Qt::ShiftModifier);
+    QCoreApplication::sendEvent(form->HotKey1, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_F12, Qt::ControlModifier | Qt::ShiftModifier);
+    QCoreApplication::sendEvent(form->HotKey1, &release);
+    EXPECT_EQ(form->ShortCut(), kShortCutCtrl | kShortCutShift | kVkF12);
+    form->btnOKClick();
+    EXPECT_EQ(settings.GetInteger(TFormStorage::kShortCut), 0x607B);
+}
+
+TEST(ShortCutKeys, ConvertBetweenCodesAndKeys) {
+    struct Case {
+        std::uint16_t code;
+        QKeyCombination key;
+    };
+    const Case both[] = {
+        {0x80C0, QKeyCombination(Qt::AltModifier, Qt::Key_QuoteLeft)}, // the initial hot key
+        {0x007B, QKeyCombination(Qt::Key_F12)},
+        {0xC041, QKeyCombination(Qt::ControlModifier | Qt::AltModifier, Qt::Key_A)},
+        {0x2035, QKeyCombination(Qt::ShiftModifier, Qt::Key_5)},
+        {0x0065, QKeyCombination(Qt::KeypadModifier, Qt::Key_5)},
+        {0x0020, QKeyCombination(Qt::Key_Space)},
+        {0x4026, QKeyCombination(Qt::ControlModifier, Qt::Key_Up)},
+        {0x8087, QKeyCombination(Qt::AltModifier, Qt::Key_F24)},
+        {0x00DE, QKeyCombination(Qt::Key_Apostrophe)},
+    };
+    for (const auto& c : both) {
+        EXPECT_EQ(ShortCutFromKey(c.key), c.code) << QKeySequence(c.key).toString().toStdString();
+        EXPECT_EQ(KeySequenceFromShortCut(c.code), QKeySequence(c.key)) << std::hex << c.code;
+    }
+    // Shifted symbols are their key with Shift.
+    EXPECT_EQ(ShortCutFromKey(QKeyCombination(Qt::ShiftModifier, Qt::Key_Exclam)), 0x2031);
+    EXPECT_EQ(ShortCutFromKey(QKeyCombination(Qt::ShiftModifier, Qt::Key_AsciiTilde)), 0x20C0);
+    EXPECT_EQ(ShortCutFromKey(QKeyCombination(Qt::ShiftModifier, Qt::Key_Backtab)), 0x2009);
+    // What a hot key cannot hold: the Meta key, keys without a code; codes without a key.
+    EXPECT_EQ(ShortCutFromKey(QKeyCombination(Qt::MetaModifier, Qt::Key_A)), 0);
+    EXPECT_EQ(ShortCutFromKey(QKeyCombination(Qt::Key_VolumeUp)), 0);
+    EXPECT_TRUE(KeySequenceFromShortCut(0).isEmpty());
+    EXPECT_TRUE(KeySequenceFromShortCut(0x8000).isEmpty());
+    EXPECT_TRUE(KeySequenceFromShortCut(0x00FF).isEmpty());
+}
+
+TEST(AutoStartEntry, ExecValuesRoundTripAwkwardPaths) {
+    for (const std::string path : {"/usr/bin/zorvane", "/home/me/My Apps/zorvane", "/opt/100%/z", "/a\"b/$HOME/`x`\\y",
+                                   "/tab\there/z"}) {
+        const std::string exec = DesktopExecValue(path);
+        EXPECT_EQ(exec.find('\n'), std::string::npos);
+        EXPECT_EQ(ProgramFromDesktopExec(exec), path) << exec;
+    }
+    EXPECT_EQ(DesktopExecValue("/usr/bin/zorvane"), "/usr/bin/zorvane");
+    EXPECT_EQ(DesktopExecValue("/my apps/z"), "\"/my apps/z\"");
+    EXPECT_EQ(ProgramFromDesktopExec("/usr/bin/zorvane --flag"), "/usr/bin/zorvane");
+    EXPECT_EQ(ProgramFromDesktopExec("\"/unterminated"), std::nullopt);
+}
+
+TEST(AutoStartEntry, WritesReadsAndRemovesTheDesktopFile) {
+    test::TempDir dir;
+    XdgAutoStartEntry entry(dir.path() / "config" / "autostart" / "zorvane.desktop");
+    EXPECT_EQ(entry.ReadCommand(), "");
+    ASSERT_TRUE(entry.Write("/home/me/My Apps/zorvane"));
+    EXPECT_EQ(entry.ReadCommand(), "/home/me/My Apps/zorvane");
+    std::ifstream in(entry.File());
+    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_NE(text.find("[Desktop Entry]\n"), std::string::npos);
+    EXPECT_NE(text.find("Type=Application\n"), std::string::npos);
+    EXPECT_NE(text.find("Exec=\"/home/me/My Apps/zorvane\"\n"), std::string::npos);
+
+    // An entry the user switched off starts nothing.
+    test::WriteFile(entry.File(), "[Desktop Entry]\nExec=/usr/bin/zorvane\nHidden=true\n");
+    EXPECT_EQ(entry.ReadCommand(), "");
+    EXPECT_TRUE(entry.Remove());
+    EXPECT_TRUE(entry.Remove()) << "removing what is not there succeeds";
+
+    // The default place follows XDG_CONFIG_HOME.
+    const std::string saved = qgetenv("XDG_CONFIG_HOME").toStdString();
+    qputenv("XDG_CONFIG_HOME", "/cfg/home");
+    EXPECT_EQ(XdgAutoStartEntry::DefaultFile(), "/cfg/home/autostart/zorvane.desktop");
+    qputenv("XDG_CONFIG_HOME", saved.c_str());
+}
+
+} // namespace
+} // namespace zorvane

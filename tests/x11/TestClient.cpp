@@ -1,0 +1,179 @@
+// zv-testclient: a small X client whose kind, title and look the X tests choose, for windows that
+// stock programs cannot make (docks, transient dialogs, untitled and override-redirect windows,
+// bad titles). It fills itself with one colour, marks itself painted, and can log its key presses.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Options {
+    std::string title = "zv test";
+    std::string className = "ZvTest";
+    int width = 200;
+    int height = 150;
+    int x = 50;
+    int y = 50;
+    unsigned long color = 0x3366CC;
+    std::string type;        // dock, dialog, utility, normal
+    bool skipTaskbar = false;
+    bool untitled = false;
+    bool override = false;
+    bool transient = false;  // also opens a dialog transient for the main window
+    bool latin1Title = false; // title given as ISO 8859-1 bytes in WM_NAME only
+    bool invalidUtf8 = false;  // _NET_WM_NAME holds bytes that are not UTF-8
+    bool shaped = false;       // bounding shape inset by 10 pixels on the left and top
+    bool maximized = false;
+    std::string keyLog;
+};
+
+Atom atom(Display* d, const char* name) { return XInternAtom(d, name, False); }
+
+void setAtomProperty(Display* d, Window w, const char* property, const char* value) {
+    Atom v = atom(d, value);
+    XChangeProperty(d, w, atom(d, property), XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&v), 1);
+}
+
+Window makeWindow(Display* d, const Options& o, const std::string& title, bool override) {
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = o.color;
+    attributes.override_redirect = override ? True : False;
+    attributes.event_mask = ExposureMask | KeyPressMask | StructureNotifyMask;
+    const Window w = XCreateWindow(d, DefaultRootWindow(d), o.x, o.y, static_cast<unsigned>(o.width),
+                                   static_cast<unsigned>(o.height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                                   CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
+    XClassHint hint{const_cast<char*>("zvtest"), const_cast<char*>(o.className.c_str())};
+    XSetClassHint(d, w, &hint);
+    XSizeHints size{};
+    size.flags = USPosition | USSize;
+    size.x = o.x;
+    size.y = o.y;
+    size.width = o.width;
+    size.height = o.height;
+    XSetWMNormalHints(d, w, &size);
+    if (!o.untitled && !title.empty()) {
+        if (o.latin1Title) {
+            XChangeProperty(d, w, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(title.data()), static_cast<int>(title.size()));
+        } else {
+            XChangeProperty(d, w, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(title.data()), static_cast<int>(title.size()));
+            XChangeProperty(d, w, atom(d, "_NET_WM_NAME"), atom(d, "UTF8_STRING"), 8, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(title.data()), static_cast<int>(title.size()));
+        }
+    }
+    if (o.invalidUtf8) {
+        const unsigned char bad[] = {'b', 'a', 'd', ' ', 0xC3, 0x28, ' ', 0xFF, 'x'};
+        XChangeProperty(d, w, atom(d, "_NET_WM_NAME"), atom(d, "UTF8_STRING"), 8, PropModeReplace, bad, sizeof bad);
+    }
+    Atom protocols = atom(d, "WM_DELETE_WINDOW");
+    XSetWMProtocols(d, w, &protocols, 1);
+    return w;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const auto next = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
+        if (a == "--title") o.title = next();
+        else if (a == "--class") o.className = next();
+        else if (a == "--size") std::sscanf(next().c_str(), "%dx%d", &o.width, &o.height);
+        else if (a == "--pos") std::sscanf(next().c_str(), "%d,%d", &o.x, &o.y);
+        else if (a == "--color") o.color = std::strtoul(next().c_str(), nullptr, 16);
+        else if (a == "--type") o.type = next();
+        else if (a == "--skip-taskbar") o.skipTaskbar = true;
+        else if (a == "--untitled") o.untitled = true;
+        else if (a == "--override") o.override = true;
+        else if (a == "--transient") o.transient = true;
+        else if (a == "--latin1-title") o.latin1Title = true;
+        else if (a == "--invalid-utf8") o.invalidUtf8 = true;
+        else if (a == "--shaped") o.shaped = true;
+        else if (a == "--maximized") o.maximized = true;
+        else if (a == "--key-log") o.keyLog = next();
+    }
+    Display* d = XOpenDisplay(nullptr);
+    if (d == nullptr)
+        return 1;
+    const Window main = makeWindow(d, o, o.title, o.override);
+    if (!o.type.empty()) {
+        const std::string value = "_NET_WM_WINDOW_TYPE_" + std::string(o.type == "dock" ? "DOCK"
+                                                                       : o.type == "dialog" ? "DIALOG"
+                                                                       : o.type == "utility" ? "UTILITY"
+                                                                                             : "NORMAL");
+        setAtomProperty(d, main, "_NET_WM_WINDOW_TYPE", value.c_str());
+    }
+    if (o.skipTaskbar || o.maximized) {
+        std::vector<Atom> states;
+        if (o.skipTaskbar)
+            states.push_back(atom(d, "_NET_WM_STATE_SKIP_TASKBAR"));
+        if (o.maximized) {
+            states.push_back(atom(d, "_NET_WM_STATE_MAXIMIZED_VERT"));
+            states.push_back(atom(d, "_NET_WM_STATE_MAXIMIZED_HORZ"));
+        }
+        XChangeProperty(d, main, atom(d, "_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(states.data()), static_cast<int>(states.size()));
+    }
+    if (o.shaped) {
+        XRectangle inner{10, 10, static_cast<unsigned short>(o.width - 10), static_cast<unsigned short>(o.height - 10)};
+        XShapeCombineRectangles(d, main, ShapeBounding, 0, 0, &inner, 1, ShapeSet, Unsorted);
+    }
+    std::vector<Window> windows{main};
+    if (o.transient) {
+        Options dialog = o;
+        dialog.width = 120;
+        dialog.height = 80;
+        dialog.x += 40;
+        dialog.y += 40;
+        dialog.color = 0xCC6633;
+        const Window w = makeWindow(d, dialog, o.title + " dialog", false);
+        XSetTransientForHint(d, w, main);
+        windows.push_back(w);
+    }
+    for (Window w : windows)
+        XMapWindow(d, w);
+    XFlush(d);
+
+    const Atom painted = atom(d, "_ZV_PAINTED");
+    const Atom deleteWindow = atom(d, "WM_DELETE_WINDOW");
+    GC gc = XCreateGC(d, main, 0, nullptr);
+    std::FILE* log = o.keyLog.empty() ? nullptr : std::fopen(o.keyLog.c_str(), "a");
+    for (;;) {
+        XEvent event;
+        XNextEvent(d, &event);
+        if (event.type == Expose && event.xexpose.count == 0) {
+            // Paint the whole window in its colour, then say so (tests wait for this mark).
+            XWindowAttributes a;
+            XGetWindowAttributes(d, event.xexpose.window, &a);
+            XSetForeground(d, gc, event.xexpose.window == main ? o.color : 0xCC6633);
+            XFillRectangle(d, event.xexpose.window, gc, 0, 0, static_cast<unsigned>(a.width),
+                           static_cast<unsigned>(a.height));
+            XSync(d, False);
+            long one = 1;
+            XChangeProperty(d, event.xexpose.window, painted, XA_CARDINAL, 32, PropModeReplace,
+                            reinterpret_cast<unsigned char*>(&one), 1);
+            XFlush(d);
+        } else if (event.type == KeyPress && log != nullptr) {
+            const KeySym sym = XLookupKeysym(&event.xkey, 0);
+            const char* name = XKeysymToString(sym);
+            std::fprintf(log, "press %s state %u\n", name != nullptr ? name : "?", event.xkey.state);
+            std::fflush(log);
+        } else if (event.type == ClientMessage && static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow) {
+            break;
+        }
+    }
+    if (log != nullptr)
+        std::fclose(log);
+    XFreeGC(d, gc);
+    XCloseDisplay(d);
+    return 0;
+}
