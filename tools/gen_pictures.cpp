@@ -198,32 +198,40 @@ bool writeWaves(const std::filesystem::path& dir) {
 
 // ---- Default background pictures ------------------------------------------------------------------
 
-// A calm night nebula: a deep blue-violet gradient, soft clouds of rose and teal, a sprinkle of stars.
+// A calm night nebula: a deep blue-violet sky crossed by a soft diagonal band of glowing gas, blue
+// at its rim and rose to warm pink at its core, with darker dust lanes.
 Colour backdrop(double u, double v) {
-    Colour sky = mix(rgb(0x0a1233), rgb(0x1d0f2e), v);
-    sky = mix(sky, rgb(0x04060f), smoothstep(0.3, 1.2, std::hypot(u - 0.5, v - 0.45)));
-    const double cloud = tileFbm(u, v, 4, 6, 21);
-    const double wisps = tileFbm(u + 0.3 * cloud, v + 0.2 * cloud, 3, 6, 41);
-    const double band = std::exp(-std::pow((v - 0.55 + 0.25 * (u - 0.5)) / 0.28, 2));
-    const double rose = smoothstep(0.45, 0.8, wisps) * band;
-    const double teal = smoothstep(0.5, 0.85, cloud) * (0.4 + 0.6 * band);
-    Colour c = sky + rgb(0xb0487a) * (0.55 * rose) + rgb(0x2b8fa6) * (0.35 * teal);
-    c = c + rgb(0xffe9f0) * (0.18 * std::pow(rose * teal, 1.5));
-    return c;
+    Colour sky = mix(rgb(0x070b1f), rgb(0x160b29), v);
+    sky = sky * (1 - 0.55 * smoothstep(0.25, 0.85, std::hypot(u - 0.5, v - 0.5)));
+    // Domain warping turns the noise into folds and filaments.
+    const double warpU = tileFbm(u, v, 3, 5, 21), warpV = tileFbm(u, v, 3, 5, 22);
+    const double gas = tileFbm(u + 0.35 * warpU, v + 0.35 * warpV, 4, 6, 23);
+    const double across = (u - 0.5) * 0.6 + (v - 0.5) * 0.8 + 0.12 * (warpU - 0.5); // distance from the band
+    const double band = std::exp(-across * across / (2 * 0.16 * 0.16));
+    const double density = smoothstep(0.3, 0.8, gas) * band;
+    const double dust = 1 - 0.6 * smoothstep(0.5, 0.75, tileFbm(u + 0.2 * warpV, v, 6, 5, 24)) * band;
+    Colour glow = mix(rgb(0x1f3f8f), rgb(0x9a2f7c), smoothstep(0.15, 0.55, density));
+    glow = mix(glow, rgb(0xf3a0a8), smoothstep(0.55, 0.95, density));
+    return sky + glow * (0.85 * density * dust) + rgb(0x2a4a9a) * (0.12 * band);
 }
 
+// Many faint stars and a few bright ones with a soft halo.
 void addStars(Canvas& canvas) {
-    for (int i = 0; i < 260; ++i) {
+    for (int i = 0; i < 420; ++i) {
         const double sx = hash(i, 1, 77) * canvas.width, sy = hash(i, 2, 77) * canvas.height;
-        const double brightness = 0.25 + 0.75 * std::pow(hash(i, 3, 77), 3);
-        const double size = 0.6 + 1.2 * std::pow(hash(i, 4, 77), 4);
+        const double brightness = 0.2 + 0.8 * std::pow(hash(i, 3, 77), 4);
+        const double size = 0.5 + 0.9 * std::pow(hash(i, 4, 77), 6);
+        const double halo = brightness > 0.7 ? 3.5 : 0;
         const Colour tint = mix(rgb(0xbfd4ff), rgb(0xfff1d6), hash(i, 5, 77));
-        for (int y = static_cast<int>(sy) - 3; y <= static_cast<int>(sy) + 3; ++y)
-            for (int x = static_cast<int>(sx) - 3; x <= static_cast<int>(sx) + 3; ++x) {
+        for (int y = static_cast<int>(sy) - 6; y <= static_cast<int>(sy) + 6; ++y)
+            for (int x = static_cast<int>(sx) - 6; x <= static_cast<int>(sx) + 6; ++x) {
                 if (x < 0 || y < 0 || x >= canvas.width || y >= canvas.height)
                     continue;
                 const double d = std::hypot(x + 0.5 - sx, y + 0.5 - sy);
-                canvas.at(x, y) = canvas.at(x, y) + tint * (brightness * std::exp(-d * d / (size * size)));
+                double light = std::exp(-d * d / (size * size));
+                if (halo > 0)
+                    light += 0.12 * std::exp(-d * d / (halo * halo));
+                canvas.at(x, y) = canvas.at(x, y) + tint * (brightness * light);
             }
     }
 }
@@ -247,7 +255,7 @@ Colour poolFloor(double u, double v) {
 
 // A bed of wet pebbles: rounded stones of varied greys, browns and slate blues, lit from the top-left.
 Colour pebbleBed(double u, double v) {
-    constexpr int cells = 7;
+    constexpr int cells = 11;
     double nearest = 10, second = 10;
     int bestX = 0, bestY = 0;
     double centreX = 0, centreY = 0;
@@ -268,19 +276,20 @@ Colour pebbleBed(double u, double v) {
                 second = d;
             }
         }
-    static const std::array<Colour, 5> stones{rgb(0x8a8580), rgb(0x6f6a63), rgb(0xa39a8c), rgb(0x5f6c78),
-                                              rgb(0x7d705f)};
+    // Pale stones: the raindrops background squares the picture's colours, which darkens them a lot.
+    static const std::array<Colour, 5> stones{rgb(0xd9d2c5), rgb(0xbfb6a6), rgb(0xeee4d2), rgb(0xa9b9c8),
+                                              rgb(0xcdb998)};
     Colour stone = stones[static_cast<std::size_t>(hash(bestX, bestY, 35) * stones.size())];
     const double gap = (second - nearest) * cells;
     const double round = smoothstep(0.0, 0.35, gap); // 0 at the crack, 1 in the middle
     // Light from the top-left on a domed stone.
     const double lx = (u - centreX) * cells, ly = (v - centreY) * cells;
-    const double light = 0.75 - 0.5 * (lx + ly) * round;
+    const double light = 0.95 - 0.45 * (lx + ly) * round;
     const double grain = 0.85 + 0.3 * tileFbm(u, v, 32, 3, 36);
-    stone = stone * (light * grain * (0.35 + 0.65 * round));
+    stone = stone * (light * grain * (0.45 + 0.55 * round));
     const double highlight =
         std::exp(-((lx + 0.18) * (lx + 0.18) + (ly + 0.18) * (ly + 0.18)) / 0.01) * round;
-    return mix(rgb(0x1b1a18), stone, smoothstep(0.0, 0.08, gap)) + rgb(0xffffff) * (0.25 * highlight);
+    return mix(rgb(0x3b3832), stone, smoothstep(0.0, 0.08, gap)) + rgb(0xffffff) * (0.3 * highlight);
 }
 
 // Sandstone bricks in running bond with dark mortar, seamless both ways for the tunnel walls.

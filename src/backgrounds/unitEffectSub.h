@@ -27,7 +27,7 @@ public:
 
 // What a background needs from the program that creates it.
 struct BackgroundContext {
-    // Local date and time, for the Wave and Raindrops pacing. Must be set for those two.
+    // Local date and time for the Wave and Raindrops pacing; null: the system's local time.
     const Clock* clock = nullptr;
     // Folder of the running program; "Images" is looked up beside it, then in
     // "../share/zorvane/Images". Empty: the folder of /proc/self/exe.
@@ -36,7 +36,8 @@ struct BackgroundContext {
     TTextureInfo desktopTexture{};
     // Reads the owning foreground effect's state (FState). Empty reads as idle.
     std::function<int()> effectState;
-    // Drop placement for Raindrops; null: the background uses a generator of its own.
+    // Drop placement for Raindrops. The program keeps one for its whole run so the sequence goes
+    // on from one opening to the next; null: a generator of the background's own, from seed 0.
     RuntimeRandom* random = nullptr;
 };
 

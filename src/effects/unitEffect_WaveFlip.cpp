@@ -8,7 +8,6 @@
 #include <GL/gl.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <numbers>
 
 namespace zorvane {
@@ -17,13 +16,11 @@ namespace {
 
 constexpr int kSide = TEffect_WaveFlip::kMeshSide;
 constexpr int kQuads = TEffect_WaveFlip::kQuadsPerSide;
-constexpr int kVertexCount = kSide * kSide;
 
 // The ripple's depth amplitude for images and reflections; a closing image is drawn flat.
 constexpr double kImageAmplitude = 0.03;
 constexpr double kReflectionAmplitude = -0.03;
 
-constexpr int VertexIndex(int p, int q) { return p * kSide + q; }
 
 float SheetX(float meshX, float width) { return static_cast<float>(meshX * static_cast<double>(width) * 0.1); }
 float SheetY(float meshY, float height) { return static_cast<float>(meshY * static_cast<double>(height) * 0.1); }
@@ -40,6 +37,35 @@ struct QuadCorner {
     int dq;
 };
 constexpr std::array<QuadCorner, 4> kCorners{{{0, 1}, {1, 1}, {1, 0}, {0, 0}}};
+constexpr int kDrawnVertices = kQuads * kQuads * 4;
+
+// Calls visit(p, q) for the mesh vertex behind every vertex drawn, in drawing order: the quads
+// column by column (p), each column from the top row down (q), four corners each.
+template <typename Visit>
+void ForEachDrawnVertex(Visit visit) {
+    for (int p = 0; p < kQuads; ++p) {
+        for (int q = 0; q < kQuads; ++q) {
+            for (const QuadCorner& corner : kCorners) {
+                visit(p + corner.dp, q + corner.dq);
+            }
+        }
+    }
+}
+
+// The first quad row of a reflection with any visible vertex: the rows above it fade to alpha 0
+// at both of their edges.
+int FirstVisibleReflectionRow() {
+    int q = 0;
+    while (q < kQuads && ReflectionShade(q + 1) <= 0.0f) {
+        ++q;
+    }
+    return q;
+}
+
+// Opening progress from which neighbouring sheets lie in planes further apart (0.5 x progress)
+// than the ripple reaches either side (0.03 each), so that a later reflection, nearer the viewer,
+// is never hidden by the depth of an earlier one's invisible rows.
+constexpr float kSkipInvisibleFromProgress = 0.2f;
 
 }  // namespace
 
@@ -48,7 +74,6 @@ TEffect_WaveFlip::TEffect_WaveFlip(EffectHost& handle, const std::string& option
     FFlip = 0.0f;
     FBounce = 0.0f;
     FAnimated = true;
-    if (std::getenv("H6IMM")) UseVertexArrays = false;
     for (int p = 0; p < kSide; ++p) {
         for (int q = 0; q < kSide; ++q) {
             // One full sine period across the 45 columns: sin(2 pi p / 45).
@@ -59,26 +84,11 @@ TEffect_WaveFlip::TEffect_WaveFlip(EffectHost& handle, const std::string& option
     }
     FFrame = 0;
 
-    indices_.reserve(static_cast<std::size_t>(kQuads) * kQuads * 4);
-    for (int p = 0; p < kQuads; ++p) {
-        for (int q = 0; q < kQuads; ++q) {
-            int order[6] = {0, 1, 2, 0, 2, 3};
-            if (const char* e = std::getenv("H6ORDER")) { for (int k = 0; k < 6; ++k) order[k] = e[k] - '0'; }
-            for (int k : order) {
-                const QuadCorner& corner = kCorners[k];
-                indices_.push_back(static_cast<std::uint16_t>(VertexIndex(p + corner.dp, q + corner.dq)));
-            }
-        }
-    }
-    reflectionColours_.resize(static_cast<std::size_t>(kVertexCount) * 4);
-    for (int p = 0; p < kSide; ++p) {
-        for (int q = 0; q < kSide; ++q) {
-            const float shade = ReflectionShade(q);
-            for (int c = 0; c < 4; ++c) {
-                reflectionColours_[static_cast<std::size_t>(VertexIndex(p, q)) * 4 + c] = shade;
-            }
-        }
-    }
+    reflectionColours_.reserve(static_cast<std::size_t>(kDrawnVertices) * 4);
+    ForEachDrawnVertex([&](int, int q) {
+        const float shade = ReflectionShade(q);
+        reflectionColours_.insert(reflectionColours_.end(), {shade, shade, shade, shade});
+    });
     // The records are only reordered while the effect lives, so their sheets are laid out once.
     for (int i = 0; i < FWindowInfos.Count(); ++i) {
         GeometryOf(FWindowInfos.Items(i));
@@ -99,17 +109,14 @@ TEffect_WaveFlip::SheetGeometry& TEffect_WaveFlip::GeometryOf(const TWindowInfo&
     g.height = info.Height;
     g.texS = info.TexS;
     g.texT = info.TexT;
-    g.xyz.assign(static_cast<std::size_t>(kVertexCount) * 3, 0.0f);
-    g.st.assign(static_cast<std::size_t>(kVertexCount) * 2, 0.0f);
-    for (int p = 0; p < kSide; ++p) {
-        for (int q = 0; q < kSide; ++q) {
-            const auto v = static_cast<std::size_t>(VertexIndex(p, q));
-            g.xyz[v * 3] = SheetX(FMesh[p][q].x, info.Width);
-            g.xyz[v * 3 + 1] = SheetY(FMesh[p][q].y, info.Height);
-            g.st[v * 2] = SheetS(p, info.TexS);
-            g.st[v * 2 + 1] = SheetT(q, info.TexT);
-        }
-    }
+    g.xyz.clear();
+    g.st.clear();
+    g.xyz.reserve(static_cast<std::size_t>(kDrawnVertices) * 3);
+    g.st.reserve(static_cast<std::size_t>(kDrawnVertices) * 2);
+    ForEachDrawnVertex([&](int p, int q) {
+        g.xyz.insert(g.xyz.end(), {SheetX(FMesh[p][q].x, info.Width), SheetY(FMesh[p][q].y, info.Height), 0.0f});
+        g.st.insert(g.st.end(), {SheetS(p, info.TexS), SheetT(q, info.TexT)});
+    });
     return g;
 }
 
@@ -205,51 +212,27 @@ void TEffect_WaveFlip::DrawSheet(const TWindowInfo& info, double amplitude, bool
 
 void TEffect_WaveFlip::DrawSheetImmediate(const TWindowInfo& info, double amplitude, bool reflection) const {
     glBegin(GL_QUADS);
-    for (int p = 0; p < kQuads; ++p) {
-        for (int q = 0; q < kQuads; ++q) {
-            for (const QuadCorner& corner : kCorners) {
-                const int vp = p + corner.dp;
-                const int vq = q + corner.dq;
-                const TMeshVertex& v = FMesh[vp][vq];
-                if (reflection) {
-                    const float shade = ReflectionShade(vq);
-                    glColor4f(shade, shade, shade, shade);
-                }
-                glTexCoord2f(SheetS(vp, info.TexS), SheetT(vq, info.TexT));
-                glVertex3f(SheetX(v.x, info.Width), SheetY(v.y, info.Height), SheetZ(amplitude, v.z));
-            }
+    ForEachDrawnVertex([&](int p, int q) {
+        const TMeshVertex& v = FMesh[p][q];
+        if (reflection) {
+            const float shade = ReflectionShade(q);
+            glColor4f(shade, shade, shade, shade);
         }
-    }
+        glTexCoord2f(SheetS(p, info.TexS), SheetT(q, info.TexT));
+        glVertex3f(SheetX(v.x, info.Width), SheetY(v.y, info.Height), SheetZ(amplitude, v.z));
+    });
     glEnd();
 }
 
+// The same vertices as the quad-by-quad path, in the same order and as plain (not indexed) quads:
+// Mesa splits quads from an index list into triangles differently, which moves a few pixels.
 void TEffect_WaveFlip::DrawSheetArrays(const TWindowInfo& info, double amplitude, bool reflection) {
     SheetGeometry& g = GeometryOf(info);
-    for (int p = 0; p < kSide; ++p) {
-        for (int q = 0; q < kSide; ++q) {
-            g.xyz[static_cast<std::size_t>(VertexIndex(p, q)) * 3 + 2] = SheetZ(amplitude, FMesh[p][q].z);
-        }
-    }
-    if (std::getenv("H6EXPAND")) {
-        static std::vector<float> ex, et, ec;
-        ex.clear(); et.clear(); ec.clear();
-        for (int p = 0; p < kQuads; ++p) for (int q = 0; q < kQuads; ++q) for (const QuadCorner& corner : kCorners) {
-            const auto v = static_cast<std::size_t>(VertexIndex(p + corner.dp, q + corner.dq));
-            for (int k = 0; k < 3; ++k) ex.push_back(g.xyz[v * 3 + k]);
-            for (int k = 0; k < 2; ++k) et.push_back(g.st[v * 2 + k]);
-            for (int k = 0; k < 4; ++k) ec.push_back(reflectionColours_[v * 4 + k]);
-        }
-        glEnableClientState(GL_VERTEX_ARRAY);
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glVertexPointer(3, GL_FLOAT, 0, ex.data());
-        glTexCoordPointer(2, GL_FLOAT, 0, et.data());
-        if (reflection) { glEnableClientState(GL_COLOR_ARRAY); glColorPointer(4, GL_FLOAT, 0, ec.data()); }
-        glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(ex.size() / 3));
-        if (reflection) { glDisableClientState(GL_COLOR_ARRAY); glColor4f(0.7f,0.7f,0.7f,0.7f); }
-        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-        glDisableClientState(GL_VERTEX_ARRAY);
-        return;
-    }
+    std::size_t z = 2;
+    ForEachDrawnVertex([&](int p, int q) {
+        g.xyz[z] = SheetZ(amplitude, FMesh[p][q].z);
+        z += 3;
+    });
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, g.xyz.data());
@@ -257,14 +240,22 @@ void TEffect_WaveFlip::DrawSheetArrays(const TWindowInfo& info, double amplitude
     if (reflection) {
         glEnableClientState(GL_COLOR_ARRAY);
         glColorPointer(4, GL_FLOAT, 0, reflectionColours_.data());
-    }
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indices_.size()), GL_UNSIGNED_SHORT, indices_.data());
-    if (reflection) {
+        static const int firstVisibleRow = FirstVisibleReflectionRow();
+        if (FProgress >= kSkipInvisibleFromProgress) {
+            // The rows that fade out completely change no pixel: leave them out, column by column.
+            for (int p = 0; p < kQuads; ++p) {
+                glDrawArrays(GL_QUADS, (p * kQuads + firstVisibleRow) * 4, (kQuads - firstVisibleRow) * 4);
+            }
+        } else {
+            glDrawArrays(GL_QUADS, 0, kDrawnVertices);
+        }
         glDisableClientState(GL_COLOR_ARRAY);
-        // The current colour is left undefined by a colour array; leave the one the last vertex of
-        // the quad-by-quad path sets.
+        // A colour array leaves the current colour undefined; set the one the quad-by-quad path
+        // leaves (its last vertex lies on row 43).
         const float last = ReflectionShade(kQuads - 1);
         glColor4f(last, last, last, last);
+    } else {
+        glDrawArrays(GL_QUADS, 0, kDrawnVertices);
     }
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);

@@ -46,7 +46,8 @@ public:
     bool UseVertexArrays = true;
 
 private:
-    // Per-record values that stay the same from frame to frame: sheet x, y and texture s, t.
+    // Per-record values that stay the same from frame to frame, four vertices per quad in the
+    // order the quads are drawn: sheet x, y and texture s, t.
     struct SheetGeometry {
         float width = 0.0f;
         float height = 0.0f;
@@ -69,8 +70,7 @@ private:
     void AdvanceWave();
 
     std::unordered_map<const TWindowInfo*, SheetGeometry> geometry_;
-    std::vector<std::uint16_t> indices_;      // four per quad, in the sheet's vertex order
-    std::vector<float> reflectionColours_;    // RGBA per vertex, fading down from the image
+    std::vector<float> reflectionColours_;  // RGBA per drawn vertex, fading down from the image
 };
 
 }  // namespace zorvane

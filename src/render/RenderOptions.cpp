@@ -128,7 +128,7 @@ RenderOptions ParseRenderOptions(const std::vector<std::string>& args) {
             options.width = w;
             options.height = h;
         } else if (name == "--count") {
-            options.count = ParseInt(value, "--count", 0, 1000);
+            options.count = ParseInt(value, "--count", 0, 100);
         } else if (name == "--window-size") {
             options.windowSize = ParseSize(value, "--window-size");
         } else if (name == "--windows") {

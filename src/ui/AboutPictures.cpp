@@ -37,11 +37,13 @@ QPixmap ProductPicture() {
     p.fillRect(pixmap.rect(), sky);
 
     // A stack of windows flipping away to the right, the front one facing the viewer.
-    const QColor bodies[] = {QColor(90, 110, 150), QColor(120, 140, 90), QColor(150, 100, 80), QColor(70, 130, 170)};
+    const QColor bodies[] = {QColor(90, 110, 150), QColor(120, 140, 90), QColor(150, 100, 80),
+                             QColor(70, 130, 170)};
     for (int i = 3; i >= 1; --i) {
         const double x = 30 + i * 16, top = 52 + i * 6, bottom = 122 - i * 4;
-        DrawTiltedWindow(p, QPolygonF({QPointF(x, top), QPointF(x + 26, top + 10), QPointF(x + 26, bottom - 6),
-                                       QPointF(x, bottom)}),
+        DrawTiltedWindow(p,
+                         QPolygonF({QPointF(x, top), QPointF(x + 26, top + 10), QPointF(x + 26, bottom - 6),
+                                    QPointF(x, bottom)}),
                          bodies[i], QColor(40, 60, 110));
     }
     const QPolygonF front({QPointF(8, 48), QPointF(58, 48), QPointF(58, 124), QPointF(8, 124)});

@@ -6,8 +6,8 @@
 
 namespace zorvane {
 
-QPixmap ProductPicture();  // 100 x 200
+QPixmap ProductPicture(); // 100 x 200
 enum class DonateLook { Normal, Hover, Pressed };
-QPixmap DonateButtonPicture(DonateLook look);  // 62 x 31
+QPixmap DonateButtonPicture(DonateLook look); // 62 x 31
 
 } // namespace zorvane

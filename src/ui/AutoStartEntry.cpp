@@ -17,11 +17,20 @@ std::string EscapeString(const std::string& s) {
     std::string out;
     for (char c : s) {
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\t': out += "\\t"; break;
-        case '\r': out += "\\r"; break;
-        default: out += c;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -35,11 +44,21 @@ std::string UnescapeString(const std::string& s) {
             continue;
         }
         switch (s[++i]) {
-        case 's': out += ' '; break;
-        case 'n': out += '\n'; break;
-        case 't': out += '\t'; break;
-        case 'r': out += '\r'; break;
-        case '\\': out += '\\'; break;
+        case 's':
+            out += ' ';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case '\\':
+            out += '\\';
+            break;
         default:
             out += '\\';
             out += s[i];
@@ -157,7 +176,8 @@ bool XdgAutoStartEntry::Write(const std::string& executablePath) {
     if (ec)
         return false;
     // Written beside the entry and renamed over it, so a session never sees half an entry.
-    const auto temporary = FFile.parent_path() / (FFile.filename().string() + ".tmp" + std::to_string(getpid()));
+    const auto temporary =
+        FFile.parent_path() / (FFile.filename().string() + ".tmp" + std::to_string(getpid()));
     {
         std::ofstream out(temporary, std::ios::trunc);
         out << "[Desktop Entry]\n"

@@ -5,7 +5,9 @@
 
 namespace zorvane {
 
-TBrevonImage::TBrevonImage(QWidget* parent) : QLabel(parent) { setMouseTracking(true); }
+TBrevonImage::TBrevonImage(QWidget* parent) : QLabel(parent) {
+    setMouseTracking(true);
+}
 
 void TBrevonImage::SetPicture(const QPixmap& picture) {
     setPixmap(picture);

@@ -5,9 +5,13 @@
 
 namespace zorvane {
 
-TBrevonLabel::TBrevonLabel(QWidget* parent) : QLabel(parent) { setMouseTracking(true); }
+TBrevonLabel::TBrevonLabel(QWidget* parent) : QLabel(parent) {
+    setMouseTracking(true);
+}
 
-QColor TBrevonLabel::FontColor() const { return palette().color(QPalette::WindowText); }
+QColor TBrevonLabel::FontColor() const {
+    return palette().color(QPalette::WindowText);
+}
 
 void TBrevonLabel::SetFontColor(const QColor& color) {
     QPalette pal = palette();

@@ -21,8 +21,12 @@
 namespace zorvane {
 namespace {
 
-std::string ToUtf8(const QString& s) { return s.toUtf8().toStdString(); }
-QString FromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+std::string ToUtf8(const QString& s) {
+    return s.toUtf8().toStdString();
+}
+QString FromUtf8(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 // Components are found by name without regard to letter case, as the language files were
 // written for a platform whose component names are case-insensitive.
@@ -70,8 +74,7 @@ void SetControlText(QWidget* widget, const QString& caption) {
         label->setText(caption);
         if (label->property(kAutoSizeProperty).toBool())
             label->adjustSize();
-    }
-    else if (auto* group = qobject_cast<QGroupBox*>(widget))
+    } else if (auto* group = qobject_cast<QGroupBox*>(widget))
         group->setTitle(caption);
     else if (auto* edit = qobject_cast<QLineEdit*>(widget))
         edit->setText(caption);
@@ -150,8 +153,7 @@ void TBrevonLanguage::SetFileName(const QString& value) {
         FFileName.clear();
         return;
     }
-    const QString folder =
-        FProgramFolder.isEmpty() ? QCoreApplication::applicationDirPath() : FProgramFolder;
+    const QString folder = FProgramFolder.isEmpty() ? QCoreApplication::applicationDirPath() : FProgramFolder;
     const auto path = LanguageFilePath(ToUtf8(folder), ToUtf8(value));
     FFileName = FromUtf8(path.string());
 }

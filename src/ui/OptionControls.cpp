@@ -24,9 +24,13 @@ TFileNameEdit::TFileNameEdit(QWidget* parent)
     connect(FButton, &QToolButton::clicked, this, &TFileNameEdit::Browse);
 }
 
-QString TFileNameEdit::text() const { return FEdit->text(); }
+QString TFileNameEdit::text() const {
+    return FEdit->text();
+}
 
-void TFileNameEdit::setText(const QString& text) { FEdit->setText(text); }
+void TFileNameEdit::setText(const QString& text) {
+    FEdit->setText(text);
+}
 
 QString TFileNameEdit::QuotedWhenBlank(const QString& path) {
     return path.contains(QLatin1Char(' ')) ? QLatin1Char('"') + path + QLatin1Char('"') : path;
@@ -61,6 +65,8 @@ QPoint TTipTrackBar::TipPosition() const {
     return mapToGlobal(QPoint(handle.center().x(), handle.top() - lift));
 }
 
-void TTipTrackBar::ShowTip() { QToolTip::showText(TipPosition(), TipText(), this); }
+void TTipTrackBar::ShowTip() {
+    QToolTip::showText(TipPosition(), TipText(), this);
+}
 
 } // namespace zorvane

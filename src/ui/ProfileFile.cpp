@@ -17,7 +17,9 @@ std::string_view Trim(std::string_view s) {
     return s.substr(first, last - first + 1);
 }
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // Cuts text after at most `limit` UTF-8 characters.
 std::string CutCharacters(std::string_view text, std::size_t limit) {
@@ -106,7 +108,9 @@ ProfileFile ProfileFile::Parse(std::string_view text) {
                 close = line.size();
             const std::string_view name = Trim(line.substr(1, close - 1));
             // Only the first section of a name is read; later ones are skipped as a whole.
-            current = profile.findSection(name) ? nullptr : &profile.sections_.emplace_back(Section{std::string(name), {}});
+            current = profile.findSection(name)
+                          ? nullptr
+                          : &profile.sections_.emplace_back(Section{std::string(name), {}});
             continue;
         }
         const auto equals = line.find('=');
@@ -114,7 +118,8 @@ ProfileFile ProfileFile::Parse(std::string_view text) {
             continue;
         const std::string_view key = Trim(line.substr(0, equals));
         std::string_view value = Trim(line.substr(equals + 1));
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+            value.back() == value.front())
             value = value.substr(1, value.size() - 2);
         current->entries.push_back(Entry{std::string(key), CutCharacters(value, kMaxValueLength)});
     }
@@ -128,7 +133,9 @@ const ProfileFile::Section* ProfileFile::findSection(std::string_view name) cons
     return nullptr;
 }
 
-bool ProfileFile::hasSection(std::string_view section) const { return findSection(section) != nullptr; }
+bool ProfileFile::hasSection(std::string_view section) const {
+    return findSection(section) != nullptr;
+}
 
 std::string ProfileFile::readString(std::string_view section, std::string_view key,
                                     std::string_view fallback) const {

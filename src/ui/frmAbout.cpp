@@ -31,8 +31,12 @@ QFont PixelFont(const QStringList& families, int pixels, bool bold, bool italic 
 
 } // namespace
 
-QString MakerSite() { return QStringLiteral("https://zorvane.org"); }
-QString DonationPage() { return MakerSite() + QStringLiteral("/helper.php?go=donate&product=zorvane"); }
+QString MakerSite() {
+    return QStringLiteral("https://zorvane.org");
+}
+QString DonationPage() {
+    return MakerSite() + QStringLiteral("/helper.php?go=donate&product=zorvane");
+}
 
 QString TAboutForm::EnglishDescription() {
     return QStringLiteral(
@@ -76,7 +80,8 @@ void TAboutForm::CreateComponents() {
 
     Label1 = Make<QLabel>(Panel2, "Label1", QRect(121, 10, 225, 40));
     Label1->setText(QStringLiteral("Zorvane"));
-    Label1->setFont(PixelFont({QStringLiteral("Comic Sans MS"), QStringLiteral("DejaVu Sans")}, 29, true, true));
+    Label1->setFont(
+        PixelFont({QStringLiteral("Comic Sans MS"), QStringLiteral("DejaVu Sans")}, 29, true, true));
     Label1->setStyleSheet(QStringLiteral("color: red;"));
 
     Label2 = Make<QLabel>(Panel2, "Label2", QRect(354, 29, 60, 16));

@@ -51,13 +51,16 @@ QComboBox* MakeList(QWidget* parent, const char* name, QRect geometry, const QSt
     return combo;
 }
 
-QString FromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString FromUtf8(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 } // namespace
 
 TOptionForm::TOptionForm(TFormStorage& settings, TAutoStartEntry& autoStart, std::uint16_t shortCut,
                          QString executablePath, QWidget* parent)
-    : QDialog(parent), FSettings(settings), FAutoStart(autoStart), FExecutablePath(std::move(executablePath)) {
+    : QDialog(parent), FSettings(settings), FAutoStart(autoStart),
+      FExecutablePath(std::move(executablePath)) {
     setObjectName(QStringLiteral("OptionForm"));
     setWindowTitle(QStringLiteral("Option"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -94,10 +97,10 @@ void TOptionForm::CreateComponents() {
                                 {QStringLiteral("Top"), QStringLiteral("Center"), QStringLiteral("Bottom")});
     gbAnimationEffect = Make<QGroupBox>(gbForegroundEffect, "gbAnimationEffect", QRect(10, 78, 427, 72));
     gbAnimationEffect->setTitle(QStringLiteral("Animation Effect"));
-    cbStartingAnimation =
-        MakeCheck(gbAnimationEffect, "cbStartingAnimation", "Starting Animation", QRect(12, 20, 200, 20), true);
-    cbEnddingAnimation =
-        MakeCheck(gbAnimationEffect, "cbEnddingAnimation", "Endding Animation", QRect(220, 20, 200, 20), true);
+    cbStartingAnimation = MakeCheck(gbAnimationEffect, "cbStartingAnimation", "Starting Animation",
+                                    QRect(12, 20, 200, 20), true);
+    cbEnddingAnimation = MakeCheck(gbAnimationEffect, "cbEnddingAnimation", "Endding Animation",
+                                   QRect(220, 20, 200, 20), true);
     cbBounceAnimation =
         MakeCheck(gbAnimationEffect, "cbBounceAnimation", "Bounce Animation", QRect(12, 44, 200, 20), true);
     cbReflection = MakeCheck(gbAnimationEffect, "cbReflection", "Reflection", QRect(220, 44, 200, 20), true);
@@ -105,14 +108,13 @@ void TOptionForm::CreateComponents() {
     gbBackgroundEffect = Make<QGroupBox>(this, "gbBackgroundEffect", QRect(10, 243, 447, 121));
     gbBackgroundEffect->setTitle(QStringLiteral("Background Effect"));
     lblBackStyle = MakeLabel(gbBackgroundEffect, "lblBackStyle", "Background Style", QPoint(16, 22));
-    cbBackEffect = MakeList(gbBackgroundEffect, "cbBackEffect", QRect(160, 18, 270, 22),
-                            {QStringLiteral("None (Very fast, Less memory)"),
-                             QStringLiteral("Background (Fast, Less memory)"),
-                             QStringLiteral("Wave (Slow, More memory)"),
-                             QStringLiteral("Raindrops (Slow, More memory)"),
-                             QStringLiteral("Tunnel (Fast, Less memory)")});
-    cbActiveBackground =
-        MakeCheck(gbBackgroundEffect, "cbActiveBackground", "Active Background", QRect(160, 43, 270, 20), false);
+    cbBackEffect = MakeList(
+        gbBackgroundEffect, "cbBackEffect", QRect(160, 18, 270, 22),
+        {QStringLiteral("None (Very fast, Less memory)"), QStringLiteral("Background (Fast, Less memory)"),
+         QStringLiteral("Wave (Slow, More memory)"), QStringLiteral("Raindrops (Slow, More memory)"),
+         QStringLiteral("Tunnel (Fast, Less memory)")});
+    cbActiveBackground = MakeCheck(gbBackgroundEffect, "cbActiveBackground", "Active Background",
+                                   QRect(160, 43, 270, 20), false);
     lblBackImage = MakeLabel(gbBackgroundEffect, "lblBackImage", "Background Image", QPoint(16, 70));
     feBackgroundImage = Make<TFileNameEdit>(gbBackgroundEffect, "feBackgroundImage", QRect(160, 66, 270, 22));
     feBackgroundImage->SetFilter(QStringLiteral("Images (*.bmp *.jpg *.jpeg *.BMP *.JPG *.JPEG)"));
@@ -269,6 +271,8 @@ std::uint16_t TOptionForm::ShortCut() const {
     return sequence.isEmpty() ? 0 : ShortCutFromKey(sequence[0]);
 }
 
-void TOptionForm::SetShortCut(std::uint16_t code) { HotKey1->setKeySequence(KeySequenceFromShortCut(code)); }
+void TOptionForm::SetShortCut(std::uint16_t code) {
+    HotKey1->setKeySequence(KeySequenceFromShortCut(code));
+}
 
 } // namespace zorvane

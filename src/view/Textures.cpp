@@ -24,6 +24,12 @@ using namespace textures_detail;
 namespace textures_detail {
 
 std::optional<std::vector<std::uint8_t>> readWholeFile(const std::string& path) {
+    // No picture this program takes comes near this size; anything larger is not read into memory.
+    constexpr std::uintmax_t maxFileBytes = std::uintmax_t{1} << 30;
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (!ec && size > maxFileBytes)
+        return std::nullopt;
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return std::nullopt;
@@ -309,7 +315,7 @@ bool LoadBMPStream(std::istream& stream, GLuint& texture) {
         }
     }
 
-    // Only 24- and 32-bit pictures are decoded; the rest are refused before anything is read.
+    // Only 24- and 32-bit pictures are decoded; the rest are refused before their pixels are read.
     if ((bitCount != 24 && bitCount != 32) || (compression != 0 && compression != 3))
         return false;
     if (width <= 0 || height == 0 || height == INT32_MIN)

@@ -60,7 +60,8 @@ bool LoadBMPStream(std::istream& stream, GLuint& texture);
 
 // One texture with GLU mipmaps, linear filters, modulate, repeat wrapping. format is GL_RGB or
 // GL_RGBA; rowAlignment is the byte alignment of the caller's rows (4 for padded BMP rows, 1 for
-// Targa). The rows go up in the order given. The caller owns the returned name.
+// Targa). The rows go up in the order given. Sides that are not powers of two are scaled to the
+// nearest power of two (as GLU would, without its lost last row). The caller owns the returned name.
 GLuint CreateTexture(std::uint16_t width, std::uint16_t height, GLenum format, const std::uint8_t* pixels,
                      int rowAlignment);
 

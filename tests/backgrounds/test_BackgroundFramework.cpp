@@ -96,6 +96,28 @@ TEST_F(Framework, GetOptionsReadsBackToTheSameValues) {
     EXPECT_EQ(TEffectSub_Background(Context(), ",0,20").GetOptions(), "\"" + dir + "/Images/\",0,20");
 }
 
+// Setting new options frees the picture of the old ones; destruction frees the last.
+TEST_F(Framework, NewOptionsReplaceThePicture) {
+    WriteImage("one.bmp", 0x111111);
+    WriteImage("two.bmp", 0x222222);
+    GLuint second = 0;
+    {
+        TEffectSub_Background background(Context(), "one.bmp");
+        const GLuint first = background.FTexture.Texture;
+        ASSERT_TRUE(IsGLTexture(first));
+        background.SetOptions("two.bmp,0,9");
+        second = background.FTexture.Texture;
+        EXPECT_TRUE(IsGLTexture(second));
+        EXPECT_FALSE(IsGLTexture(first) && first != second);
+        background.SetOptions("gone.bmp");
+        EXPECT_EQ(background.FTexture.Texture, 0u);
+        EXPECT_FALSE(IsGLTexture(second));
+        background.SetOptions("two.bmp");
+        second = background.FTexture.Texture;
+    }
+    EXPECT_FALSE(IsGLTexture(second));
+}
+
 // Installed layout: <prefix>/bin/zorvane and <prefix>/share/zorvane/Images.
 TEST_F(Framework, PicturesAreFoundInTheSharedImagesFolder) {
     fs::create_directories(dir + "/bin");

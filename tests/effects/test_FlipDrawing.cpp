@@ -141,6 +141,12 @@ TEST_F(FlipDrawing, ReflectionHangsBelowMirroredAndFades) {
     // Nothing is reflected above the image or beside it.
     EXPECT_EQ(At(x, 10), 0u);
     EXPECT_EQ(At(30, 150), 0u);
+    // The last visible image has no reflection.
+    EXPECT_EQ(At(305, 14), 0u);
+    // During a flip the fading front image loses its reflection.
+    effect->FFlip = 0.2f;
+    host->paint();
+    EXPECT_EQ(At(x, 190), 0u);
 }
 
 // Center camera: after opening, a record of Width 0.5 and Height 0.4 sits centred on the screen.

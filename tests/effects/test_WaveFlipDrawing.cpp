@@ -191,6 +191,10 @@ TEST_F(WaveFlipDrawing, VertexArraysMatchQuadByQuadPixelForPixel) {
     const Case cases[] = {
         {"top, open", "0,-1,-1,-1,-1", esIdle, 1.0f, 0.0f, 0.0f},
         {"top, half open", "0,-1,-1,-1,-1", esOpening, 0.5f, 0.0f, 0.0f},
+        // Where the sheets start and stop leaving out the reflections' invisible rows.
+        {"top, opening from rest", "0,-1,-1,-1,-1", esOpening, 0.1f, 0.0f, 0.0f},
+        {"bottom, opening", "2,-1,-1,-1,-1", esOpening, 0.2f, 0.0f, 0.0f},
+        {"center, at rest", "1,-1,-1,-1,-1", esIdle, 0.0f, 0.0f, 0.0f},
         {"center, flipping", "1,-1,-1,-1,-1", esNavigating, 1.0f, 0.3f, 0.04f},
         {"bottom, closing", "2,-1,-1,-1,-1", esClosing, 0.4f, 0.0f, 0.0f},
         {"top, no reflection", "0,-1,-1,-1,0", esIdle, 1.0f, 0.15f, -0.03f},
@@ -221,16 +225,11 @@ TEST_F(WaveFlipDrawing, VertexArraysMatchQuadByQuadPixelForPixel) {
         host->paint();
         const std::vector<std::uint8_t> quads = gl->readRGBA();
         expectNoGLError("both paths");
-        const auto firstDifference = std::mismatch(arrays.begin(), arrays.end(), quads.begin());
-        {
-            int differing = 0, maxDiff = 0;
-            for (std::size_t k = 0; k < arrays.size(); ++k) {
-                if (arrays[k] != quads[k]) { ++differing; maxDiff = std::max(maxDiff, std::abs(arrays[k] - quads[k])); }
-            }
-            std::printf("DIAG %s differing %d max %d\n", c.name, differing, maxDiff);
+        std::size_t differing = 0;
+        for (std::size_t k = 0; k < arrays.size(); ++k) {
+            differing += arrays[k] != quads[k] ? 1 : 0;
         }
-        EXPECT_TRUE(firstDifference.first == arrays.end())
-            << "first differing pixel " << (firstDifference.first - arrays.begin()) / 4;
+        EXPECT_EQ(differing, 0u) << "bytes differing";
         // And the frame is not empty.
         EXPECT_GT(std::count_if(arrays.begin(), arrays.end(), [](std::uint8_t b) { return b != 0 && b != 255; }),
                   10000);

@@ -1,11 +1,12 @@
 // The whole program on a private desktop (Xvfb + openbox + real windows), keys through XTest:
 // the Win+Tab path, the pinned path, the start-up rules, the settings that choose the view, exit,
 // and the view always being leavable whatever fails.
+// gtest first: Xlib's macros (None, Bool, ...) must not reach its headers.
+#include <gtest/gtest.h>
+
 #include "ZorvaneRun.h"
 
 #include <X11/keysym.h>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>

@@ -35,7 +35,9 @@ QApplication& App() {
     return *app;
 }
 
-void ReleaseApp() { AppHolder().reset(); }
+void ReleaseApp() {
+    AppHolder().reset();
+}
 
 QString BinDir() {
     const QString env = QString::fromLocal8Bit(qgetenv("ZORVANE_BIN_DIR"));

@@ -178,7 +178,8 @@ TEST_F(BrevonLanguageTest, BadFontSizeReportsAndStopsTheSection) {
     SampleForm s;
     QStringList reports;
     language.SetErrorReporter([&](QObject*, const QString& message) { reports << message; });
-    WithFile("[SampleForm]\nCaption=Still applied\nFontName=DejaVu Serif\nFontSize=12pt\nacSample=Not applied\n");
+    WithFile(
+        "[SampleForm]\nCaption=Still applied\nFontName=DejaVu Serif\nFontSize=12pt\nacSample=Not applied\n");
     EXPECT_FALSE(language.Translate(&s.form));
     ASSERT_EQ(reports.size(), 1);
     EXPECT_TRUE(reports[0].contains("12pt")) << reports[0].toStdString();
@@ -249,12 +250,15 @@ TEST_F(BrevonLanguageTest, ShippedFilesNameRealComponents) {
     TAboutForm about("English");
     // The tray menu's components as the main form names them.
     QWidget mainForm;
-    for (const char* name : {"acGLShow", "acShowEffect", "acOption", "acHelp", "acGoogleGroups", "acAbout", "acExit",
-                             "acDonate", "acKorea", "acFrench", "acSlovak", "acEnglish", "acNorwegian", "acRussian",
-                             "acItalian", "acCzech", "acGerman", "acSpanish", "acHungarian", "mnLanguage", "Image1",
-                             "spAction", "spConfigurations", "spInformations", "spClose", "Timer1"})
+    for (const char* name :
+         {"acGLShow",    "acShowEffect", "acOption",  "acHelp",   "acGoogleGroups",   "acAbout",
+          "acExit",      "acDonate",     "acKorea",   "acFrench", "acSlovak",         "acEnglish",
+          "acNorwegian", "acRussian",    "acItalian", "acCzech",  "acGerman",         "acSpanish",
+          "acHungarian", "mnLanguage",   "Image1",    "spAction", "spConfigurations", "spInformations",
+          "spClose",     "Timer1"})
         (new QObject(&mainForm))->setObjectName(name);
-    const std::pair<const char*, QObject*> forms[] = {{"MainForm", &mainForm}, {"OptionForm", &options}, {"AboutForm", &about}};
+    const std::pair<const char*, QObject*> forms[] = {
+        {"MainForm", &mainForm}, {"OptionForm", &options}, {"AboutForm", &about}};
     const char* const formKeys[] = {"Caption", "FontName", "FontSize"};
 
     int files = 0;
@@ -296,15 +300,22 @@ TEST_F(BrevonLanguageTest, ShippedTranslationsCoverTheOptionsDialog) {
             ASSERT_EQ(combo->count(), original->count()) << file << " " << combo->objectName().toStdString();
             EXPECT_NE(combo->itemText(0), original->itemText(0)) << file;
         }
-        for (QAbstractButton* button : {static_cast<QAbstractButton*>(form.cbStartingAnimation),
-                                        static_cast<QAbstractButton*>(form.cbAutoStart),
-                                        static_cast<QAbstractButton*>(form.btnCancel)})
-            EXPECT_FALSE(button->text().startsWith("Starting") || button->text().startsWith("Automatically") ||
-                         button->text() == "Cancel")
+        for (QAbstractButton* button :
+             {static_cast<QAbstractButton*>(form.cbStartingAnimation),
+              static_cast<QAbstractButton*>(form.cbAutoStart), static_cast<QAbstractButton*>(form.btnCancel)})
+            EXPECT_FALSE(button->text().startsWith("Starting") ||
+                         button->text().startsWith("Automatically") || button->text() == "Cancel")
                 << file << " " << button->objectName().toStdString();
-        // Longer translations are not cut off.
-        for (QLabel* label : form.findChildren<QLabel*>())
-            EXPECT_GE(label->width(), label->sizeHint().width()) << file << " " << label->objectName().toStdString();
+        // Longer translations are not cut off, and the captions of the first column end before
+        // the controls they name.
+        for (QLabel* label : form.findChildren<QLabel*>()) {
+            EXPECT_GE(label->width(), label->sizeHint().width())
+                << file << " " << label->objectName().toStdString();
+            if (label->x() < 100 && label != form.lblDefaultHotKey) {
+                EXPECT_LT(label->geometry().right(), form.cbFlipEffect->x())
+                    << file << " " << label->objectName().toStdString();
+            }
+        }
     }
 }
 

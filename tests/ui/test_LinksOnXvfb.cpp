@@ -1,14 +1,15 @@
 // The hover label on a real X server: pointer moves and button presses come from XTest, so the
 // window system's own enter, leave and mouse-grab behaviour is what the label sees.
-#include "harness/XHarness.h"
 #include "ui/BrevonURLLabel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QWindow>
-
-#include <X11/extensions/XTest.h>
 #include <gtest/gtest.h>
+
+// Xlib's macros (Bool, Status, ...) clash with Qt's headers, so X comes last.
+#include "harness/XHarness.h"
+#include <X11/extensions/XTest.h>
 
 namespace zorvane {
 namespace {

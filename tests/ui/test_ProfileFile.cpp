@@ -77,7 +77,8 @@ TEST(ProfileFile, CutsLongValuesAt2047CharactersNeverInsideOne) {
 }
 
 TEST(ProfileFile, MissingAndDamagedFilesAnswerWithFallbacks) {
-    const auto folder = std::filesystem::temp_directory_path() / ("zorvane-profile-" + std::to_string(std::random_device{}()));
+    const auto folder = std::filesystem::temp_directory_path() /
+                        ("zorvane-profile-" + std::to_string(std::random_device{}()));
     std::filesystem::create_directories(folder);
     const ProfileFile missing = ProfileFile::Load(folder / "none.dat");
     EXPECT_FALSE(missing.exists());
@@ -106,10 +107,10 @@ TEST(LanguageValues, SplitIntoCaptionAndHint) {
         const char* hint;
     };
     const Case cases[] = {
-        {"Caption|hint with &amp", "Caption", "hint with amp"},   // '&' leaves the hint only
-        {"&Options", "&Options", "Options"},                      // no '|': both from the value
-        {"a|b|c", "a", "b|c"},                                    // the first '|' splits
-        {"|only a hint", "", "only a hint"},                      // empty caption (applies nothing)
+        {"Caption|hint with &amp", "Caption", "hint with amp"}, // '&' leaves the hint only
+        {"&Options", "&Options", "Options"},                    // no '|': both from the value
+        {"a|b|c", "a", "b|c"},                                  // the first '|' splits
+        {"|only a hint", "", "only a hint"},                    // empty caption (applies nothing)
         {"caption|", "caption", ""},
     };
     for (const auto& c : cases) {
@@ -124,7 +125,8 @@ TEST(LanguageValues, LineBreaksAndLines) {
     EXPECT_EQ(ExpandLineBreaks("one\\ntwo"), "one\\ntwo") << "\\n is a line break in messages only";
     EXPECT_EQ(ExpandLineBreaks("one\\ntwo#13#10three", true), "one\r\ntwo\r\nthree");
 
-    EXPECT_EQ(SplitLines("Flip\r\nGrid\r\nWave Flip"), (std::vector<std::string>{"Flip", "Grid", "Wave Flip"}));
+    EXPECT_EQ(SplitLines("Flip\r\nGrid\r\nWave Flip"),
+              (std::vector<std::string>{"Flip", "Grid", "Wave Flip"}));
     EXPECT_EQ(SplitLines("a\nb\rc"), (std::vector<std::string>{"a", "b", "c"}));
     EXPECT_EQ(SplitLines("a\r\n"), (std::vector<std::string>{"a"})) << "a final break adds no line";
     EXPECT_EQ(SplitLines("a\r\n\r\nb"), (std::vector<std::string>{"a", "", "b"}));
@@ -132,7 +134,8 @@ TEST(LanguageValues, LineBreaksAndLines) {
 }
 
 TEST(LanguageValues, LanguageFileIsLookedUpBesideTheProgram) {
-    const auto root = std::filesystem::temp_directory_path() / ("zorvane-lang-" + std::to_string(std::random_device{}()));
+    const auto root =
+        std::filesystem::temp_directory_path() / ("zorvane-lang-" + std::to_string(std::random_device{}()));
     const auto bin = root / "bin";
     std::filesystem::create_directories(bin);
 

@@ -108,7 +108,9 @@ QPixmap Filled(QColor color) {
     pixmap.fill(color);
     return pixmap;
 }
-QRgb Shown(const TBrevonImage& image) { return image.Picture().toImage().pixel(0, 0); }
+QRgb Shown(const TBrevonImage& image) {
+    return image.Picture().toImage().pixel(0, 0);
+}
 
 TEST_F(LinkTest, HoverImageSwapsPictures) {
     TBrevonURLImage image;
@@ -149,8 +151,8 @@ TEST_F(LinkTest, AboutBoxLayoutAndDescriptions) {
         const char* language;
         bool korean;
     };
-    for (const Case c : {Case{"Korea", true}, Case{"English", false}, Case{"French", false}, Case{"Slovak", false},
-                         Case{"", false}, Case{"korea", false}}) {
+    for (const Case c : {Case{"Korea", true}, Case{"English", false}, Case{"French", false},
+                         Case{"Slovak", false}, Case{"", false}, Case{"korea", false}}) {
         TAboutForm about(c.language);
         about.FormCreate();
         EXPECT_EQ(about.Memo1->toPlainText(),

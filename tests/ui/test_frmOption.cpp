@@ -81,7 +81,8 @@ TEST_F(OptionFormTest, InitialSettingsShowFlipTopAndNone) {
 TEST_F(OptionFormTest, ForegroundChoicesSetAnimationsAndCamera) {
     auto form = Open();
     Choose(*form, form->cbFlipEffect, 1); // Grid
-    for (QCheckBox* box : {form->cbStartingAnimation, form->cbEnddingAnimation, form->cbBounceAnimation, form->cbReflection})
+    for (QCheckBox* box :
+         {form->cbStartingAnimation, form->cbEnddingAnimation, form->cbBounceAnimation, form->cbReflection})
         EXPECT_TRUE(box->isChecked()) << box->objectName().toStdString();
     EXPECT_EQ(form->cbCameraPosition->currentIndex(), 1);
     EXPECT_FALSE(form->cbCameraPosition->isEnabled());
@@ -188,7 +189,8 @@ TEST_F(OptionFormTest, CancelChangesNothing) {
 }
 
 TEST_F(OptionFormTest, PictureWithBlankOrCommaStaysOneField) {
-    for (const std::string picture : {"/home/me/My Pictures/sea side.jpg", "/data/a,b.bmp", "/x/\"odd\" name.bmp"}) {
+    for (const std::string picture :
+         {"/home/me/My Pictures/sea side.jpg", "/data/a,b.bmp", "/x/\"odd\" name.bmp"}) {
         settings.SetValue(TFormStorage::kBackEffectType, 1);
         settings.SetValue(TFormStorage::kBackEffectOption, JoinCommaText({picture, "0", "20"}));
         auto first = Open();
@@ -214,7 +216,8 @@ TEST_F(OptionFormTest, ShortOptionTextsKeepTheOtherControls) {
     auto form = Open();
     EXPECT_EQ(form->cbCameraPosition->currentIndex(), 2);
     // The four boxes start checked in the designed dialog and stay so.
-    for (QCheckBox* box : {form->cbStartingAnimation, form->cbEnddingAnimation, form->cbBounceAnimation, form->cbReflection})
+    for (QCheckBox* box :
+         {form->cbStartingAnimation, form->cbEnddingAnimation, form->cbBounceAnimation, form->cbReflection})
         EXPECT_TRUE(box->isChecked()) << box->objectName().toStdString();
     EXPECT_EQ(form->feBackgroundImage->text(), "pic.bmp");
     EXPECT_FALSE(form->cbActiveBackground->isChecked());
@@ -285,8 +288,8 @@ TEST(ShortCutKeys, ConvertBetweenCodesAndKeys) {
 }
 
 TEST(AutoStartEntry, ExecValuesRoundTripAwkwardPaths) {
-    for (const std::string path : {"/usr/bin/zorvane", "/home/me/My Apps/zorvane", "/opt/100%/z", "/a\"b/$HOME/`x`\\y",
-                                   "/tab\there/z"}) {
+    for (const std::string path : {"/usr/bin/zorvane", "/home/me/My Apps/zorvane", "/opt/100%/z",
+                                   "/a\"b/$HOME/`x`\\y", "/tab\there/z"}) {
         const std::string exec = DesktopExecValue(path);
         EXPECT_EQ(exec.find('\n'), std::string::npos);
         EXPECT_EQ(ProgramFromDesktopExec(exec), path) << exec;

@@ -32,7 +32,8 @@ int WritePictures(const char* folder) {
             language.Translate(f);
         };
         form.show();
-        const QString file = out.filePath(QStringLiteral("options-%1.png").arg(name == std::string("English") ? "en" : "fr"));
+        const QString file =
+            out.filePath(QStringLiteral("options-%1.png").arg(name == std::string("English") ? "en" : "fr"));
         ok = form.grab().save(file) && ok;
     }
     TAboutForm about("Korea");

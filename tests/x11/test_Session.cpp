@@ -146,9 +146,11 @@ TEST(Autostart, ExecValueQuotesReservedCharacters) {
 
 // Holds the lock in a child process until the release pipe closes; reports on the ready pipe
 // whether it got the lock ('1') or not ('0').
-pid_t lockInChild(const std::string& dir, const std::string& display, int releasePipe, int readyPipe) {
+pid_t lockInChild(const std::string& dir, const std::string& display, const int release[2], int readyPipe) {
     const pid_t pid = ::fork();
     if (pid == 0) {
+        ::close(release[1]); // else our own copy keeps the pipe open forever
+        const int releasePipe = release[0];
         auto lock = AcquireFlockLock(dir, "Zorvane", display);
         const char answer = lock ? '1' : '0';
         if (::write(readyPipe, &answer, 1) != 1)
@@ -167,7 +169,7 @@ TEST(InstanceLock, OneHolderPerUserAndDisplay) {
     int ready[2];
     ASSERT_EQ(::pipe(release), 0);
     ASSERT_EQ(::pipe(ready), 0);
-    const pid_t first = lockInChild(dir.path(), ":5", release[0], ready[1]);
+    const pid_t first = lockInChild(dir.path(), ":5", release, ready[1]);
     ::close(release[0]);
     ::close(ready[1]);
     char answer = 0;

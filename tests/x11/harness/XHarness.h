@@ -1,6 +1,7 @@
 // XHarness: a private X desktop for one test: its own Xvfb on a free display (-displayfd), an
 // optional openbox, real client programs as our own children, keys through XTest by keycode.
 // Everything started here is killed and reaped when the object goes, whatever the test did.
+// Include <gtest/gtest.h> before this header: Xlib defines None as a macro.
 #pragma once
 
 #include <X11/Xlib.h>

@@ -1,0 +1,394 @@
+// The X11 backend on a real desktop (Xvfb + openbox + real clients): which windows are offered,
+// their pictures, activation, and robustness against windows that misbehave or vanish.
+// gtest first: Xlib defines None as a macro, which gtest also uses as a name.
+#include <gtest/gtest.h>
+
+#include "harness/XHarness.h"
+
+#include "platform/x11/X11Platform.h"
+#include "windows/unitHandleInfos.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <sstream>
+
+namespace zorvane {
+namespace {
+
+using test::XDesktop;
+namespace fs = std::filesystem;
+
+struct Listed {
+    WindowHandle handle = 0;
+    std::string className;
+    std::string caption;
+    int showCmd = 0;
+    Rect rect;
+    bool hasRegion = false;
+    Rect region;
+};
+
+Rect parseRect(const std::string& text) {
+    static const std::regex pattern(R"(\{"left":(-?\d+),"top":(-?\d+),"right":(-?\d+),"bottom":(-?\d+)\})");
+    std::smatch m;
+    Rect r;
+    if (std::regex_search(text, m, pattern))
+        r = Rect{std::stoi(m[1]), std::stoi(m[2]), std::stoi(m[3]), std::stoi(m[4])};
+    return r;
+}
+
+// Reads the tool's JSON lines; every line must have exactly the six keys in order.
+std::vector<Listed> parseListing(const std::string& output) {
+    static const std::regex line(
+        R"re(^\{"handle":(\d+),"class":"((?:[^"\\]|\\.)*)","caption":"((?:[^"\\]|\\.)*)","showCmd":(\d),"rect":(\{[^}]*\}),"region":(null|\{[^}]*\})\}$)re");
+    std::vector<Listed> result;
+    std::istringstream in(output);
+    std::string text;
+    while (std::getline(in, text)) {
+        std::smatch m;
+        EXPECT_TRUE(std::regex_match(text, m, line)) << "malformed line: " << text;
+        if (m.empty())
+            continue;
+        Listed item;
+        item.handle = std::stoull(m[1]);
+        item.className = m[2];
+        item.caption = m[3];
+        item.showCmd = std::stoi(m[4]);
+        item.rect = parseRect(m[5]);
+        item.hasRegion = m[6] != "null";
+        if (item.hasRegion)
+            item.region = parseRect(m[6]);
+        result.push_back(item);
+    }
+    return result;
+}
+
+class X11Desktop : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(desktop.ok()) << desktop.reason(); }
+
+    Window startClient(const std::vector<std::string>& args, const std::string& title) {
+        desktop.spawnTestClient(args);
+        const Window w = desktop.waitForTitle(title);
+        EXPECT_NE(w, None) << title << " did not appear";
+        if (w != None) {
+            EXPECT_TRUE(desktop.waitPainted(w)) << title << " did not paint";
+        }
+        return w;
+    }
+
+    std::unique_ptr<Platform> platform() {
+        std::string error;
+        auto result = createX11Platform(desktop.display().c_str(), error);
+        EXPECT_TRUE(result) << error;
+        return result;
+    }
+
+    std::string tool() const { return test::BinDir() + "/zorvane-windows"; }
+
+    XDesktop desktop;
+};
+
+TEST_F(X11Desktop, ListOffersExactlyTheQualifyingWindowsTopFirst) {
+    // Windows that must not be offered. The override-redirect window is never managed: wait
+    // until it shows on the screen before anything can cover it.
+    desktop.spawnTestClient({"--title", "override", "--override", "--pos", "1000,900", "--size", "100x50"});
+    ASSERT_TRUE(desktop.waitUntil([&] { return desktop.screenPixel(1010, 910) == 0x3366CC; }));
+    startClient({"--title", "dock", "--type", "dock", "--size", "400x30"}, "dock");
+    startClient({"--title", "skipper", "--skip-taskbar"}, "skipper");
+    startClient({"--title", "toolbox", "--type", "utility"}, "toolbox");
+    desktop.spawnTestClient({"--untitled", "--class", "ZvUntitled"});
+    const Window untitled = desktop.waitForClass("ZvUntitled");
+    ASSERT_NE(untitled, None);
+    const Window owner = startClient({"--title", "owner", "--transient"}, "owner");
+    const Window dialog = desktop.waitForTitle("owner dialog");
+    ASSERT_NE(dialog, None);
+    // Windows that must be offered, in every show state.
+    const Window minimised = startClient({"--title", "minimised"}, "minimised");
+    ASSERT_TRUE(desktop.minimize(minimised));
+    const Window maximised = startClient({"--title", "maximised", "--maximized"}, "maximised");
+    desktop.spawn({"xlogo"});
+    desktop.spawn({"xeyes"});
+    const Window xlogo = desktop.waitForClass("XLogo");
+    const Window xeyes = desktop.waitForClass("XEyes");
+    ASSERT_NE(xlogo, None);
+    ASSERT_NE(xeyes, None);
+    desktop.spawn({"xterm", "-T", "terminal"});
+    const Window xterm = desktop.waitForTitle("terminal");
+    ASSERT_NE(xterm, None);
+
+    const auto result = desktop.run({tool(), "--list-windows"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    const auto listed = parseListing(result.out);
+
+    const std::vector<Window> offered{owner, minimised, maximised, xlogo, xeyes, xterm};
+    std::vector<WindowHandle> expectedOrder;
+    for (Window w : desktop.clientsTopFirst()) {
+        if (std::find(offered.begin(), offered.end(), w) != offered.end())
+            expectedOrder.push_back(w);
+    }
+    std::vector<WindowHandle> listedOrder;
+    for (const auto& item : listed)
+        listedOrder.push_back(item.handle);
+    EXPECT_EQ(listedOrder, expectedOrder);
+
+    std::map<WindowHandle, Listed> byHandle;
+    for (const auto& item : listed)
+        byHandle[item.handle] = item;
+    EXPECT_EQ(byHandle[minimised].showCmd, 2);
+    EXPECT_EQ(byHandle[maximised].showCmd, 3);
+    EXPECT_EQ(byHandle[xterm].showCmd, 1);
+    EXPECT_EQ(byHandle[xterm].className, "XTerm");
+    EXPECT_EQ(byHandle[xterm].caption, "terminal");
+    EXPECT_EQ(byHandle[owner].className, "ZvTest");
+    EXPECT_EQ(byHandle[xlogo].className, "XLogo");
+    EXPECT_FALSE(byHandle[xlogo].hasRegion);
+    EXPECT_TRUE(byHandle[xeyes].hasRegion) << "xeyes is shaped";
+    EXPECT_GT(byHandle[xeyes].region.width(), 0);
+
+    int x = 0, y = 0, width = 0, height = 0;
+    ASSERT_TRUE(desktop.frameRect(xterm, x, y, width, height));
+    EXPECT_EQ(byHandle[xterm].rect, (Rect{x, y, x + width, y + height})) << "the frame, decorations included";
+}
+
+TEST_F(X11Desktop, ListEscapesTitlesAndCutsThemAtCharacters) {
+    const std::string quoted = "say \"hi\" \\ back";
+    startClient({"--title", quoted}, quoted);
+    std::string longTitle;
+    for (int i = 0; i < 100; ++i)
+        longTitle += "\xC3\xA9"; // 100 characters, 200 bytes
+    startClient({"--title", longTitle}, longTitle);
+    startClient({"--title", "caf\xE9", "--latin1-title"}, "caf\xE9");
+    const Window bad = startClient({"--title", "placeholder", "--invalid-utf8"}, "bad \xC3( \xFFx");
+    ASSERT_NE(bad, None);
+
+    const auto result = desktop.run({tool(), "--list-windows"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const auto listed = parseListing(result.out);
+    std::vector<std::string> captions;
+    for (const auto& item : listed)
+        captions.push_back(item.caption);
+    std::string cut;
+    for (int i = 0; i < 79; ++i)
+        cut += "\xC3\xA9";
+    EXPECT_NE(std::find(captions.begin(), captions.end(), R"(say \"hi\" \\ back)"), captions.end());
+    EXPECT_NE(std::find(captions.begin(), captions.end(), cut), captions.end());
+    EXPECT_NE(std::find(captions.begin(), captions.end(), "caf\xC3\xA9"), captions.end());
+    EXPECT_NE(std::find(captions.begin(), captions.end(), "bad \xEF\xBF\xBD( \xEF\xBF\xBDx"), captions.end());
+}
+
+TEST_F(X11Desktop, CapturePicturesMatchTheWindowsAlsoWhenCovered) {
+    const Window covered = startClient({"--title", "covered", "--pos", "100,100", "--size", "300x200", "--color", "FF0000"},
+                                       "covered");
+    const Window cover = startClient({"--title", "cover", "--pos", "60,60", "--size", "420x320", "--color", "00FF00"},
+                                     "cover");
+    ASSERT_TRUE(desktop.activate(cover));
+    int cx = 0, cy = 0, cw = 0, ch = 0;
+    int fx = 0, fy = 0, fw = 0, fh = 0;
+    ASSERT_TRUE(desktop.frameRect(covered, cx, cy, cw, ch));
+    ASSERT_TRUE(desktop.frameRect(cover, fx, fy, fw, fh));
+    ASSERT_TRUE(fx <= cx && fy <= cy && fx + fw >= cx + cw && fy + fh >= cy + ch) << "fully covered";
+
+    const std::string folder = fs::temp_directory_path() / ("zv-capture-" + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    const auto result = desktop.run({tool(), "--capture", folder});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+
+    // The uncovered window's picture equals the screen at its frame, pixel for pixel.
+    auto coverImage = CaptureImage::loadBMP(folder + "/" + std::to_string(cover) + ".bmp");
+    ASSERT_TRUE(coverImage);
+    ASSERT_EQ(coverImage->width(), fw);
+    ASSERT_EQ(coverImage->height(), fh);
+    XImage* screen = XGetImage(desktop.dpy(), desktop.root(), fx, fy, static_cast<unsigned>(fw),
+                               static_cast<unsigned>(fh), AllPlanes, ZPixmap);
+    ASSERT_NE(screen, nullptr);
+    int mismatches = 0;
+    for (int y = 0; y < fh; ++y) {
+        for (int x = 0; x < fw; ++x)
+            mismatches += coverImage->pixel(x, y) != (XGetPixel(screen, x, y) & 0xFFFFFF) ? 1 : 0;
+    }
+    XDestroyImage(screen);
+    EXPECT_EQ(mismatches, 0);
+
+    // The covered window's picture shows its own content, not the window on top of it.
+    auto coveredImage = CaptureImage::loadBMP(folder + "/" + std::to_string(covered) + ".bmp");
+    ASSERT_TRUE(coveredImage);
+    EXPECT_EQ(coveredImage->width(), cw);
+    EXPECT_EQ(coveredImage->height(), ch);
+    Window child = None;
+    int ox = 0, oy = 0;
+    XTranslateCoordinates(desktop.dpy(), covered, desktop.frameOf(covered), 0, 0, &ox, &oy, &child);
+    int red = 0;
+    for (int y = oy; y < oy + 200; ++y) {
+        for (int x = ox; x < ox + 300; ++x)
+            red += coveredImage->pixel(x, y) == 0xFF0000 ? 1 : 0;
+    }
+    EXPECT_EQ(red, 300 * 200);
+    fs::remove_all(folder);
+}
+
+TEST_F(X11Desktop, MinimisedOrVanishedWindowsGiveNoPicture) {
+    const Window minimised = startClient({"--title", "minimised", "--size", "320x240"}, "minimised");
+    const pid_t doomedPid = desktop.spawnTestClient({"--title", "doomed"});
+    const Window doomed = desktop.waitForTitle("doomed");
+    ASSERT_NE(doomed, None);
+    ASSERT_TRUE(desktop.waitPainted(doomed));
+    ASSERT_TRUE(desktop.minimize(minimised));
+    auto x11 = platform();
+    ASSERT_TRUE(x11);
+
+    THandleInfos list;
+    EnumerateWindows(*x11, list);
+    ASSERT_TRUE(list.Contains(minimised));
+    ASSERT_TRUE(list.Contains(doomed));
+    desktop.stop(doomedPid);
+    ASSERT_TRUE(desktop.waitUntil([&] {
+        XWindowAttributes attributes;
+        return !XGetWindowAttributes(desktop.dpy(), doomed, &attributes);
+    }));
+
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < list.Count(); ++i) {
+        std::unique_ptr<CaptureImage> image;
+        CaptureEnumerated(*x11, list.Items(i), image);
+        if (list.Items(i).Handle == doomed) {
+            EXPECT_FALSE(image) << "a window destroyed after the enumeration is skipped";
+        } else if (list.Items(i).Handle == minimised) {
+            bool allBlack = true;
+            for (int y = 0; image && y < image->height() && allBlack; ++y) {
+                for (int x = 0; x < image->width(); ++x)
+                    allBlack = allBlack && image->pixel(x, y) == 0;
+            }
+            EXPECT_TRUE(allBlack) << "a minimised window has no picture to print";
+        }
+    }
+    // Every query on the vanished window fails quietly.
+    Rect rect{1, 1, 1, 1};
+    EXPECT_FALSE(x11->windowRect(doomed, rect));
+    EXPECT_EQ(x11->windowCaption(doomed), "");
+    EXPECT_EQ(x11->windowClassName(doomed), "");
+    EXPECT_FALSE(x11->isWindowVisible(doomed));
+    EXPECT_FALSE(x11->hasOwner(doomed));
+    EXPECT_EQ(x11->showCommand(doomed), scNormal);
+    EXPECT_FALSE(x11->ForceForegroundWindow(doomed));
+    EXPECT_FALSE(x11->minimizeWindow(doomed));
+    CaptureImage scratch(10, 10);
+    EXPECT_FALSE(x11->printWindow(doomed, scratch));
+    EXPECT_FALSE(x11->printWindow(0x7FFFFFF, scratch));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "no X error reaches stderr";
+}
+
+TEST_F(X11Desktop, ForceForegroundRestoresAndRaises) {
+    const Window minimised = startClient({"--title", "minimised", "--pos", "100,100"}, "minimised");
+    const Window covered = startClient({"--title", "covered", "--pos", "200,200"}, "covered");
+    const Window top = startClient({"--title", "top", "--pos", "150,150", "--size", "400x400"}, "top");
+    ASSERT_TRUE(desktop.minimize(minimised));
+    ASSERT_TRUE(desktop.activate(top));
+    auto x11 = platform();
+    ASSERT_TRUE(x11);
+    EXPECT_EQ(x11->activeWindow(), top);
+
+    EXPECT_TRUE(x11->ForceForegroundWindow(minimised));
+    EXPECT_EQ(desktop.activeWindow(), minimised);
+    EXPECT_TRUE(desktop.isViewable(minimised));
+    EXPECT_EQ(x11->showCommand(minimised), scNormal);
+
+    EXPECT_TRUE(x11->ForceForegroundWindow(covered));
+    EXPECT_EQ(desktop.activeWindow(), covered);
+    EXPECT_EQ(desktop.clientsTopFirst().front(), covered) << "raised to the top";
+    EXPECT_TRUE(x11->ForceForegroundWindow(covered)) << "already in front";
+}
+
+TEST_F(X11Desktop, MinimiseAndRestoreWaitForTheWindowManager) {
+    const Window w = startClient({"--title", "toggle"}, "toggle");
+    auto x11 = platform();
+    ASSERT_TRUE(x11);
+    ASSERT_TRUE(x11->minimizeWindow(w));
+    EXPECT_EQ(x11->showCommand(w), scMinimized);
+    EXPECT_TRUE(x11->isWindowVisible(w)) << "a minimised window still counts as visible";
+    ASSERT_TRUE(x11->restoreWindow(w));
+    EXPECT_TRUE(desktop.isViewable(w));
+    EXPECT_EQ(x11->showCommand(w), scNormal);
+    // Restored and painted: the first capture already shows the window's colour.
+    std::unique_ptr<CaptureImage> image;
+    EXPECT_TRUE(CaptureWindow(*x11, w, image));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->pixel(image->width() / 2, image->height() / 2), 0x3366CCu);
+    EXPECT_EQ(x11->SetMinimizeAnimation(0), 0);
+}
+
+TEST_F(X11Desktop, ScreenSizeAndHugeWindows) {
+    auto x11 = platform();
+    ASSERT_TRUE(x11);
+    EXPECT_EQ(x11->screenWidth(), 1280);
+    EXPECT_EQ(x11->screenHeight(), 1024);
+    const Window wide = startClient({"--title", "wide", "--size", "40000x40", "--pos", "0,0"}, "wide");
+    Rect rect;
+    ASSERT_TRUE(x11->windowRect(wide, rect));
+    std::unique_ptr<CaptureImage> image;
+    CaptureWindow(*x11, wide, image);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width(), rect.width());
+}
+
+TEST_F(X11Desktop, DesktopPictureComesFromTheRootPixmapElseTheSettings) {
+    auto x11 = platform();
+    ASSERT_TRUE(x11);
+    x11->setWallpaperFallback("/pictures/beach.jpg", wsStretch, 0x102030);
+    WallpaperInfo info = x11->wallpaperInfo();
+    EXPECT_FALSE(info.picture);
+    EXPECT_EQ(info.fileName, "/pictures/beach.jpg");
+    EXPECT_EQ(info.style, wsStretch);
+    EXPECT_EQ(info.desktopColor, 0x102030u);
+
+    // A 64 x 64 background pixmap tiles the whole screen.
+    Display* dpy = desktop.dpy();
+    const Pixmap pixmap = XCreatePixmap(dpy, desktop.root(), 64, 64, static_cast<unsigned>(DefaultDepth(dpy, 0)));
+    GC gc = XCreateGC(dpy, pixmap, 0, nullptr);
+    XSetForeground(dpy, gc, 0x4080C0);
+    XFillRectangle(dpy, pixmap, gc, 0, 0, 64, 64);
+    XSetForeground(dpy, gc, 0xFFFF00);
+    XDrawPoint(dpy, pixmap, gc, 0, 0);
+    XFreeGC(dpy, gc);
+    const long id = static_cast<long>(pixmap);
+    XChangeProperty(dpy, desktop.root(), XInternAtom(dpy, "_XROOTPMAP_ID", False), XA_PIXMAP, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&id), 1);
+    XSync(dpy, False);
+
+    info = x11->wallpaperInfo();
+    ASSERT_TRUE(info.picture);
+    EXPECT_EQ(info.picture->width(), 1280);
+    EXPECT_EQ(info.picture->height(), 1024);
+    EXPECT_EQ(info.picture->pixel(1, 1), 0x4080C0u);
+    EXPECT_EQ(info.picture->pixel(64, 128), 0xFFFF00u) << "tiled from the screen's corner";
+    std::ostringstream hex;
+    hex << std::hex << pixmap;
+    EXPECT_NE(info.fileName.find(hex.str()), std::string::npos) << "the pixmap id keys the cache";
+
+    // A stale id (its owner freed it) falls back to the settings.
+    XFreePixmap(dpy, pixmap);
+    XSync(dpy, False);
+    info = x11->wallpaperInfo();
+    EXPECT_FALSE(info.picture);
+    EXPECT_EQ(info.fileName, "/pictures/beach.jpg");
+}
+
+TEST(X11Display, UnopenableDisplayGivesOneClearMessage) {
+    std::string error;
+    EXPECT_FALSE(createX11Platform(":987", error));
+    EXPECT_NE(error.find(":987"), std::string::npos);
+    XDesktop none(XDesktop::Options{640, 480, false});
+    const auto result = none.run({test::BinDir() + "/zorvane-windows", "--display", ":987", "--list-windows"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    EXPECT_EQ(result.out, "");
+}
+
+} // namespace
+} // namespace zorvane
