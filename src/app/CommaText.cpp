@@ -119,8 +119,11 @@ std::optional<bool> FieldToBool(std::string_view field) {
         return std::nullopt;
     // Any decimal number counts, as "0.0" or "2" would in the reader this format comes from.
     std::string_view digits = field;
-    if (digits.front() == '+')
+    if (digits.front() == '+') {
         digits.remove_prefix(1);
+        if (!digits.empty() && digits.front() == '-')
+            return std::nullopt; // "+-1" is no number
+    }
     double number = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
     if (error != std::errc() || end != digits.data() + digits.size() || !std::isfinite(number))

@@ -49,39 +49,72 @@ std::string elementName(std::string_view name) {
     return result.empty() ? std::string("_") : result;
 }
 
-void makeLatin1Safe(pugi::xml_node node) {
-    for (pugi::xml_node child : node.children()) {
-        switch (child.type()) {
+// Visits every node below `root` in document order with its depth (1 for root's children); stops
+// when visit answers false. Iterative: a file may nest elements far deeper than the stack could follow.
+template <typename Visit> bool forEachDescendant(pugi::xml_node root, Visit visit) {
+    pugi::xml_node node = root.first_child();
+    std::size_t depth = 1;
+    while (node) {
+        if (!visit(node, depth))
+            return false;
+        if (node.first_child()) {
+            node = node.first_child();
+            ++depth;
+            continue;
+        }
+        while (node != root && !node.next_sibling()) {
+            node = node.parent();
+            --depth;
+        }
+        if (node == root)
+            break;
+        node = node.next_sibling();
+    }
+    return true;
+}
+
+void makeLatin1Safe(pugi::xml_node root) {
+    forEachDescendant(root, [](pugi::xml_node node, std::size_t) {
+        switch (node.type()) {
         case pugi::node_element:
-            child.set_name(Latin1Only(child.name(), '_').c_str());
-            for (pugi::xml_attribute attribute : child.attributes())
+            node.set_name(Latin1Only(node.name(), '_').c_str());
+            for (pugi::xml_attribute attribute : node.attributes())
                 attribute.set_name(Latin1Only(attribute.name(), '_').c_str());
-            makeLatin1Safe(child);
             break;
         case pugi::node_comment:
         case pugi::node_cdata:
         case pugi::node_pi:
         case pugi::node_doctype:
-            child.set_name(Latin1Only(child.name(), '_').c_str());
-            child.set_value(Latin1Only(child.value(), '?').c_str());
+            node.set_name(Latin1Only(node.name(), '_').c_str());
+            node.set_value(Latin1Only(node.value(), '?').c_str());
             break;
         default:
             break;
         }
-    }
+        return true;
+    });
 }
 
-bool documentIsValidUtf8(pugi::xml_node node) {
-    for (pugi::xml_node child : node.children()) {
-        if (!IsValidUtf8(child.name()) || !IsValidUtf8(child.value()))
+bool documentIsValidUtf8(pugi::xml_node root) {
+    return forEachDescendant(root, [](pugi::xml_node node, std::size_t) {
+        if (!IsValidUtf8(node.name()) || !IsValidUtf8(node.value()))
             return false;
-        for (pugi::xml_attribute attribute : child.attributes())
+        for (pugi::xml_attribute attribute : node.attributes())
             if (!IsValidUtf8(attribute.name()) || !IsValidUtf8(attribute.value()))
                 return false;
-        if (!documentIsValidUtf8(child))
-            return false;
-    }
-    return true;
+        return true;
+    });
+}
+
+// The indented copy of a document costs its depth in indents for every node; a small file of deeply
+// nested elements would take gigabytes to write back. Nothing this program writes comes near.
+bool nestsTooDeeply(pugi::xml_node root) {
+    constexpr std::size_t kMaxIndents = std::size_t{4} << 20;
+    std::size_t indents = 0;
+    return !forEachDescendant(root, [&indents](pugi::xml_node, std::size_t depth) {
+        indents += depth;
+        return indents <= kMaxIndents;
+    });
 }
 
 // The element's text when it holds text only (or nothing); false when it has child elements or
@@ -97,11 +130,41 @@ bool textOf(pugi::xml_node element, std::string& text) {
     return true;
 }
 
+// Our values are always written with a start and an end tag, empty or not: one element holding the
+// value as its text.
 void setText(pugi::xml_node element, const std::string& text) {
     while (element.first_child())
         element.remove_child(element.first_child());
-    if (!text.empty())
-        element.append_child(pugi::node_pcdata).set_value(text.c_str());
+    element.append_child(pugi::node_pcdata).set_value(text.c_str());
+}
+
+// A reader folds a carriage return in element text into a line feed, so one in a value goes into
+// the file as a character reference. Loaded text has none left (line ends are folded on reading),
+// and the writer breaks lines with line feeds, so every carriage return in the output is ours.
+std::string referenceCarriageReturns(const std::string& text) {
+    std::string result;
+    result.reserve(text.size());
+    for (char c : text) {
+        if (c == '\r')
+            result += "&#13;";
+        else
+            result += c;
+    }
+    return result;
+}
+
+// The declaration in the order XML requires: version, encoding, then standalone when it was there.
+void writeDeclaration(pugi::xml_document& document) {
+    pugi::xml_node declaration = document.first_child();
+    if (declaration.type() != pugi::node_declaration)
+        declaration = document.prepend_child(pugi::node_declaration);
+    const std::string standalone = declaration.attribute("standalone").value();
+    while (declaration.first_attribute())
+        declaration.remove_attribute(declaration.first_attribute());
+    declaration.append_attribute("version").set_value("1.0");
+    declaration.append_attribute("encoding").set_value("iso-8859-1");
+    if (!standalone.empty())
+        declaration.append_attribute("standalone").set_value(standalone.c_str());
 }
 
 enum class IntegerText { Number, NotANumber, OutOfRange };
@@ -178,6 +241,11 @@ void loadFile(const std::string& fileName, LoadedFile& file) {
     if (!documentIsValidUtf8(file.document)) {
         file.damaged = true;
         file.reason = fileName + " holds text that is not valid in its encoding";
+        return;
+    }
+    if (nestsTooDeeply(file.document)) {
+        file.damaged = true;
+        file.reason = fileName + " nests its elements too deeply to be a settings file";
         return;
     }
     const pugi::xml_node root = file.document.document_element();
@@ -461,16 +529,7 @@ bool TFormStorage::Save() {
         document.reset();
     }
 
-    pugi::xml_node declaration = document.first_child();
-    if (declaration.type() != pugi::node_declaration) {
-        declaration = document.prepend_child(pugi::node_declaration);
-    }
-    for (const char* name : {"version", "encoding"}) {
-        if (!declaration.attribute(name))
-            declaration.append_attribute(name);
-    }
-    declaration.attribute("version").set_value("1.0");
-    declaration.attribute("encoding").set_value("iso-8859-1");
+    writeDeclaration(document);
 
     pugi::xml_node root = document.child("Configuration");
     if (!root)
@@ -493,7 +552,8 @@ bool TFormStorage::Save() {
     makeLatin1Safe(document);
     StringWriter writer;
     document.save(writer, "  ", pugi::format_indent, pugi::encoding_utf8);
-    return replaceFile(fileName_, Utf8ToLatin1WithReferences(writer.text), lastError_);
+    return replaceFile(fileName_, Utf8ToLatin1WithReferences(referenceCarriageReturns(writer.text)),
+                       lastError_);
 }
 
 // --- Paths and encodings ----------------------------------------------------------------------

@@ -50,7 +50,7 @@ void ReflectionQuad(const TWindowInfo& info) {
     glEnd();
 }
 
-}  // namespace
+} // namespace
 
 TEffect_Grid::Shape TEffect_Grid::GridShape(std::int32_t count) {
     Shape shape{1, 1};
@@ -78,7 +78,9 @@ TEffect_Grid::TEffect_Grid(EffectHost& handle, const std::string& options, TWind
     FMaxHeight = static_cast<float>(FCellHeight * 0.9);
 }
 
-void TEffect_Grid::SetOptions(const std::string& options) { ParseOptions(options, cpCenter); }
+void TEffect_Grid::SetOptions(const std::string& options) {
+    ParseOptions(options, cpCenter);
+}
 
 void TEffect_Grid::Bounce(std::uint8_t kind, std::int32_t steps, float delta) {
     ImageBounce(FBounce, kind, steps, delta);
@@ -338,4 +340,4 @@ void TEffect_Grid::MouseWheel(std::uint8_t direction) {
     }
 }
 
-}  // namespace zorvane
+} // namespace zorvane

@@ -26,12 +26,12 @@ public:
     void SelectNext() override;
     void SelectPrevious() override;
 
-    float FBounce = 0.0f;      // image bounce offset, added to the selected cell's depth
-    float FProgress = 0.0f;    // opening progress G: 0 at rest on the desktop, 1 fully open
-    float FMaxWidth = 0.0f;    // largest thumbnail width: 0.9 of a cell
-    float FMaxHeight = 0.0f;   // largest thumbnail height: 0.9 of a cell
-    float FCellWidth = 0.0f;   // 1 / FColumns
-    float FCellHeight = 0.0f;  // 1 / FRows
+    float FBounce = 0.0f;     // image bounce offset, added to the selected cell's depth
+    float FProgress = 0.0f;   // opening progress G: 0 at rest on the desktop, 1 fully open
+    float FMaxWidth = 0.0f;   // largest thumbnail width: 0.9 of a cell
+    float FMaxHeight = 0.0f;  // largest thumbnail height: 0.9 of a cell
+    float FCellWidth = 0.0f;  // 1 / FColumns
+    float FCellHeight = 0.0f; // 1 / FRows
     std::int32_t FColumns = 1;
     std::int32_t FRows = 1;
 
@@ -71,4 +71,4 @@ private:
     mutable std::vector<ScaleCache> scales_;
 };
 
-}  // namespace zorvane
+} // namespace zorvane

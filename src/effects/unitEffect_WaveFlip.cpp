@@ -21,15 +21,26 @@ constexpr int kQuads = TEffect_WaveFlip::kQuadsPerSide;
 constexpr double kImageAmplitude = 0.03;
 constexpr double kReflectionAmplitude = -0.03;
 
-
-float SheetX(float meshX, float width) { return static_cast<float>(meshX * static_cast<double>(width) * 0.1); }
-float SheetY(float meshY, float height) { return static_cast<float>(meshY * static_cast<double>(height) * 0.1); }
-float SheetZ(double amplitude, float meshZ) { return static_cast<float>(amplitude * meshZ); }
-float SheetS(int p, float texS) { return static_cast<float>(p / 44.0 * texS); }
-float SheetT(int q, float texT) { return static_cast<float>(-(q / 44.0) * texT); }
+float SheetX(float meshX, float width) {
+    return static_cast<float>(meshX * static_cast<double>(width) * 0.1);
+}
+float SheetY(float meshY, float height) {
+    return static_cast<float>(meshY * static_cast<double>(height) * 0.1);
+}
+float SheetZ(double amplitude, float meshZ) {
+    return static_cast<float>(amplitude * meshZ);
+}
+float SheetS(int p, float texS) {
+    return static_cast<float>(p / 44.0 * texS);
+}
+float SheetT(int q, float texT) {
+    return static_cast<float>(-(q / 44.0) * texT);
+}
 // Reflection colour of vertex row r: 0.72 next to the image (row 44), falling by 1/43 per row;
 // rows below about 13 go negative, which OpenGL clamps to 0.
-float ReflectionShade(int r) { return static_cast<float>(0.7 - (43 - r) / 43.0); }
+float ReflectionShade(int r) {
+    return static_cast<float>(0.7 - (43 - r) / 43.0);
+}
 
 // The four vertices of quad (p, q), in drawing order.
 struct QuadCorner {
@@ -37,14 +48,12 @@ struct QuadCorner {
     int dq;
 };
 constexpr std::array<QuadCorner, 4> kCorners{{{0, 1}, {1, 1}, {1, 0}, {0, 0}}};
-constexpr int kDrawnVertices = kQuads * kQuads * 4;
 
 // Calls visit(p, q) for the mesh vertex behind every vertex drawn, in drawing order: the quads
-// column by column (p), each column from the top row down (q), four corners each.
-template <typename Visit>
-void ForEachDrawnVertex(Visit visit) {
+// column by column (p), each column from quad row firstRow down (q), four corners each.
+template <typename Visit> void ForEachDrawnVertex(int firstRow, Visit visit) {
     for (int p = 0; p < kQuads; ++p) {
-        for (int q = 0; q < kQuads; ++q) {
+        for (int q = firstRow; q < kQuads; ++q) {
             for (const QuadCorner& corner : kCorners) {
                 visit(p + corner.dp, q + corner.dq);
             }
@@ -67,7 +76,7 @@ int FirstVisibleReflectionRow() {
 // is never hidden by the depth of an earlier one's invisible rows.
 constexpr float kSkipInvisibleFromProgress = 0.2f;
 
-}  // namespace
+} // namespace
 
 TEffect_WaveFlip::TEffect_WaveFlip(EffectHost& handle, const std::string& options, TWindowInfos& windowInfos)
     : TEffect_Flip(handle, options, windowInfos) {
@@ -84,11 +93,13 @@ TEffect_WaveFlip::TEffect_WaveFlip(EffectHost& handle, const std::string& option
     }
     FFrame = 0;
 
-    reflectionColours_.reserve(static_cast<std::size_t>(kDrawnVertices) * 4);
-    ForEachDrawnVertex([&](int, int q) {
-        const float shade = ReflectionShade(q);
-        reflectionColours_.insert(reflectionColours_.end(), {shade, shade, shade, shade});
-    });
+    for (auto [colours, firstRow] : {std::pair{&reflectionColours_, 0},
+                                     std::pair{&visibleReflectionColours_, FirstVisibleReflectionRow()}}) {
+        ForEachDrawnVertex(firstRow, [colours](int, int q) {
+            const float shade = ReflectionShade(q);
+            colours->insert(colours->end(), {shade, shade, shade, shade});
+        });
+    }
     // The records are only reordered while the effect lives, so their sheets are laid out once.
     for (int i = 0; i < FWindowInfos.Count(); ++i) {
         GeometryOf(FWindowInfos.Items(i));
@@ -101,7 +112,7 @@ float TEffect_WaveFlip::SheetDepth(int i) const {
 
 TEffect_WaveFlip::SheetGeometry& TEffect_WaveFlip::GeometryOf(const TWindowInfo& info) {
     SheetGeometry& g = geometry_[&info];
-    if (!g.xyz.empty() && g.width == info.Width && g.height == info.Height && g.texS == info.TexS &&
+    if (!g.whole.xyz.empty() && g.width == info.Width && g.height == info.Height && g.texS == info.TexS &&
         g.texT == info.TexT) {
         return g;
     }
@@ -109,15 +120,21 @@ TEffect_WaveFlip::SheetGeometry& TEffect_WaveFlip::GeometryOf(const TWindowInfo&
     g.height = info.Height;
     g.texS = info.TexS;
     g.texT = info.TexT;
-    g.xyz.clear();
-    g.st.clear();
-    g.xyz.reserve(static_cast<std::size_t>(kDrawnVertices) * 3);
-    g.st.reserve(static_cast<std::size_t>(kDrawnVertices) * 2);
-    ForEachDrawnVertex([&](int p, int q) {
-        g.xyz.insert(g.xyz.end(), {SheetX(FMesh[p][q].x, info.Width), SheetY(FMesh[p][q].y, info.Height), 0.0f});
-        g.st.insert(g.st.end(), {SheetS(p, info.TexS), SheetT(q, info.TexT)});
-    });
+    g.whole.firstRow = 0;
+    FillRun(g.whole, info);
+    g.visibleReflection.firstRow = FirstVisibleReflectionRow();
+    FillRun(g.visibleReflection, info);
     return g;
+}
+
+void TEffect_WaveFlip::FillRun(SheetRun& run, const TWindowInfo& info) const {
+    run.xyz.clear();
+    run.st.clear();
+    ForEachDrawnVertex(run.firstRow, [&](int p, int q) {
+        run.xyz.insert(run.xyz.end(),
+                       {SheetX(FMesh[p][q].x, info.Width), SheetY(FMesh[p][q].y, info.Height), 0.0f});
+        run.st.insert(run.st.end(), {SheetS(p, info.TexS), SheetT(q, info.TexT)});
+    });
 }
 
 void TEffect_WaveFlip::PlaceImage(const TWindowInfo& info) const {
@@ -212,7 +229,7 @@ void TEffect_WaveFlip::DrawSheet(const TWindowInfo& info, double amplitude, bool
 
 void TEffect_WaveFlip::DrawSheetImmediate(const TWindowInfo& info, double amplitude, bool reflection) const {
     glBegin(GL_QUADS);
-    ForEachDrawnVertex([&](int p, int q) {
+    ForEachDrawnVertex(0, [&](int p, int q) {
         const TMeshVertex& v = FMesh[p][q];
         if (reflection) {
             const float shade = ReflectionShade(q);
@@ -228,34 +245,31 @@ void TEffect_WaveFlip::DrawSheetImmediate(const TWindowInfo& info, double amplit
 // Mesa splits quads from an index list into triangles differently, which moves a few pixels.
 void TEffect_WaveFlip::DrawSheetArrays(const TWindowInfo& info, double amplitude, bool reflection) {
     SheetGeometry& g = GeometryOf(info);
+    // The rows of a reflection that fade out completely change no pixel once the sheets stand far
+    // enough apart: they are left out then.
+    const bool visibleOnly = reflection && FProgress >= kSkipInvisibleFromProgress;
+    SheetRun& run = visibleOnly ? g.visibleReflection : g.whole;
     std::size_t z = 2;
-    ForEachDrawnVertex([&](int p, int q) {
-        g.xyz[z] = SheetZ(amplitude, FMesh[p][q].z);
+    ForEachDrawnVertex(run.firstRow, [&](int p, int q) {
+        run.xyz[z] = SheetZ(amplitude, FMesh[p][q].z);
         z += 3;
     });
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, g.xyz.data());
-    glTexCoordPointer(2, GL_FLOAT, 0, g.st.data());
+    glVertexPointer(3, GL_FLOAT, 0, run.xyz.data());
+    glTexCoordPointer(2, GL_FLOAT, 0, run.st.data());
     if (reflection) {
         glEnableClientState(GL_COLOR_ARRAY);
-        glColorPointer(4, GL_FLOAT, 0, reflectionColours_.data());
-        static const int firstVisibleRow = FirstVisibleReflectionRow();
-        if (FProgress >= kSkipInvisibleFromProgress) {
-            // The rows that fade out completely change no pixel: leave them out, column by column.
-            for (int p = 0; p < kQuads; ++p) {
-                glDrawArrays(GL_QUADS, (p * kQuads + firstVisibleRow) * 4, (kQuads - firstVisibleRow) * 4);
-            }
-        } else {
-            glDrawArrays(GL_QUADS, 0, kDrawnVertices);
-        }
+        glColorPointer(4, GL_FLOAT, 0,
+                       visibleOnly ? visibleReflectionColours_.data() : reflectionColours_.data());
+    }
+    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(run.xyz.size() / 3));
+    if (reflection) {
         glDisableClientState(GL_COLOR_ARRAY);
         // A colour array leaves the current colour undefined; set the one the quad-by-quad path
         // leaves (its last vertex lies on row 43).
         const float last = ReflectionShade(kQuads - 1);
         glColor4f(last, last, last, last);
-    } else {
-        glDrawArrays(GL_QUADS, 0, kDrawnVertices);
     }
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
@@ -285,4 +299,4 @@ void TEffect_WaveFlip::MouseUp(std::int32_t x, std::int32_t y) {
     TEffect::MouseUp(x, y);
 }
 
-}  // namespace zorvane
+} // namespace zorvane

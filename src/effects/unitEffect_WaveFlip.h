@@ -34,7 +34,7 @@ public:
     };
     // FMesh[p][q]: p runs across the image (s, x), q down it (t, y).
     std::array<std::array<TMeshVertex, kMeshSide>, kMeshSide> FMesh{};
-    std::int32_t FFrame = 0;  // counts drawn frames 0..2; the wave moves one column every third
+    std::int32_t FFrame = 0; // counts drawn frames 0..2; the wave moves one column every third
 
     // Depth term d(i) of visible image i, without the bounce offset: one more than the Flip's,
     // because the sheet lies around local depth 0 instead of 1.
@@ -46,15 +46,22 @@ public:
     bool UseVertexArrays = true;
 
 private:
-    // Per-record values that stay the same from frame to frame, four vertices per quad in the
-    // order the quads are drawn: sheet x, y and texture s, t.
+    // Vertices in drawing order, four per quad, for the quads from one row of every column down:
+    // sheet x, y and texture s, t stay the same from frame to frame; z is rewritten for each sheet
+    // drawn.
+    struct SheetRun {
+        int firstRow = 0;
+        std::vector<float> xyz;
+        std::vector<float> st;
+    };
+    // A record's runs: the whole sheet, and a reflection's visible rows only.
     struct SheetGeometry {
         float width = 0.0f;
         float height = 0.0f;
         float texS = 0.0f;
         float texT = 0.0f;
-        std::vector<float> xyz;  // x, y fixed; z rewritten for each sheet drawn
-        std::vector<float> st;
+        SheetRun whole;
+        SheetRun visibleReflection;
     };
     SheetGeometry& GeometryOf(const TWindowInfo& info);
 
@@ -66,11 +73,14 @@ private:
     void DrawSheet(const TWindowInfo& info, double amplitude, bool reflection);
     void DrawSheetImmediate(const TWindowInfo& info, double amplitude, bool reflection) const;
     void DrawSheetArrays(const TWindowInfo& info, double amplitude, bool reflection);
+    void FillRun(SheetRun& run, const TWindowInfo& info) const;
     // Moves the wave by one column every third call.
     void AdvanceWave();
 
     std::unordered_map<const TWindowInfo*, SheetGeometry> geometry_;
-    std::vector<float> reflectionColours_;  // RGBA per drawn vertex, fading down from the image
+    // RGBA per drawn vertex of a reflection, fading down from the image, for each kind of run.
+    std::vector<float> reflectionColours_;
+    std::vector<float> visibleReflectionColours_;
 };
 
-}  // namespace zorvane
+} // namespace zorvane

@@ -135,9 +135,11 @@ void TWindowInfo::BuildTexture(const ScreenGeometry& screen) {
 void TWindowInfo::StoreBitmap() {
     if (!Bitmap)
         throw std::logic_error("StoreBitmap: the record of \"" + Caption + "\" holds no picture");
-    if (!IsCaptureFolderSafe(folderOf(FileName)))
-        throw std::system_error(EACCES, std::generic_category(),
-                                "the capture folder " + folderOf(FileName) + " is not private");
+    // The folder may have been cleared away since the record was named (temporary folders get
+    // cleaned): make it again, private, rather than keep every later picture in memory.
+    std::string why;
+    if (!EnsureCaptureFolder(folderOf(FileName), &why))
+        throw std::system_error(EACCES, std::generic_category(), "the capture folder is not usable: " + why);
     errno = 0;
     if (!Bitmap->saveBMP(FileName))
         throw std::system_error(errno ? errno : EIO, std::generic_category(), "cannot write " + FileName);

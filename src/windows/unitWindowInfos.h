@@ -54,9 +54,9 @@ public:
     // Width, Height, HomeX, HomeY and X, Y from the picture and the window's place on the screen.
     // The picture itself is left unchanged. Throws std::logic_error without a picture.
     void BuildTexture(const ScreenGeometry& screen);
-    // Writes Bitmap to FileName (replacing any earlier content) and frees it. Throws
-    // std::system_error when the file cannot be written (the picture is then kept) and
-    // std::logic_error without a picture.
+    // Writes Bitmap to FileName (replacing any earlier content) and frees it; a capture folder that
+    // has gone is made again. Throws std::system_error when the file cannot be written or the folder
+    // is not the user's own (the picture is then kept) and std::logic_error without a picture.
     void StoreBitmap();
     // Reads FileName into Bitmap, replacing the picture held; false (Bitmap unchanged) when the file
     // is missing or does not read as a picture.

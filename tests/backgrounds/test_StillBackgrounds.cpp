@@ -131,9 +131,9 @@ TEST_F(StillBackgrounds, BackgroundFillsTheScreenUpright) {
     expectNoGLError("Background");
 }
 
-// Without a picture the four picture backgrounds draw nothing and stand still.
+// Without a picture (None: without a desktop texture) a background draws nothing and stands still.
 TEST_F(StillBackgrounds, MissingPictureDrawsNothing) {
-    for (int type = 1; type <= 4; ++type) {
+    for (int type = 0; type <= 4; ++type) {
         SCOPED_TRACE("type " + std::to_string(type));
         auto background = CreateBackground(type, "nothing-here.bmp,-1,50", Context());
         ASSERT_NE(background, nullptr);

@@ -38,18 +38,18 @@ TEST(GridLayout, ShapeGrowsColumnsFirst) {
 
 TEST(GridLayout, ScaleIsLargestStepThatFitsNinetyPercentOfTheCell) {
     struct Case {
-        int count;  // decides the shape
+        int count; // decides the shape
         float width, height;
         float scale;
     };
     const Case cases[] = {
         // A screen-wide, low window: limited by the cell width.
-        {2, 1.0f, 0.1f, 0.45f},   // 2 columns
-        {5, 1.0f, 0.1f, 0.30f},   // 3 columns
-        {10, 1.0f, 0.1f, 0.20f},  // 4 columns (0.225 is not a step of 0.05)
+        {2, 1.0f, 0.1f, 0.45f},  // 2 columns
+        {5, 1.0f, 0.1f, 0.30f},  // 3 columns
+        {10, 1.0f, 0.1f, 0.20f}, // 4 columns (0.225 is not a step of 0.05)
         // A narrow, full-height window: limited by the cell height.
-        {4, 0.1f, 1.0f, 0.45f},   // 2 rows
-        {2, 0.1f, 1.0f, 0.90f},   // 1 row
+        {4, 0.1f, 1.0f, 0.45f}, // 2 rows
+        {2, 0.1f, 1.0f, 0.90f}, // 1 row
         // A window that already fits keeps its size.
         {4, 0.4f, 0.3f, 1.0f},
         {4, 0.45f, 0.45f, 1.0f},
@@ -193,7 +193,7 @@ TEST(GridSelection, NextAndPreviousWrapAround) {
     CountingHost host;
     TEffect_Grid grid(host, "", windows.list());
     grid.SelectPrevious();
-    EXPECT_EQ(grid.FSelectedIndex, 10);  // the last occupied cell, not the empty twelfth
+    EXPECT_EQ(grid.FSelectedIndex, 10); // the last occupied cell, not the empty twelfth
     grid.SelectNext();
     EXPECT_EQ(grid.FSelectedIndex, 0);
     grid.SelectNext();
@@ -225,11 +225,11 @@ TEST(GridSelection, NextLiftsTheSelectedCellAndPreviousPushesItBack) {
 TEST(GridSelection, KeysAndWheelActOnlyWhenIdle) {
     struct Case {
         std::uint16_t key;
-        int delta;  // +1 next, -1 previous, 0 nothing
+        int delta; // +1 next, -1 previous, 0 nothing
     };
     const Case cases[] = {
-        {vkLeft, -1},    {vkUp, -1},    {vkNumpad4, -1}, {vkNumpad8, -1}, {vkRight, +1}, {vkDown, +1},
-        {vkNumpad2, +1}, {vkNumpad6, +1}, {vkTab, 0},    {vkReturn, 0},   {0x41, 0},     {0x65, 0},
+        {vkLeft, -1},    {vkUp, -1},      {vkNumpad4, -1}, {vkNumpad8, -1}, {vkRight, +1}, {vkDown, +1},
+        {vkNumpad2, +1}, {vkNumpad6, +1}, {vkTab, 0},      {vkReturn, 0},   {0x41, 0},     {0x65, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("key " + std::to_string(c.key));
@@ -323,7 +323,7 @@ TEST(GridMouse, HoverSelectsOccupiedCellsOnly) {
     grid.MouseMove(2 * 320 + 5, 2 * 240 + 5);
     EXPECT_EQ(grid.FSelectedIndex, 10);
     const int before = host.frames;
-    grid.MouseMove(3 * 320 + 5, 2 * 240 + 5);  // the empty cell
+    grid.MouseMove(3 * 320 + 5, 2 * 240 + 5); // the empty cell
     EXPECT_EQ(grid.FSelectedIndex, 10);
     EXPECT_EQ(host.frames, before);
     EXPECT_EQ(grid.FState, esIdle);
@@ -409,5 +409,5 @@ TEST(GridMouse, HitTestsAtTheScreenEdgesLandInTheLastColumnAndRow) {
     }
 }
 
-}  // namespace
-}  // namespace zorvane::test
+} // namespace
+} // namespace zorvane::test

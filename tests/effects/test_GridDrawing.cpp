@@ -19,7 +19,9 @@ std::shared_ptr<CaptureImage> Solid(int width, int height, std::uint32_t rgb) {
     return image;
 }
 
-int Channel(std::uint32_t rgb, int shift) { return static_cast<int>((rgb >> shift) & 0xFF); }
+int Channel(std::uint32_t rgb, int shift) {
+    return static_cast<int>((rgb >> shift) & 0xFF);
+}
 
 // Every channel of actual (0xRRGGBB) within tolerance of the expected values.
 ::testing::AssertionResult ColorNear(std::uint32_t actual, double r, double g, double b, int tolerance = 3) {
@@ -27,8 +29,9 @@ int Channel(std::uint32_t rgb, int shift) { return static_cast<int>((rgb >> shif
     for (int c = 0; c < 3; ++c) {
         const int got = Channel(actual, 16 - 8 * c);
         if (std::abs(got - expected[c]) > tolerance) {
-            return ::testing::AssertionFailure() << "pixel 0x" << std::hex << actual << std::dec << " channel " << c
-                                                 << " is " << got << ", expected about " << expected[c];
+            return ::testing::AssertionFailure()
+                   << "pixel 0x" << std::hex << actual << std::dec << " channel " << c << " is " << got
+                   << ", expected about " << expected[c];
         }
     }
     return ::testing::AssertionSuccess();
@@ -73,8 +76,8 @@ protected:
     // Whether each of the four cells shows its colour at full (1.0) or dimmed (0.7) brightness.
     void ExpectCellShades(const double (&shade)[4]) {
         for (int i = 0; i < 4; ++i) {
-            EXPECT_TRUE(ColorNear(gl->pixel(kCentreX[i], kCentreY[i]), kRgb[i][0] * shade[i], kRgb[i][1] * shade[i],
-                                  kRgb[i][2] * shade[i]))
+            EXPECT_TRUE(ColorNear(gl->pixel(kCentreX[i], kCentreY[i]), kRgb[i][0] * shade[i],
+                                  kRgb[i][1] * shade[i], kRgb[i][2] * shade[i]))
                 << "cell " << i;
         }
     }
@@ -86,7 +89,8 @@ protected:
 
 TEST_F(GridDrawing, ScreenWideWindowShrinksIntoItsCell) {
     // Two windows: two cells of 200 x 300; a full-screen window is drawn at 0.45, 180 x 135.
-    Build({{Rect{0, 0, 400, 300}, Solid(400, 300, 0xFF0000)}, {Rect{0, 0, 100, 100}, Solid(100, 100, 0x00FF00)}},
+    Build({{Rect{0, 0, 400, 300}, Solid(400, 300, 0xFF0000)},
+           {Rect{0, 0, 100, 100}, Solid(100, 100, 0x00FF00)}},
           "1,-1,-1,0,0");
     effect->StartAnimation();
     host->paint();
@@ -185,5 +189,5 @@ TEST_F(GridDrawing, SelectedImageLiftsWhileItsReflectionStays) {
     }
 }
 
-}  // namespace
-}  // namespace zorvane::test
+} // namespace
+} // namespace zorvane::test

@@ -153,5 +153,5 @@ TEST(WaveFlipBehaviour, OneReleasePostsOneClose) {
     EXPECT_EQ(wave.FSelectedIndex, 0);
 }
 
-}  // namespace
-}  // namespace zorvane::test
+} // namespace
+} // namespace zorvane::test

@@ -17,7 +17,9 @@ namespace {
 constexpr int kScreenW = 640;
 constexpr int kScreenH = 480;
 
-int Channel(std::uint32_t rgb, int shift) { return static_cast<int>((rgb >> shift) & 0xFF); }
+int Channel(std::uint32_t rgb, int shift) {
+    return static_cast<int>((rgb >> shift) & 0xFF);
+}
 
 // A picture with its top half red and its bottom half blue.
 std::shared_ptr<CaptureImage> TopRedBottomBlue(int width, int height) {
@@ -201,7 +203,8 @@ TEST_F(WaveFlipDrawing, VertexArraysMatchQuadByQuadPixelForPixel) {
     };
     std::vector<WindowSpec> windows;
     for (int i = 0; i < 11; ++i) {
-        windows.push_back({Rect{13 * i, 9 * i, 13 * i + 200 + 17 * (i % 4), 9 * i + 150 + 11 * (i % 3)}, nullptr});
+        windows.push_back(
+            {Rect{13 * i, 9 * i, 13 * i + 200 + 17 * (i % 4), 9 * i + 150 + 11 * (i % 3)}, nullptr});
     }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -231,13 +234,14 @@ TEST_F(WaveFlipDrawing, VertexArraysMatchQuadByQuadPixelForPixel) {
         }
         EXPECT_EQ(differing, 0u) << "bytes differing";
         // And the frame is not empty.
-        EXPECT_GT(std::count_if(arrays.begin(), arrays.end(), [](std::uint8_t b) { return b != 0 && b != 255; }),
-                  10000);
+        EXPECT_GT(
+            std::count_if(arrays.begin(), arrays.end(), [](std::uint8_t b) { return b != 0 && b != 255; }),
+            10000);
         host->setEffect(nullptr);
         effect.reset();
         scene.reset();
     }
 }
 
-}  // namespace
-}  // namespace zorvane::test
+} // namespace
+} // namespace zorvane::test

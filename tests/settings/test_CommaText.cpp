@@ -111,6 +111,7 @@ TEST(BooleanFields, ReadNumbersAndWordsAndFallBackOtherwise) {
         {"false", false},      {"True", true},        {"tRUE", true},
         {"", std::nullopt},    {"yes", std::nullopt}, {"0x1", std::nullopt},
         {"inf", std::nullopt}, {"1,", std::nullopt},  {"Falsey", std::nullopt},
+        {"+-1", std::nullopt}, {"+1", true},          {"-", std::nullopt},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(FieldToBool(c.field), c.value) << "field: [" << c.field << "]";

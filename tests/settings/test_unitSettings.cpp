@@ -113,7 +113,7 @@ TEST_F(SettingsFile, FirstSaveWritesTheDeclarationAndElementsInOrder) {
                                  "  <Zorvane>\n"
                                  "    <FormVersion>0</FormVersion>\n"
                                  "    <acShowEffect_ShortCut>32960</acShowEffect_ShortCut>\n"
-                                 "    <Language />\n"
+                                 "    <Language></Language>\n"
                                  "    <FlipEffectType>0</FlipEffectType>\n"
                                  "    <FlipEffectOption>0,-1,-1,0,-1</FlipEffectOption>\n"
                                  "    <BackEffectType>0</BackEffectType>\n"
@@ -232,6 +232,34 @@ TEST_F(SettingsFile, OtherElementsSurviveASave) {
     EXPECT_STREQ(zorvane.first_child().name(), "BackEffectType");
 }
 
+// Values keep every character a reader would otherwise fold or drop: carriage returns (folded into
+// line feeds by XML line-end handling), tabs, line feeds and blanks at either end.
+TEST_F(SettingsFile, ValuesWithLineEndsAndBlanksRoundTrip) {
+    const std::string texts[] = {
+        "a\rb", "a\r\nb", "\r", " lead and trail ", "\tx\ny\t", "\"/p q/\r.jpg\",0,20"};
+    for (const std::string& text : texts) {
+        TFormStorage first(file.string());
+        first.SetValue("BackEffectOption", text);
+        ASSERT_TRUE(first.Save()) << first.LastError();
+        TFormStorage second(file.string());
+        ASSERT_TRUE(second.Restore()) << second.LastError();
+        EXPECT_EQ(second.GetText("BackEffectOption"), text);
+    }
+}
+
+// A file whose declaration lacks the version, or names other attributes, gets one in the order XML
+// requires, so that other readers still take the file.
+TEST_F(SettingsFile, SaveWritesAWellOrderedDeclaration) {
+    writeFile(file, "<?xml encoding=\"UTF-8\" standalone=\"yes\"?>\n<Configuration>\n  <Zorvane>\n"
+                    "    <FlipEffectType>1</FlipEffectType>\n  </Zorvane>\n</Configuration>\n");
+    TFormStorage store(file.string());
+    store.Restore();
+    ASSERT_TRUE(store.Save()) << store.LastError();
+    const std::string bytes = readFile(file);
+    EXPECT_EQ(bytes.rfind("<?xml version=\"1.0\" encoding=\"iso-8859-1\" standalone=\"yes\"?>\n", 0), 0u)
+        << bytes;
+}
+
 // --- Reading values ---------------------------------------------------------------------------
 
 TEST_F(SettingsFile, AnIntegerThatIsNotANumberReadsMinusOne) {
@@ -297,6 +325,13 @@ TEST_P(DamagedSettingsFile, KeepsDefaultsAndACopyOfTheFile) {
     EXPECT_EQ(readFile(file.string() + ".bad"), c.bytes);
 }
 
+std::string repeated(const std::string& text, int times) {
+    std::string result;
+    for (int i = 0; i < times; ++i)
+        result += text;
+    return result;
+}
+
 const std::string kGood = settingsDocument("    <FormVersion>0</FormVersion>\n"
                                            "    <FlipEffectType>1</FlipEffectType>\n"
                                            "    <FlipEffectOption>1,0,0,0,0</FlipEffectOption>\n");
@@ -322,6 +357,11 @@ INSTANTIATE_TEST_SUITE_P(
             settingsDocument("    <FlipEffectType>2</FlipEffectType>\n"
                              "    <acShowEffect_ShortCut>99999999999999999999</acShowEffect_ShortCut>\n"),
             2},
+        // Far too deep for a recursive walk of the tree, and an indented copy would be gigabytes.
+        DamagedCase{"DeeplyNested",
+                    settingsDocument("    <FlipEffectType>2</FlipEffectType>\n" + repeated("<a>", 300000) +
+                                     repeated("</a>", 300000) + "\n"),
+                    0},
         DamagedCase{"InvalidUtf8",
                     settingsDocument("    <FlipEffectType>2</FlipEffectType>\n"
                                      "    <FlipEffectOption>\xff\xfe</FlipEffectOption>\n",

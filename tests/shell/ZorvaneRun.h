@@ -27,7 +27,7 @@ public:
     // The trace lines written so far whose text (after the time stamp) starts with prefix.
     std::vector<std::string> lines(const std::string& prefix) const;
     // Waits until at least count such lines are there.
-    bool waitFor(const std::string& prefix, int count = 1, int timeoutMs = 15000);
+    bool waitFor(const std::string& prefix, int count = 1, int timeoutMs = 60000);
     // True when `first` appears in the trace before any `second` line (or with no `second` at all).
     bool before(const std::string& first, const std::string& second) const;
     std::string trace() const;

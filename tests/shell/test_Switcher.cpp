@@ -16,6 +16,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Generous limits: the machine may be busy; every wait ends as soon as its condition holds.
+constexpr int kPatience = 60000;
 constexpr unsigned long kRed = 0xC03030;
 constexpr unsigned long kGreen = 0x30A040;
 constexpr unsigned long kBlue = 0x3050C0;
@@ -31,16 +33,16 @@ protected:
         red = openWindow("Red", kRed, "40,40");
         green = openWindow("Green", kGreen, "300,200");
         blue = openWindow("Blue", kBlue, "560,360");
-        ASSERT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == blue; }));
+        ASSERT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == blue; }, kPatience));
     }
 
     Window openWindow(const std::string& title, unsigned long colour, const std::string& position) {
         char hex[16];
         std::snprintf(hex, sizeof hex, "%06lx", colour);
         desktop.spawnTestClient({"--title", title, "--color", hex, "--size", "400x300", "--pos", position});
-        const Window window = desktop.waitForTitle(title);
+        const Window window = desktop.waitForTitle(title, kPatience);
         EXPECT_NE(window, None) << title;
-        EXPECT_TRUE(desktop.waitPainted(window)) << title;
+        EXPECT_TRUE(desktop.waitPainted(window, kPatience)) << title;
         return window;
     }
 
@@ -98,7 +100,7 @@ TEST_F(Switcher, TabWhileSuperIsHeldStepsAndReleaseActivatesTheSelection) {
         }
         keys.superUp();
         ASSERT_TRUE(run.waitFor("view-hidden", shown)) << row.what;
-        EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == *row.expected; })) << row.what;
+        EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == *row.expected; }, kPatience)) << row.what;
     }
 }
 
@@ -112,7 +114,7 @@ TEST_F(Switcher, SuperShiftTabStepsBack) {
     keys.superUp();
     ASSERT_TRUE(run.waitFor("view-hidden"));
     // One step back from the top window wraps round to the bottom one.
-    EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == red; }));
+    EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == red; }, kPatience));
 }
 
 // --- When nothing opens.
@@ -177,7 +179,7 @@ TEST_F(Switcher, PinnedViewStaysWithoutSuperAndClosesOnEnterEscOrClick) {
             keys.click(512, 384);
         }
         ASSERT_TRUE(run.waitFor("view-hidden", shown)) << row.what << run.trace();
-        EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == green; })) << row.what;
+        EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == green; }, kPatience)) << row.what;
     }
 }
 
@@ -208,7 +210,7 @@ TEST_F(Switcher, ExitLeavesTheCaptureFolderEmptyButPresent) {
     EXPECT_FALSE(fs::is_empty(run.captureFolder())) << "the pictures are stored while running";
     EXPECT_EQ(run.runAgain({"--quit"}).exitCode, 0);
     int exitCode = -1;
-    ASSERT_TRUE(run.waitExit(15000, exitCode));
+    ASSERT_TRUE(run.waitExit(kPatience, exitCode));
     EXPECT_EQ(exitCode, 0);
     EXPECT_TRUE(fs::is_directory(run.captureFolder()));
     EXPECT_TRUE(fs::is_empty(run.captureFolder()));
@@ -243,7 +245,7 @@ TEST_F(Switcher, SettingsChooseTheEffectAndTheBackground) {
         ASSERT_TRUE(run.waitFor("view-hidden"));
         EXPECT_EQ(run.runAgain({"--quit"}).exitCode, 0);
         int exitCode = -1;
-        EXPECT_TRUE(run.waitExit(15000, exitCode));
+        EXPECT_TRUE(run.waitExit(kPatience, exitCode));
     }
 }
 
@@ -258,7 +260,7 @@ TEST_F(Switcher, WrongSettingsStillOpenTheViewWithFallbacks) {
     openWithWinTab(run);
     keys.superUp();
     ASSERT_TRUE(run.waitFor("view-hidden")) << run.trace();
-    EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == blue; }));
+    EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == blue; }, kPatience));
 }
 
 TEST_F(Switcher, UnwritableCaptureFolderNeitherStopsTheViewNorEndsTheProgram) {
@@ -274,7 +276,7 @@ TEST_F(Switcher, UnwritableCaptureFolderNeitherStopsTheViewNorEndsTheProgram) {
     ASSERT_TRUE(run.waitFor("select-done"));
     keys.superUp();
     ASSERT_TRUE(run.waitFor("view-hidden"));
-    EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == green; }));
+    EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == green; }, kPatience));
     int exitCode = 0;
     EXPECT_FALSE(run.waitExit(0, exitCode)) << "Zorvane ended";
 }

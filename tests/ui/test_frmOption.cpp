@@ -255,6 +255,19 @@ TEST_F(OptionFormTest, HotKeyFieldCapturesKeysAsShortCutCodes) {
     EXPECT_EQ(settings.GetInteger(TFormStorage::kShortCut), 0x607B);
 }
 
+TEST_F(OptionFormTest, FramePerSecTipShowsTheValueAboveTheThumb) {
+    auto form = Open();
+    form->show();
+    TTipTrackBar* bar = form->tbFramePerSec;
+    bar->setSliderPosition(35);
+    EXPECT_EQ(bar->TipText(), "35");
+    EXPECT_LT(bar->TipPosition().y(), bar->mapToGlobal(QPoint(0, 0)).y());
+    const int left = bar->TipPosition().x();
+    bar->setSliderPosition(50);
+    EXPECT_GT(bar->TipPosition().x(), left) << "the tip follows the thumb";
+    form->hide();
+}
+
 TEST(ShortCutKeys, ConvertBetweenCodesAndKeys) {
     struct Case {
         std::uint16_t code;

@@ -295,17 +295,37 @@ TEST_F(WindowListFixture, WriteErrorsReachTheCallerAndKeepThePicture) {
     ASSERT_TRUE(record.Bitmap);
     fs::remove(record.FileName);
 
-    // A capture folder that others could enter is not written into.
-    fs::permissions(captureFolder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                       fs::perms::others_read | fs::perms::others_exec);
+    // A capture folder replaced by a link elsewhere is not written into.
+    const fs::path elsewhere = base / "elsewhere";
+    fs::create_directory(elsewhere);
+    fs::rename(captureFolder, base / "moved");
+    fs::create_directory_symlink(elsewhere, base / "~ZRVN");
     EXPECT_THROW(record.StoreBitmap(), std::system_error);
     EXPECT_THROW(list->StoreAll(), std::system_error);
     ASSERT_TRUE(record.Bitmap);
+    EXPECT_TRUE(fs::is_empty(elsewhere));
+    fs::remove(base / "~ZRVN");
+    fs::rename(base / "moved", captureFolder);
 
-    list->Add(2, "C", "", 1, nullptr); // naming a file makes the folder private again
+    // A folder that others could enter is made private before a picture goes in.
+    fs::permissions(captureFolder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                       fs::perms::others_read | fs::perms::others_exec);
     record.StoreBitmap();
     EXPECT_FALSE(record.Bitmap);
+    EXPECT_EQ(fs::status(captureFolder).permissions() & fs::perms::all, fs::perms::owner_all);
     EXPECT_THROW(record.StoreBitmap(), std::logic_error) << "nothing left to store";
+}
+
+// Temporary folders get cleaned while the program runs for weeks: the next store makes the capture
+// folder again instead of failing on every showing from then on.
+TEST_F(WindowListFixture, StoringAfterTheCaptureFolderWasClearedAwayMakesItAgain) {
+    list->Add(1, "C", "", 1, solidPicture(0x336699));
+    fs::remove_all(captureFolder);
+    list->StoreAll();
+    EXPECT_FALSE(list->Items(0).Bitmap);
+    EXPECT_EQ(fs::status(captureFolder).permissions() & fs::perms::all, fs::perms::owner_all);
+    ASSERT_TRUE(list->LoadBitmap(0));
+    EXPECT_EQ(list->Items(0).Bitmap->pixel(0, 0), 0x336699u);
 }
 
 TEST_F(WindowListFixture, PreparingAShowingReloadsMissingPicturesOrLeavesTheRecordOut) {

@@ -1,0 +1,193 @@
+// Keys on a real X server, sent through XTest by keycode: the Win+Tab grab (left Super only),
+// the custom hot key in every lock state, and the release of both.
+// gtest first: Xlib defines None as a macro, which gtest also uses as a name.
+#include <gtest/gtest.h>
+
+#include "harness/XHarness.h"
+
+#include "platform/x11/X11Platform.h"
+
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <unistd.h>
+
+namespace zorvane {
+namespace {
+
+using test::XDesktop;
+
+class X11Keys : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(desktop.ok()) << desktop.reason();
+        logPath = "/tmp/zv-keys-" + std::to_string(::getpid()) + ".log";
+        std::remove(logPath.c_str());
+        desktop.spawnTestClient({"--title", "typist", "--key-log", logPath});
+        typist = desktop.waitForTitle("typist");
+        ASSERT_NE(typist, None);
+        ASSERT_TRUE(desktop.waitPainted(typist));
+        ASSERT_TRUE(desktop.activate(typist));
+        std::string error;
+        x11 = createX11Platform(desktop.display().c_str(), error);
+        ASSERT_TRUE(x11) << error;
+        ASSERT_TRUE(x11->installWinTabGrab([this](bool shift) { winTabs.push_back(shift); }));
+    }
+    void TearDown() override { std::remove(logPath.c_str()); }
+
+    unsigned key(unsigned long keysym) { return desktop.keycodeOf(keysym); }
+
+    // Runs our event handling until the focused client has logged the marker key: every event
+    // sent before the marker has then been dealt with by both sides. Returns the client's log
+    // since the last settle.
+    std::string settle() {
+        // The client keeps the log open for appending, so it is read from where the last settle
+        // stopped rather than removed.
+        desktop.tapKey(key(XK_z));
+        std::string log;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (std::chrono::steady_clock::now() < deadline) {
+            x11->processPendingEvents();
+            std::ifstream in(logPath);
+            std::stringstream text;
+            text << in.rdbuf();
+            log = text.str().substr(std::min(consumed, text.str().size()));
+            if (log.find("press z") != std::string::npos)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        consumed += log.size();
+        EXPECT_NE(log.find("press z"), std::string::npos) << "the marker key never reached the client";
+        return log;
+    }
+
+    void chord(const std::vector<unsigned long>& held, unsigned long tapped) {
+        for (unsigned long k : held)
+            desktop.keyDown(key(k));
+        desktop.tapKey(key(tapped));
+        for (auto it = std::rbegin(held); it != std::rend(held); ++it)
+            desktop.keyUp(key(*it));
+    }
+
+    XDesktop desktop;
+    std::string logPath;
+    Window typist = None;
+    std::unique_ptr<Platform> x11;
+    std::vector<bool> winTabs;
+    std::size_t consumed = 0;
+};
+
+TEST_F(X11Keys, LeftSuperTabIsSwallowedAndReportedWithShift) {
+    chord({XK_Super_L}, XK_Tab);
+    std::string log = settle();
+    EXPECT_EQ(winTabs, std::vector<bool>{false});
+    EXPECT_EQ(log.find("press Tab"), std::string::npos) << log;
+    EXPECT_NE(log.find("press z"), std::string::npos) << "the marker reached the client";
+
+    chord({XK_Super_L, XK_Shift_L}, XK_Tab);
+    log = settle();
+    EXPECT_EQ(winTabs, (std::vector<bool>{false, true}));
+    EXPECT_EQ(log.find("press Tab"), std::string::npos) << log;
+}
+
+TEST_F(X11Keys, RightSuperTabReachesTheFocusedProgram) {
+    chord({XK_Super_R}, XK_Tab);
+    const std::string log = settle();
+    EXPECT_TRUE(winTabs.empty());
+    EXPECT_NE(log.find("press Tab"), std::string::npos) << log;
+    // A plain Tab is never ours either.
+    desktop.tapKey(key(XK_Tab));
+    EXPECT_NE(settle().find("press Tab"), std::string::npos);
+    EXPECT_TRUE(winTabs.empty());
+}
+
+TEST_F(X11Keys, WinTabWorksWhateverLockIsOn) {
+    for (const auto& [caps, num] : {std::pair{true, false}, std::pair{false, true}, std::pair{true, true}}) {
+        desktop.setLocks(caps, num);
+        chord({XK_Super_L}, XK_Tab);
+        const std::string log = settle();
+        EXPECT_EQ(log.find("press Tab"), std::string::npos) << "caps " << caps << " num " << num;
+    }
+    EXPECT_EQ(winTabs.size(), 3u);
+    desktop.setLocks(false, false);
+}
+
+TEST_F(X11Keys, RemovingTheGrabFreesSuperTab) {
+    x11->removeWinTabGrab();
+    chord({XK_Super_L}, XK_Tab);
+    EXPECT_NE(settle().find("press Tab"), std::string::npos);
+    EXPECT_TRUE(winTabs.empty());
+}
+
+TEST_F(X11Keys, LeftSuperStateFollowsTheKey) {
+    EXPECT_FALSE(x11->isLeftSuperDown());
+    desktop.keyDown(key(XK_Super_L));
+    EXPECT_TRUE(x11->isLeftSuperDown());
+    desktop.keyUp(key(XK_Super_L));
+    EXPECT_FALSE(x11->isLeftSuperDown());
+    desktop.keyDown(key(XK_Super_R));
+    EXPECT_FALSE(x11->isLeftSuperDown()) << "the right Super key does not count";
+    desktop.keyUp(key(XK_Super_R));
+}
+
+// Shortcut codes: virtual key in the low byte; 0x2000 Shift, 0x4000 Ctrl, 0x8000 Alt.
+TEST_F(X11Keys, CustomHotKeysFireInEveryLockStateAndAreReleased) {
+    struct Case {
+        const char* name;
+        std::uint16_t shortcut;
+        std::vector<unsigned long> held; // a vector: an initializer_list member would dangle
+        unsigned long tapped;
+        const char* logged;
+    };
+    const std::vector<Case> cases = {
+        {"Alt+grave (the default 32960)", 0x80C0, {XK_Alt_L}, XK_grave, "press grave"},
+        {"Ctrl+Alt+X", 0xC058, {XK_Control_L, XK_Alt_L}, XK_x, "press x"},
+        {"F12", 0x007B, {}, XK_F12, "press F12"},
+        {"Shift+F5", 0x2074, {XK_Shift_L}, XK_F5, "press F5"},
+    };
+    for (const auto& c : cases) {
+        int fired = 0;
+        ASSERT_TRUE(x11->registerHotKey(c.shortcut, [&] { ++fired; })) << c.name;
+        for (const auto& [caps, num] : {std::pair{false, false}, std::pair{true, false}, std::pair{false, true},
+                                        std::pair{true, true}}) {
+            desktop.setLocks(caps, num);
+            chord(c.held, c.tapped);
+            const std::string log = settle();
+            EXPECT_EQ(log.find(c.logged), std::string::npos) << c.name << ": the grabbed key is not passed on\n" << log;
+        }
+        EXPECT_EQ(fired, 4) << c.name;
+        desktop.setLocks(false, false);
+        // The key without its modifiers is not the hot key.
+        if (!c.held.empty()) {
+            desktop.tapKey(key(c.tapped));
+            EXPECT_NE(settle().find(c.logged), std::string::npos) << c.name;
+            EXPECT_EQ(fired, 4) << c.name;
+        }
+        x11->unregisterHotKey();
+        chord(c.held, c.tapped);
+        EXPECT_NE(settle().find(c.logged), std::string::npos) << c.name << ": released after unregistering";
+        EXPECT_EQ(fired, 4) << c.name;
+    }
+}
+
+TEST_F(X11Keys, HotKeyTakenByAnotherProgramOrUnmappableFails) {
+    // Another client holds F11 already.
+    XGrabKey(desktop.dpy(), key(XK_F11), 0, desktop.root(), False, GrabModeAsync, GrabModeAsync);
+    XSync(desktop.dpy(), False);
+    EXPECT_FALSE(x11->registerHotKey(0x007A, [] {}));
+    EXPECT_FALSE(x11->registerHotKey(0, [] {})) << "no shortcut at all";
+    EXPECT_FALSE(x11->registerHotKey(0x8007, [] {})) << "a code with no key";
+    // A failed registration leaves no part of the combination grabbed.
+    XUngrabKey(desktop.dpy(), key(XK_F11), 0, desktop.root());
+    XSync(desktop.dpy(), False);
+    desktop.tapKey(key(XK_F11));
+    EXPECT_NE(settle().find("press F11"), std::string::npos);
+}
+
+} // namespace
+} // namespace zorvane

@@ -80,6 +80,11 @@ private:
 
 } // namespace
 
+bool X11Platform::exists(Window window) const {
+    XWindowAttributes attributes;
+    return window != None && XGetWindowAttributes(display_, window, &attributes) != 0;
+}
+
 bool X11Platform::waitFor(int timeoutMs, const std::function<bool()>& condition) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (true) {
@@ -130,7 +135,7 @@ WindowHandle X11Platform::activeWindow() {
 
 bool X11Platform::restoreWindow(WindowHandle window) {
     const auto handle = static_cast<Window>(window);
-    if (window == 0)
+    if (!exists(handle))
         return false;
     DamageWatch damage(display_, handle);
     if (hasWindowManager()) {
@@ -147,7 +152,8 @@ bool X11Platform::restoreWindow(WindowHandle window) {
 
 bool X11Platform::minimizeWindow(WindowHandle window) {
     const auto handle = static_cast<Window>(window);
-    if (window == 0)
+    // The request goes to the root window, so a window that has gone raises no error: ask first.
+    if (!exists(handle))
         return false;
     {
         XErrorTrap trap(display_);
@@ -155,12 +161,13 @@ bool X11Platform::minimizeWindow(WindowHandle window) {
         if (trap.failed())
             return false;
     }
-    return waitFor(kStateChangeMs, [&] { return isIconic(handle) || !isViewable(handle); });
+    return waitFor(kStateChangeMs, [&] { return exists(handle) && (isIconic(handle) || !isViewable(handle)); });
 }
 
 bool X11Platform::ForceForegroundWindow(WindowHandle window) {
     const auto handle = static_cast<Window>(window);
-    if (window == 0)
+    // The window manager may still name a window that has just gone as the active one.
+    if (!exists(handle))
         return false;
     if (activeWindow() == window)
         return true;

@@ -248,6 +248,9 @@ bool X11Platform::captureDrawable(Drawable drawable, Visual* visual, int depth, 
 }
 
 bool X11Platform::printWindow(WindowHandle window, CaptureImage& image) {
+    // A minimised client is unmapped even where its window manager keeps the frame mapped.
+    if (!isViewable(static_cast<Window>(window)))
+        return false;
     const Window frame = frameOf(static_cast<Window>(window));
     if (frame == None)
         return false;

@@ -117,6 +117,7 @@ private:
     long wmState(Window window) const; // -1 when absent
     bool isIconic(Window window) const;
     bool isViewable(Window window) const;
+    bool exists(Window window) const;
     bool hasWindowManager() const;
     // The window manager's frame around a client: its ancestor that is a child of the root.
     Window frameOf(Window client) const;

@@ -137,10 +137,33 @@ void XDesktop::start(const Options& options) {
                 return !check.empty();
             },
             15000);
-        if (!managed) {
+        // The check window appears before openbox handles map requests, and a request sent in
+        // between is never answered: map a probe until openbox manages it.
+        const Window probe = XCreateSimpleWindow(dpy_, root(), 0, 0, 10, 10, 0, 0, 0);
+        bool answered = false;
+        for (int attempt = 0; managed && !answered && attempt < 50; ++attempt) {
+            XMapWindow(dpy_, probe);
+            answered = waitUntil(
+                [&] {
+                    const auto state = cardinals(dpy_, probe, "WM_STATE", XInternAtom(dpy_, "WM_STATE", False));
+                    return !state.empty();
+                },
+                300);
+            if (!answered) {
+                XUnmapWindow(dpy_, probe);
+                XSync(dpy_, False);
+            }
+        }
+        XDestroyWindow(dpy_, probe);
+        XSync(dpy_, False);
+        if (!managed || !answered) {
             reason_ = "openbox did not start";
             return;
         }
+        waitUntil([&] {
+            const auto clients = cardinals(dpy_, root(), "_NET_CLIENT_LIST", XA_WINDOW);
+            return std::find(clients.begin(), clients.end(), probe) == clients.end();
+        });
     }
     ok_ = true;
 }
