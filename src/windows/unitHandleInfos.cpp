@@ -130,7 +130,8 @@ bool CaptureWindow(Platform& platform, WindowHandle window, std::unique_ptr<Capt
         return false;
     bool printed = false;
     for (int attempts = 3; attempts > 0; --attempts) {
-        image->fill(0);
+        if (attempts < 3)
+            image->fill(0); // a new image is black already
         printed = platform.printWindow(window, *image);
         if (!MiddleRowMostlyBlack(*image) && !MiddleColumnMostlyBlack(*image))
             break;

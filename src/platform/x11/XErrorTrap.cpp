@@ -35,12 +35,14 @@ XErrorTrap::XErrorTrap(Display* display) : display_(display), previous_(innermos
 }
 
 XErrorTrap::~XErrorTrap() {
-    XSync(display_, False);
+    if (!checked_)
+        XSync(display_, False);
     innermostTrap = previous_;
 }
 
 bool XErrorTrap::failed() {
     XSync(display_, False);
+    checked_ = true;
     return errorCode_ != 0;
 }
 

@@ -19,6 +19,7 @@ public:
     XErrorTrap(const XErrorTrap&) = delete;
     XErrorTrap& operator=(const XErrorTrap&) = delete;
 
+    // Requests made after failed() and before the trap ends must be checked again with failed().
     bool failed();
     int errorCode() const { return errorCode_; }
 
@@ -27,6 +28,7 @@ private:
     Display* display_;
     XErrorTrap* previous_;
     int errorCode_ = 0;
+    bool checked_ = false;
 };
 
 } // namespace zorvane::x11
