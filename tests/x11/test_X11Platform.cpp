@@ -113,10 +113,13 @@ TEST_F(X11Desktop, ListOffersExactlyTheQualifyingWindowsTopFirst) {
     const Window maximised = startClient({"--title", "maximised", "--maximized"}, "maximised");
     desktop.spawn({"xlogo"});
     desktop.spawn({"xeyes"});
+    desktop.spawn({"xclock"});
     const Window xlogo = desktop.waitForClass("XLogo");
     const Window xeyes = desktop.waitForClass("XEyes");
+    const Window xclock = desktop.waitForClass("XClock");
     ASSERT_NE(xlogo, None);
     ASSERT_NE(xeyes, None);
+    ASSERT_NE(xclock, None);
     desktop.spawn({"xterm", "-T", "terminal"});
     const Window xterm = desktop.waitForTitle("terminal");
     ASSERT_NE(xterm, None);
@@ -126,7 +129,7 @@ TEST_F(X11Desktop, ListOffersExactlyTheQualifyingWindowsTopFirst) {
     EXPECT_EQ(result.err, "");
     const auto listed = parseListing(result.out);
 
-    const std::vector<Window> offered{owner, minimised, maximised, xlogo, xeyes, xterm};
+    const std::vector<Window> offered{owner, minimised, maximised, xlogo, xeyes, xclock, xterm};
     std::vector<WindowHandle> expectedOrder;
     for (Window w : desktop.clientsTopFirst()) {
         if (std::find(offered.begin(), offered.end(), w) != offered.end())
@@ -147,6 +150,7 @@ TEST_F(X11Desktop, ListOffersExactlyTheQualifyingWindowsTopFirst) {
     EXPECT_EQ(byHandle[xterm].caption, "terminal");
     EXPECT_EQ(byHandle[owner].className, "ZvTest");
     EXPECT_EQ(byHandle[xlogo].className, "XLogo");
+    EXPECT_EQ(byHandle[xclock].caption, "xclock");
     EXPECT_FALSE(byHandle[xlogo].hasRegion);
     EXPECT_TRUE(byHandle[xeyes].hasRegion) << "xeyes is shaped";
     EXPECT_GT(byHandle[xeyes].region.width(), 0);

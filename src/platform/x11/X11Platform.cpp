@@ -92,7 +92,6 @@ X11Platform::X11Platform(Display* display)
     attributes.event_mask = PropertyChangeMask;
     helper_ = XCreateWindow(display_, root_, -1, -1, 1, 1, 0, 0, InputOnly, CopyFromParent, CWEventMask,
                             &attributes);
-    XSelectInput(display_, root_, 0);
     refreshModifiers();
     XFlush(display_);
 }
