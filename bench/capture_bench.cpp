@@ -35,7 +35,8 @@ void measure(x11::X11Platform& platform, bool shm, int rounds) {
             CaptureImage image(rect.width(), rect.height());
             const auto start = std::chrono::steady_clock::now();
             platform.printWindow(list.Items(i).Handle, image);
-            print.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+            print.push_back(
+                std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
         }
         const auto start = std::chrono::steady_clock::now();
         THandleInfos cycleList;
@@ -44,7 +45,8 @@ void measure(x11::X11Platform& platform, bool shm, int rounds) {
             std::unique_ptr<CaptureImage> image;
             CaptureEnumerated(platform, cycleList.Items(i), image);
         }
-        const double total = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
+        const double total =
+            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
         cycle.push_back(total / std::max(1, cycleList.Count()));
     }
     std::printf("%-9s windows %2d  print median %7.1f us/window  whole cycle median %7.1f us/window\n",

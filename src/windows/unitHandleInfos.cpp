@@ -8,14 +8,15 @@
 
 namespace zorvane {
 
-void THandleInfos::Add(WindowHandle handle, const std::string& className, const std::string& caption, int showCmd,
-                       const Rect& regionRect) {
+void THandleInfos::Add(WindowHandle handle, const std::string& className, const std::string& caption,
+                       int showCmd, const Rect& regionRect) {
     FItems.push_back(std::make_unique<THandleInfo>(handle, className, caption, showCmd, regionRect));
 }
 
 void THandleInfos::Delete(int index) {
     if (index < 0 || index >= Count())
-        throw std::out_of_range("THandleInfos::Delete: position " + std::to_string(index) + " outside the list");
+        throw std::out_of_range("THandleInfos::Delete: position " + std::to_string(index) +
+                                " outside the list");
     FItems.erase(FItems.begin() + index);
 }
 
@@ -34,7 +35,8 @@ bool THandleInfos::Contains(WindowHandle handle) const {
 
 THandleInfo& THandleInfos::Items(int index) {
     if (index < 0 || index >= Count())
-        throw std::out_of_range("THandleInfos::Items: position " + std::to_string(index) + " outside the list");
+        throw std::out_of_range("THandleInfos::Items: position " + std::to_string(index) +
+                                " outside the list");
     return *FItems[static_cast<std::size_t>(index)];
 }
 
@@ -164,6 +166,8 @@ void CaptureEnumerated(Platform& platform, const THandleInfo& record, std::uniqu
     }
 }
 
-int SetMinimizeAnimation(Platform& platform, int value) { return platform.SetMinimizeAnimation(value); }
+int SetMinimizeAnimation(Platform& platform, int value) {
+    return platform.SetMinimizeAnimation(value);
+}
 
 } // namespace zorvane

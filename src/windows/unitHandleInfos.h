@@ -61,7 +61,8 @@ bool IsCandidateWindow(Platform& platform, WindowHandle window);
 // Appends the window to context->list when it qualifies; always asks to continue.
 bool EnumWindowsProc(WindowHandle window, TEnumContext* context);
 // Clears the list and fills it with the qualifying windows, top of the stacking order first.
-void EnumerateWindows(Platform& platform, THandleInfos& list, const std::function<void()>& processMessages = {});
+void EnumerateWindows(Platform& platform, THandleInfos& list,
+                      const std::function<void()>& processMessages = {});
 
 // Pictures the window into image (null when the window is 0 pixels wide or high, or too large to
 // hold). Up to three attempts while the middle row or column comes out mostly black; true when

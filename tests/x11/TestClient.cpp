@@ -22,23 +22,27 @@ struct Options {
     int x = 50;
     int y = 50;
     unsigned long color = 0x3366CC;
-    std::string type;        // dock, dialog, utility, normal
+    std::string type; // dock, dialog, utility, normal
     bool skipTaskbar = false;
     bool untitled = false;
     bool override = false;
-    bool transient = false;  // also opens a dialog transient for the main window
+    bool transient = false;   // also opens a dialog transient for the main window
     bool latin1Title = false; // title given as ISO 8859-1 bytes in WM_NAME only
-    bool invalidUtf8 = false;  // _NET_WM_NAME holds bytes that are not UTF-8
-    bool shaped = false;       // bounding shape inset by 10 pixels on the left and top
+    bool invalidUtf8 = false; // _NET_WM_NAME holds bytes that are not UTF-8
+    bool malformed = false;   // properties of the wrong type or format, and a 1 MB title
+    bool shaped = false;      // bounding shape inset by 10 pixels on the left and top
     bool maximized = false;
     std::string keyLog;
 };
 
-Atom atom(Display* d, const char* name) { return XInternAtom(d, name, False); }
+Atom atom(Display* d, const char* name) {
+    return XInternAtom(d, name, False);
+}
 
 void setAtomProperty(Display* d, Window w, const char* property, const char* value) {
     Atom v = atom(d, value);
-    XChangeProperty(d, w, atom(d, property), XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&v), 1);
+    XChangeProperty(d, w, atom(d, property), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&v), 1);
 }
 
 Window makeWindow(Display* d, const Options& o, const std::string& title, bool override) {
@@ -46,9 +50,10 @@ Window makeWindow(Display* d, const Options& o, const std::string& title, bool o
     attributes.background_pixel = o.color;
     attributes.override_redirect = override ? True : False;
     attributes.event_mask = ExposureMask | KeyPressMask | StructureNotifyMask;
-    const Window w = XCreateWindow(d, DefaultRootWindow(d), o.x, o.y, static_cast<unsigned>(o.width),
-                                   static_cast<unsigned>(o.height), 0, CopyFromParent, InputOutput, CopyFromParent,
-                                   CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
+    const Window w =
+        XCreateWindow(d, DefaultRootWindow(d), o.x, o.y, static_cast<unsigned>(o.width),
+                      static_cast<unsigned>(o.height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                      CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
     XClassHint hint{const_cast<char*>("zvtest"), const_cast<char*>(o.className.c_str())};
     XSetClassHint(d, w, &hint);
     XSizeHints size{};
@@ -61,17 +66,21 @@ Window makeWindow(Display* d, const Options& o, const std::string& title, bool o
     if (!o.untitled && !title.empty()) {
         if (o.latin1Title) {
             XChangeProperty(d, w, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(title.data()), static_cast<int>(title.size()));
+                            reinterpret_cast<const unsigned char*>(title.data()),
+                            static_cast<int>(title.size()));
         } else {
             XChangeProperty(d, w, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(title.data()), static_cast<int>(title.size()));
+                            reinterpret_cast<const unsigned char*>(title.data()),
+                            static_cast<int>(title.size()));
             XChangeProperty(d, w, atom(d, "_NET_WM_NAME"), atom(d, "UTF8_STRING"), 8, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(title.data()), static_cast<int>(title.size()));
+                            reinterpret_cast<const unsigned char*>(title.data()),
+                            static_cast<int>(title.size()));
         }
     }
     if (o.invalidUtf8) {
         const unsigned char bad[] = {'b', 'a', 'd', ' ', 0xC3, 0x28, ' ', 0xFF, 'x'};
-        XChangeProperty(d, w, atom(d, "_NET_WM_NAME"), atom(d, "UTF8_STRING"), 8, PropModeReplace, bad, sizeof bad);
+        XChangeProperty(d, w, atom(d, "_NET_WM_NAME"), atom(d, "UTF8_STRING"), 8, PropModeReplace, bad,
+                        sizeof bad);
     }
     Atom protocols = atom(d, "WM_DELETE_WINDOW");
     XSetWMProtocols(d, w, &protocols, 1);
@@ -85,29 +94,46 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const auto next = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
-        if (a == "--title") o.title = next();
-        else if (a == "--class") o.className = next();
-        else if (a == "--size") std::sscanf(next().c_str(), "%dx%d", &o.width, &o.height);
-        else if (a == "--pos") std::sscanf(next().c_str(), "%d,%d", &o.x, &o.y);
-        else if (a == "--color") o.color = std::strtoul(next().c_str(), nullptr, 16);
-        else if (a == "--type") o.type = next();
-        else if (a == "--skip-taskbar") o.skipTaskbar = true;
-        else if (a == "--untitled") o.untitled = true;
-        else if (a == "--override") o.override = true;
-        else if (a == "--transient") o.transient = true;
-        else if (a == "--latin1-title") o.latin1Title = true;
-        else if (a == "--invalid-utf8") o.invalidUtf8 = true;
-        else if (a == "--shaped") o.shaped = true;
-        else if (a == "--maximized") o.maximized = true;
-        else if (a == "--key-log") o.keyLog = next();
+        if (a == "--title")
+            o.title = next();
+        else if (a == "--class")
+            o.className = next();
+        else if (a == "--size")
+            std::sscanf(next().c_str(), "%dx%d", &o.width, &o.height);
+        else if (a == "--pos")
+            std::sscanf(next().c_str(), "%d,%d", &o.x, &o.y);
+        else if (a == "--color")
+            o.color = std::strtoul(next().c_str(), nullptr, 16);
+        else if (a == "--type")
+            o.type = next();
+        else if (a == "--skip-taskbar")
+            o.skipTaskbar = true;
+        else if (a == "--untitled")
+            o.untitled = true;
+        else if (a == "--override")
+            o.override = true;
+        else if (a == "--transient")
+            o.transient = true;
+        else if (a == "--latin1-title")
+            o.latin1Title = true;
+        else if (a == "--invalid-utf8")
+            o.invalidUtf8 = true;
+        else if (a == "--malformed")
+            o.malformed = true;
+        else if (a == "--shaped")
+            o.shaped = true;
+        else if (a == "--maximized")
+            o.maximized = true;
+        else if (a == "--key-log")
+            o.keyLog = next();
     }
     Display* d = XOpenDisplay(nullptr);
     if (d == nullptr)
         return 1;
     const Window main = makeWindow(d, o, o.title, o.override);
     if (!o.type.empty()) {
-        const std::string value = "_NET_WM_WINDOW_TYPE_" + std::string(o.type == "dock" ? "DOCK"
-                                                                       : o.type == "dialog" ? "DIALOG"
+        const std::string value = "_NET_WM_WINDOW_TYPE_" + std::string(o.type == "dock"      ? "DOCK"
+                                                                       : o.type == "dialog"  ? "DIALOG"
                                                                        : o.type == "utility" ? "UTILITY"
                                                                                              : "NORMAL");
         setAtomProperty(d, main, "_NET_WM_WINDOW_TYPE", value.c_str());
@@ -124,8 +150,24 @@ int main(int argc, char** argv) {
                         reinterpret_cast<unsigned char*>(states.data()), static_cast<int>(states.size()));
     }
     if (o.shaped) {
-        XRectangle inner{10, 10, static_cast<unsigned short>(o.width - 10), static_cast<unsigned short>(o.height - 10)};
+        XRectangle inner{10, 10, static_cast<unsigned short>(o.width - 10),
+                         static_cast<unsigned short>(o.height - 10)};
         XShapeCombineRectangles(d, main, ShapeBounding, 0, 0, &inner, 1, ShapeSet, Unsorted);
+    }
+    if (o.malformed) {
+        const std::string name = "wrong type";
+        XChangeProperty(d, main, atom(d, "_NET_WM_NAME"), XA_STRING, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(name.data()), static_cast<int>(name.size()));
+        const std::string huge(1 << 20, 'M');
+        XChangeProperty(d, main, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(huge.data()), static_cast<int>(huge.size()));
+        const unsigned char garbage[] = "garbage";
+        XChangeProperty(d, main, atom(d, "_NET_WM_WINDOW_TYPE"), XA_ATOM, 8, PropModeReplace, garbage,
+                        sizeof garbage);
+        long states[] = {0x7FFFFFFF, -1};
+        XChangeProperty(d, main, atom(d, "_NET_WM_STATE"), XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(states), 2);
+        XChangeProperty(d, main, atom(d, "_NET_WM_PID"), XA_STRING, 8, PropModeReplace, garbage, sizeof garbage);
     }
     std::vector<Window> windows{main};
     if (o.transient) {
@@ -167,7 +209,8 @@ int main(int argc, char** argv) {
             const char* name = XKeysymToString(sym);
             std::fprintf(log, "press %s state %u\n", name != nullptr ? name : "?", event.xkey.state);
             std::fflush(log);
-        } else if (event.type == ClientMessage && static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow) {
+        } else if (event.type == ClientMessage &&
+                   static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow) {
             break;
         }
     }

@@ -11,7 +11,8 @@ namespace {
 using test::FakePlatform;
 using test::FakeWindow;
 
-FakeWindow window(WindowHandle handle, const std::string& className = "App", const std::string& caption = "Title") {
+FakeWindow window(WindowHandle handle, const std::string& className = "App",
+                  const std::string& caption = "Title") {
     FakeWindow w;
     w.handle = handle;
     w.className = className;
@@ -105,7 +106,8 @@ TEST(HandleInfos, EnumerationSkipsHelperAndEmptyWindows) {
     shaped.showCmd = scMaximized;
     auto shadow = window(11, "SysShadow", "s");
     shadow.captionReads = 1;
-    for (auto* w : {&own, &tooltip, &unreadable, &imDisabled, &imEnabled, &tabbed, &flat, &narrow, &shaped, &shadow})
+    for (auto* w :
+         {&own, &tooltip, &unreadable, &imDisabled, &imEnabled, &tabbed, &flat, &narrow, &shaped, &shadow})
         platform.windows.push_back(*w);
 
     THandleInfos list;
@@ -193,9 +195,9 @@ TEST(HandleInfos, CaptureEnumeratedCropsOnlyOffsetRegions) {
     w.rect = Rect{100, 100, 1132, 876}; // 1032 x 776
     w.prints = {[](CaptureImage& image) {
         image.fill(0x808080);
-        image.setPixel(4, 4, 0xFF0000);       // first pixel inside the region
-        image.setPixel(1027, 771, 0x00FF00);  // last pixel inside the region
-        image.setPixel(3, 3, 0x0000FF);       // just outside
+        image.setPixel(4, 4, 0xFF0000);      // first pixel inside the region
+        image.setPixel(1027, 771, 0x00FF00); // last pixel inside the region
+        image.setPixel(3, 3, 0x0000FF);      // just outside
     }};
     platform.windows = {w};
 

@@ -44,12 +44,13 @@ TEST(TextUtf8, RepairsAndCutsForeignTitlesAtCharacters) {
     const std::vector<Case> cases = {
         {"plain", "plain"},
         {"caf\xC3\xA9", "caf\xC3\xA9"},
-        {"bad \xC3\x28", "bad \xEF\xBF\xBD("},            // lead byte without its continuation
-        {"\xFF\xFE", "\xEF\xBF\xBD\xEF\xBF\xBD"},          // never valid
-        {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},          // overlong '/'
+        {"bad \xC3\x28", "bad \xEF\xBF\xBD("},                    // lead byte without its continuation
+        {"\xFF\xFE", "\xEF\xBF\xBD\xEF\xBF\xBD"},                 // never valid
+        {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},                 // overlong '/'
         {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"}, // a surrogate
-        {"cut \xE2\x82", "cut \xEF\xBF\xBD\xEF\xBF\xBD"},  // truncated sequence at the end
-        {std::string("a\0b", 3), "a\xEF\xBF\xBD" "b"},
+        {"cut \xE2\x82", "cut \xEF\xBF\xBD\xEF\xBF\xBD"},         // truncated sequence at the end
+        {std::string("a\0b", 3), "a\xEF\xBF\xBD"
+                                 "b"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(SanitizeUtf8(c.input), c.sanitized) << c.input;
@@ -79,16 +80,45 @@ TEST(VirtualKeys, MapToKeysyms) {
         std::uint32_t keysym;
     };
     const std::vector<Case> cases = {
-        {'A', XK_a},           {'Z', XK_z},         {'0', XK_0},           {'9', XK_9},
-        {0x70, XK_F1},         {0x7B, XK_F12},      {0x87, XK_F24},        {0xC0, XK_grave},
-        {0xBA, XK_semicolon},  {0xBB, XK_equal},    {0xBC, XK_comma},      {0xBD, XK_minus},
-        {0xBE, XK_period},     {0xBF, XK_slash},    {0xDB, XK_bracketleft}, {0xDC, XK_backslash},
-        {0xDD, XK_bracketright}, {0xDE, XK_apostrophe}, {0x21, XK_Prior},  {0x22, XK_Next},
-        {0x23, XK_End},        {0x24, XK_Home},     {0x25, XK_Left},       {0x28, XK_Down},
-        {0x2D, XK_Insert},     {0x2E, XK_Delete},   {0x60, XK_KP_0},       {0x69, XK_KP_9},
-        {0x6A, XK_KP_Multiply}, {0x6B, XK_KP_Add},  {0x6D, XK_KP_Subtract}, {0x6F, XK_KP_Divide},
-        {0x09, XK_Tab},        {0x0D, XK_Return},   {0x1B, XK_Escape},     {0x20, XK_space},
-        {0x00, 0},             {0x5B, 0},           {0xFF, 0},
+        {'A', XK_a},
+        {'Z', XK_z},
+        {'0', XK_0},
+        {'9', XK_9},
+        {0x70, XK_F1},
+        {0x7B, XK_F12},
+        {0x87, XK_F24},
+        {0xC0, XK_grave},
+        {0xBA, XK_semicolon},
+        {0xBB, XK_equal},
+        {0xBC, XK_comma},
+        {0xBD, XK_minus},
+        {0xBE, XK_period},
+        {0xBF, XK_slash},
+        {0xDB, XK_bracketleft},
+        {0xDC, XK_backslash},
+        {0xDD, XK_bracketright},
+        {0xDE, XK_apostrophe},
+        {0x21, XK_Prior},
+        {0x22, XK_Next},
+        {0x23, XK_End},
+        {0x24, XK_Home},
+        {0x25, XK_Left},
+        {0x28, XK_Down},
+        {0x2D, XK_Insert},
+        {0x2E, XK_Delete},
+        {0x60, XK_KP_0},
+        {0x69, XK_KP_9},
+        {0x6A, XK_KP_Multiply},
+        {0x6B, XK_KP_Add},
+        {0x6D, XK_KP_Subtract},
+        {0x6F, XK_KP_Divide},
+        {0x09, XK_Tab},
+        {0x0D, XK_Return},
+        {0x1B, XK_Escape},
+        {0x20, XK_space},
+        {0x00, 0},
+        {0x5B, 0},
+        {0xFF, 0},
     };
     for (const auto& c : cases)
         EXPECT_EQ(VirtualKeyToKeysym(c.vk), c.keysym) << "vk " << c.vk;
@@ -102,10 +132,10 @@ TEST(Locale, ChoosesLanguageFromFirstSetVariable) {
         const char* language;
     };
     const std::vector<Case> cases = {
-        {nullptr, nullptr, "fr_FR.UTF-8", "French"},   {nullptr, nullptr, "fr_CA", "French"},
-        {nullptr, nullptr, "ko_KR.UTF-8", "Korea"},    {nullptr, nullptr, "sk_SK", "Slovak"},
-        {nullptr, nullptr, "de_DE.UTF-8", "English"},  {nullptr, nullptr, "C.UTF-8", "English"},
-        {nullptr, nullptr, nullptr, "English"},        {"", "ko_KR", "fr_FR", "Korea"},
+        {nullptr, nullptr, "fr_FR.UTF-8", "French"},  {nullptr, nullptr, "fr_CA", "French"},
+        {nullptr, nullptr, "ko_KR.UTF-8", "Korea"},   {nullptr, nullptr, "sk_SK", "Slovak"},
+        {nullptr, nullptr, "de_DE.UTF-8", "English"}, {nullptr, nullptr, "C.UTF-8", "English"},
+        {nullptr, nullptr, nullptr, "English"},       {"", "ko_KR", "fr_FR", "Korea"},
         {"sk_SK", "ko_KR", "fr_FR", "Slovak"},
     };
     for (const auto& c : cases)
@@ -177,7 +207,8 @@ TEST(InstanceLock, OneHolderPerUserAndDisplay) {
     ::close(ready[0]);
     EXPECT_EQ(answer, '1');
 
-    EXPECT_FALSE(AcquireFlockLock(dir.path(), "Zorvane", ":5")) << "a second holder for the same user and display fails";
+    EXPECT_FALSE(AcquireFlockLock(dir.path(), "Zorvane", ":5"))
+        << "a second holder for the same user and display fails";
     EXPECT_FALSE(AcquireFlockLock(dir.path(), "Zorvane", ":5.0")) << "screen numbers name the same display";
     EXPECT_TRUE(AcquireFlockLock(dir.path(), "Zorvane", ":6")) << "another display is another session";
 
@@ -185,7 +216,8 @@ TEST(InstanceLock, OneHolderPerUserAndDisplay) {
     int status = 0;
     ::waitpid(first, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_TRUE(AcquireFlockLock(dir.path(), "Zorvane", ":5")) << "after the first process ends a new one succeeds";
+    EXPECT_TRUE(AcquireFlockLock(dir.path(), "Zorvane", ":5"))
+        << "after the first process ends a new one succeeds";
 }
 
 TEST(InstanceLock, UnusableFolderLetsTheProgramRun) {

@@ -153,12 +153,14 @@ TEST_F(X11Keys, CustomHotKeysFireInEveryLockStateAndAreReleased) {
     for (const auto& c : cases) {
         int fired = 0;
         ASSERT_TRUE(x11->registerHotKey(c.shortcut, [&] { ++fired; })) << c.name;
-        for (const auto& [caps, num] : {std::pair{false, false}, std::pair{true, false}, std::pair{false, true},
-                                        std::pair{true, true}}) {
+        for (const auto& [caps, num] : {std::pair{false, false}, std::pair{true, false},
+                                        std::pair{false, true}, std::pair{true, true}}) {
             desktop.setLocks(caps, num);
             chord(c.held, c.tapped);
             const std::string log = settle();
-            EXPECT_EQ(log.find(c.logged), std::string::npos) << c.name << ": the grabbed key is not passed on\n" << log;
+            EXPECT_EQ(log.find(c.logged), std::string::npos)
+                << c.name << ": the grabbed key is not passed on\n"
+                << log;
         }
         EXPECT_EQ(fired, 4) << c.name;
         desktop.setLocks(false, false);

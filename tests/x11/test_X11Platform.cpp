@@ -186,11 +186,47 @@ TEST_F(X11Desktop, ListEscapesTitlesAndCutsThemAtCharacters) {
     EXPECT_NE(std::find(captions.begin(), captions.end(), "bad \xEF\xBF\xBD( \xEF\xBF\xBDx"), captions.end());
 }
 
+TEST_F(X11Desktop, OwnWindowsAreNeverOffered) {
+    // A window of this very process (as the switcher's own view would be), marked by its pid.
+    Display* dpy = desktop.dpy();
+    const Window own = XCreateSimpleWindow(dpy, desktop.root(), 10, 10, 200, 100, 0, 0, 0xFFFFFF);
+    XStoreName(dpy, own, "own window");
+    const long pid = ::getpid();
+    XChangeProperty(dpy, own, XInternAtom(dpy, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pid), 1);
+    XMapWindow(dpy, own);
+    ASSERT_EQ(desktop.waitForTitle("own window"), own);
+    const Window other = startClient({"--title", "other"}, "other");
+    auto x11 = platform();
+    ASSERT_TRUE(x11);
+    THandleInfos list;
+    EnumerateWindows(*x11, list);
+    EXPECT_TRUE(list.Contains(other));
+    EXPECT_FALSE(list.Contains(own));
+    EXPECT_TRUE(IsCandidateWindow(*x11, own)) << "it qualifies in every other way";
+}
+
+TEST_F(X11Desktop, PropertiesOfTheWrongTypeOrAbsurdLengthAreSurvived) {
+    desktop.spawnTestClient({"--malformed", "--class", "ZvMalformed"});
+    const Window w = desktop.waitForClass("ZvMalformed");
+    ASSERT_NE(w, None);
+    ASSERT_TRUE(desktop.waitPainted(w));
+    const auto result = desktop.run({tool(), "--list-windows"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    const auto listed = parseListing(result.out);
+    ASSERT_EQ(listed.size(), 1u) << result.out;
+    EXPECT_EQ(listed[0].handle, w);
+    EXPECT_EQ(listed[0].caption, std::string(79, 'M')) << "a UTF-8 title of the wrong type gives way to WM_NAME";
+    EXPECT_EQ(listed[0].className, "ZvMalformed");
+    EXPECT_EQ(listed[0].showCmd, 1);
+}
+
 TEST_F(X11Desktop, CapturePicturesMatchTheWindowsAlsoWhenCovered) {
-    const Window covered = startClient({"--title", "covered", "--pos", "100,100", "--size", "300x200", "--color", "FF0000"},
-                                       "covered");
-    const Window cover = startClient({"--title", "cover", "--pos", "60,60", "--size", "420x320", "--color", "00FF00"},
-                                     "cover");
+    const Window covered = startClient(
+        {"--title", "covered", "--pos", "100,100", "--size", "300x200", "--color", "FF0000"}, "covered");
+    const Window cover = startClient(
+        {"--title", "cover", "--pos", "60,60", "--size", "420x320", "--color", "00FF00"}, "cover");
     ASSERT_TRUE(desktop.activate(cover));
     int cx = 0, cy = 0, cw = 0, ch = 0;
     int fx = 0, fy = 0, fw = 0, fh = 0;
@@ -353,7 +389,8 @@ TEST_F(X11Desktop, DesktopPictureComesFromTheRootPixmapElseTheSettings) {
 
     // A 64 x 64 background pixmap tiles the whole screen.
     Display* dpy = desktop.dpy();
-    const Pixmap pixmap = XCreatePixmap(dpy, desktop.root(), 64, 64, static_cast<unsigned>(DefaultDepth(dpy, 0)));
+    const Pixmap pixmap =
+        XCreatePixmap(dpy, desktop.root(), 64, 64, static_cast<unsigned>(DefaultDepth(dpy, 0)));
     GC gc = XCreateGC(dpy, pixmap, 0, nullptr);
     XSetForeground(dpy, gc, 0x4080C0);
     XFillRectangle(dpy, pixmap, gc, 0, 0, 64, 64);
@@ -361,8 +398,8 @@ TEST_F(X11Desktop, DesktopPictureComesFromTheRootPixmapElseTheSettings) {
     XDrawPoint(dpy, pixmap, gc, 0, 0);
     XFreeGC(dpy, gc);
     const long id = static_cast<long>(pixmap);
-    XChangeProperty(dpy, desktop.root(), XInternAtom(dpy, "_XROOTPMAP_ID", False), XA_PIXMAP, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(&id), 1);
+    XChangeProperty(dpy, desktop.root(), XInternAtom(dpy, "_XROOTPMAP_ID", False), XA_PIXMAP, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&id), 1);
     XSync(dpy, False);
 
     info = x11->wallpaperInfo();
@@ -388,7 +425,8 @@ TEST(X11Display, UnopenableDisplayGivesOneClearMessage) {
     EXPECT_FALSE(createX11Platform(":987", error));
     EXPECT_NE(error.find(":987"), std::string::npos);
     XDesktop none(XDesktop::Options{640, 480, false});
-    const auto result = none.run({test::BinDir() + "/zorvane-windows", "--display", ":987", "--list-windows"});
+    const auto result =
+        none.run({test::BinDir() + "/zorvane-windows", "--display", ":987", "--list-windows"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
     EXPECT_EQ(result.out, "");

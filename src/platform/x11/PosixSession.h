@@ -21,8 +21,7 @@ std::unique_ptr<InstanceLock> AcquireFlockLock(const std::string& dir, const std
 std::string AutostartEntryPath();
 bool AutostartEntryEnabled(const std::string& entryPath);
 // Writes (atomically) or removes the entry; on failure sets error and returns false.
-bool WriteAutostartEntry(const std::string& entryPath, const std::string& executablePath,
-                         std::string& error);
+bool WriteAutostartEntry(const std::string& entryPath, const std::string& executablePath, std::string& error);
 bool RemoveAutostartEntry(const std::string& entryPath, std::string& error);
 // The Exec= value that runs the program at this path with no arguments.
 std::string X11DesktopExecValue(const std::string& executablePath);

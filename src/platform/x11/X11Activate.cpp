@@ -58,7 +58,8 @@ public:
         // Drop the notifications this watch caused; nothing else listens for them.
         XEvent event;
         DamageOn wanted{eventBase_ + XDamageNotify, window_};
-        while (damage_ != None && XCheckIfEvent(display_, &event, isDamageOn, reinterpret_cast<XPointer>(&wanted))) {
+        while (damage_ != None &&
+               XCheckIfEvent(display_, &event, isDamageOn, reinterpret_cast<XPointer>(&wanted))) {
         }
     }
     DamageWatch(const DamageWatch&) = delete;
@@ -161,7 +162,8 @@ bool X11Platform::minimizeWindow(WindowHandle window) {
         if (trap.failed())
             return false;
     }
-    return waitFor(kStateChangeMs, [&] { return exists(handle) && (isIconic(handle) || !isViewable(handle)); });
+    return waitFor(kStateChangeMs,
+                   [&] { return exists(handle) && (isIconic(handle) || !isViewable(handle)); });
 }
 
 bool X11Platform::ForceForegroundWindow(WindowHandle window) {

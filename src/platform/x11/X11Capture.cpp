@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <bit>
 #include <chrono>
-#include <thread>
 #include <sys/ipc.h>
 #include <sys/shm.h>
+#include <thread>
 
 namespace zorvane::x11 {
 
@@ -62,7 +62,8 @@ void copyInto(XImage* source, const Visual* visual, CaptureImage& image) {
     const int height = std::min(source->height, image.height());
     // XGetImage leaves the image's channel masks empty: the visual's are the ones that hold.
     const bool fast = source->bits_per_pixel == 32 && visual->red_mask == 0xFF0000 &&
-                      visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF && source->byte_order == LSBFirst;
+                      visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF &&
+                      source->byte_order == LSBFirst;
     const Channel red(visual->red_mask);
     const Channel green(visual->green_mask);
     const Channel blue(visual->blue_mask);
@@ -95,7 +96,8 @@ ShmImage::ShmImage(Display* display, Visual* visual, int depth, int width, int h
                              static_cast<unsigned int>(width), static_cast<unsigned int>(height));
     if (image_ == nullptr)
         return;
-    const std::size_t size = static_cast<std::size_t>(image_->bytes_per_line) * static_cast<std::size_t>(height);
+    const std::size_t size =
+        static_cast<std::size_t>(image_->bytes_per_line) * static_cast<std::size_t>(height);
     segment_.shmid = shmget(IPC_PRIVATE, size, IPC_CREAT | 0600);
     if (segment_.shmid < 0)
         return;
@@ -127,7 +129,8 @@ ShmImage::~ShmImage() {
 }
 
 bool ShmImage::fits(Visual* visual, int depth, int width, int height) const {
-    return attached_ && visual == visual_ && depth == depth_ && image_->width >= width && image_->height >= height;
+    return attached_ && visual == visual_ && depth == depth_ && image_->width >= width &&
+           image_->height >= height;
 }
 
 bool X11Platform::redirectTopLevels() {
@@ -223,7 +226,8 @@ bool X11Platform::captureDrawable(Drawable drawable, Visual* visual, int depth, 
             const int padBits = target->bitmap_pad;
             target->width = width;
             target->height = height;
-            target->bytes_per_line = ((width * target->bits_per_pixel + padBits - 1) / padBits) * (padBits / 8);
+            target->bytes_per_line =
+                ((width * target->bits_per_pixel + padBits - 1) / padBits) * (padBits / 8);
             // A request with a reply reports its error in its status: no trap (and no extra
             // round trips) needed.
             const Status ok = XShmGetImage(display_, drawable, target, 0, 0, AllPlanes);
@@ -236,8 +240,9 @@ bool X11Platform::captureDrawable(Drawable drawable, Visual* visual, int depth, 
         }
         shm_.reset();
     }
-    std::unique_ptr<XImage, XImageDeleter> read(XGetImage(display_, drawable, 0, 0, static_cast<unsigned int>(width),
-                                                          static_cast<unsigned int>(height), AllPlanes, ZPixmap));
+    std::unique_ptr<XImage, XImageDeleter> read(
+        XGetImage(display_, drawable, 0, 0, static_cast<unsigned int>(width),
+                  static_cast<unsigned int>(height), AllPlanes, ZPixmap));
     if (!read)
         return false;
     copyInto(read.get(), visual, image);

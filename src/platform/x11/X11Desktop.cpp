@@ -83,9 +83,12 @@ WallpaperInfo X11Platform::wallpaperInfo() const {
         // Read as the default TrueColor layout (8 bits a channel, red highest), which is what
         // every depth-24 root carries.
         const Visual* visual = DefaultVisual(display_, screen_);
-        const bool layoutKnown = visual->red_mask == 0xFF0000 && visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF;
-        const bool valid = layoutKnown && XGetGeometry(display_, pixmap, &rootReturn, &x, &y, &width, &height, &border, &depth) &&
-                           width > 0 && height > 0 && depth == static_cast<unsigned int>(DefaultDepth(display_, screen_));
+        const bool layoutKnown =
+            visual->red_mask == 0xFF0000 && visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF;
+        const bool valid =
+            layoutKnown &&
+            XGetGeometry(display_, pixmap, &rootReturn, &x, &y, &width, &height, &border, &depth) &&
+            width > 0 && height > 0 && depth == static_cast<unsigned int>(DefaultDepth(display_, screen_));
         if (valid) {
             const int screenW = screenWidth();
             const int screenH = screenHeight();

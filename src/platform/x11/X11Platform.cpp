@@ -41,12 +41,12 @@ void Atoms::intern(Display* display) {
                            "UTF8_STRING",
                            "_XROOTPMAP_ID",
                            "_ZORVANE_TIMESTAMP"};
-    Atom* targets[] = {&netClientListStacking, &netClientList,         &netActiveWindow,
-                       &netSupportingWmCheck,  &netWmName,             &netWmState,
-                       &netWmStateHidden,      &netWmStateMaxVert,     &netWmStateMaxHorz,
-                       &netWmStateSkipTaskbar, &netWmWindowType,       &netWmWindowTypeNormal,
-                       &netWmWindowTypeDialog, &netWmPid,              &wmState,
-                       &wmChangeState,         &utf8String,            &xrootpmapId,
+    Atom* targets[] = {&netClientListStacking, &netClientList,     &netActiveWindow,
+                       &netSupportingWmCheck,  &netWmName,         &netWmState,
+                       &netWmStateHidden,      &netWmStateMaxVert, &netWmStateMaxHorz,
+                       &netWmStateSkipTaskbar, &netWmWindowType,   &netWmWindowTypeNormal,
+                       &netWmWindowTypeDialog, &netWmPid,          &wmState,
+                       &wmChangeState,         &utf8String,        &xrootpmapId,
                        &zorvaneTimestamp};
     constexpr int count = sizeof names / sizeof names[0];
     static_assert(count == sizeof targets / sizeof targets[0]);
@@ -105,7 +105,9 @@ X11Platform::~X11Platform() {
     XCloseDisplay(display_);
 }
 
-int X11Platform::connectionFd() const { return ConnectionNumber(display_); }
+int X11Platform::connectionFd() const {
+    return ConnectionNumber(display_);
+}
 
 void X11Platform::processPendingEvents() {
     while (XPending(display_) > 0) {
@@ -145,18 +147,26 @@ std::unique_ptr<InstanceLock> X11Platform::acquireInstanceLock(const std::string
     return AcquireFlockLock(UserTempDirectory(), name, DisplayString(display_));
 }
 
-bool X11Platform::autostartEnabled() { return AutostartEntryEnabled(AutostartEntryPath()); }
+bool X11Platform::autostartEnabled() {
+    return AutostartEntryEnabled(AutostartEntryPath());
+}
 
 bool X11Platform::setAutostart(bool enabled, const std::string& executablePath, std::string& error) {
     return enabled ? WriteAutostartEntry(AutostartEntryPath(), executablePath, error)
                    : RemoveAutostartEntry(AutostartEntryPath(), error);
 }
 
-std::string X11Platform::tempDirectory() { return UserTempDirectory(); }
+std::string X11Platform::tempDirectory() {
+    return UserTempDirectory();
+}
 
-std::string X11Platform::systemLanguage() { return LanguageFromEnvironment(); }
+std::string X11Platform::systemLanguage() {
+    return LanguageFromEnvironment();
+}
 
-bool X11Platform::openUrl(const std::string& url) { return OpenWebPage(url); }
+bool X11Platform::openUrl(const std::string& url) {
+    return OpenWebPage(url);
+}
 
 std::string X11Platform::diagnostics() {
     std::ostringstream out;

@@ -3,8 +3,8 @@
 
 #include "platform/Platform.h"
 
-#include <X11/Xlib.h>
 #include <X11/Xatom.h>
+#include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
 
@@ -29,8 +29,8 @@ struct Property {
     Atom type = None;
     int format = 0;
     unsigned long items = 0;
-    std::vector<unsigned char> bytes;  // format 8
-    std::vector<unsigned long> longs;  // format 32
+    std::vector<unsigned char> bytes; // format 8
+    std::vector<unsigned long> longs; // format 32
 };
 
 // A shared-memory XImage reused across captures; grows as needed.

@@ -187,7 +187,8 @@ std::string X11Platform::windowCaption(WindowHandle window) {
     std::string text;
     if (const auto name = getProperty(handle, atoms_.netWmName, atoms_.utf8String, kTextLongs);
         name && name->format == 8 && !name->bytes.empty()) {
-        text = SanitizeUtf8(std::string_view(reinterpret_cast<const char*>(name->bytes.data()), name->bytes.size()));
+        text = SanitizeUtf8(
+            std::string_view(reinterpret_cast<const char*>(name->bytes.data()), name->bytes.size()));
     } else if (const auto legacy = getProperty(handle, XA_WM_NAME, AnyPropertyType, kTextLongs);
                legacy && legacy->format == 8) {
         const std::string_view raw(reinterpret_cast<const char*>(legacy->bytes.data()), legacy->bytes.size());
@@ -233,7 +234,9 @@ int X11Platform::showCommand(WindowHandle window) {
     if (isIconic(handle))
         return scMinimized;
     const auto states = netWmState(handle);
-    const auto has = [&](Atom state) { return std::find(states.begin(), states.end(), state) != states.end(); };
+    const auto has = [&](Atom state) {
+        return std::find(states.begin(), states.end(), state) != states.end();
+    };
     if (has(atoms_.netWmStateMaxVert) && has(atoms_.netWmStateMaxHorz))
         return scMaximized;
     return scNormal;

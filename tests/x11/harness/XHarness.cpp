@@ -78,7 +78,9 @@ std::string BinDir() {
 
 XDesktop::XDesktop() : XDesktop(Options{}) {}
 
-XDesktop::XDesktop(const Options& options) { start(options); }
+XDesktop::XDesktop(const Options& options) {
+    start(options);
+}
 
 void XDesktop::start(const Options& options) {
     zorvane::x11::installErrorHandler(); // a vanished window must not end the test program
@@ -95,7 +97,8 @@ void XDesktop::start(const Options& options) {
         ::dup2(devNull, 1);
         ::dup2(devNull, 2);
         const std::string fd = std::to_string(fds[1]);
-        const std::vector<std::string> args{"Xvfb", "-displayfd", fd, "-screen", "0", screen, "-nolisten", "tcp"};
+        const std::vector<std::string> args{"Xvfb", "-displayfd", fd,          "-screen",
+                                            "0",    screen,       "-nolisten", "tcp"};
         auto argv = argvOf(args);
         ::execvp(argv[0], argv.data());
         ::_exit(127);
@@ -145,7 +148,8 @@ void XDesktop::start(const Options& options) {
             XMapWindow(dpy_, probe);
             answered = waitUntil(
                 [&] {
-                    const auto state = cardinals(dpy_, probe, "WM_STATE", XInternAtom(dpy_, "WM_STATE", False));
+                    const auto state =
+                        cardinals(dpy_, probe, "WM_STATE", XInternAtom(dpy_, "WM_STATE", False));
                     return !state.empty();
                 },
                 300);
@@ -294,8 +298,8 @@ std::string XDesktop::title(Window window) {
         unsigned long items = 0;
         unsigned long remaining = 0;
         unsigned char* data = nullptr;
-        if (XGetWindowProperty(dpy_, window, XInternAtom(dpy_, property, False), 0, 1024, False, AnyPropertyType,
-                               &actualType, &format, &items, &remaining, &data) == Success &&
+        if (XGetWindowProperty(dpy_, window, XInternAtom(dpy_, property, False), 0, 1024, False,
+                               AnyPropertyType, &actualType, &format, &items, &remaining, &data) == Success &&
             data != nullptr) {
             std::string text(reinterpret_cast<char*>(data), items);
             XFree(data);
@@ -397,7 +401,9 @@ unsigned long XDesktop::screenPixel(int x, int y) {
     return pixel;
 }
 
-unsigned XDesktop::keycodeOf(unsigned long keysym) { return XKeysymToKeycode(dpy_, keysym); }
+unsigned XDesktop::keycodeOf(unsigned long keysym) {
+    return XKeysymToKeycode(dpy_, keysym);
+}
 
 void XDesktop::keyDown(unsigned keycode) {
     XTestFakeKeyEvent(dpy_, keycode, True, CurrentTime);
