@@ -236,33 +236,49 @@ void addStars(Canvas& canvas) {
     }
 }
 
-// A swimming-pool floor: small glazed tiles in sea blues with pale grout, seamless both ways.
+// A swimming-pool floor: glazed tiles in sea blues with pale grout, seamless both ways. The view
+// stretches the scene to the screen's width, so on a 16:9 screen five columns and three rows of
+// these tiles look square, and the vertical joints are drawn thinner to look as wide as the others.
 Colour poolFloor(double u, double v) {
-    constexpr int tiles = 8;
-    const double tx = u * tiles, ty = v * tiles;
+    constexpr int columns = 5, rows = 3;
+    constexpr double stretch = 16.0 / 9.0;
+    const double tx = u * columns, ty = v * rows;
     const int ix = static_cast<int>(tx), iy = static_cast<int>(ty);
     const double fx = tx - ix, fy = ty - iy;
     const double shade = hash(ix, iy, 5);
     Colour tile = mix(rgb(0x1f7fae), rgb(0x3fb3cf), shade);
-    if (hash(ix, iy, 6) > 0.86)
+    if (hash(ix, iy, 6) > 0.8)
         tile = mix(tile, rgb(0x15578f), 0.7);
+    // Distance to the nearest joint, in eighths of the picture as seen on the screen.
+    const double edgeX = std::min(fx, 1 - fx) / columns * stretch * 8;
+    const double edgeY = std::min(fy, 1 - fy) / rows * 8;
+    const double edge = std::min(edgeX, edgeY);
     // Glaze: a gentle bevel towards the tile edges and a faint mottling.
-    const double edge = std::min(std::min(fx, 1 - fx), std::min(fy, 1 - fy));
-    tile = tile * (0.86 + 0.14 * smoothstep(0.0, 0.18, edge) + 0.12 * (tileFbm(u, v, 16, 3, 9) - 0.5));
-    const double grout = 1 - smoothstep(0.02, 0.045, edge);
+    tile = tile * (0.86 + 0.14 * smoothstep(0.0, 0.25, edge) + 0.12 * (tileFbm(u, v, 16, 3, 9) - 0.5));
+    const double grout = 1 - smoothstep(0.03, 0.06, edge);
     return mix(tile, rgb(0xcfe6ea), 0.85 * grout);
 }
 
-// A bed of wet pebbles: rounded stones of varied greys, browns and slate blues, lit from the top-left.
-Colour pebbleBed(double u, double v) {
-    constexpr int cells = 11;
+// Pebbles under clear shallow water, seen from above: rounded stones of varied greys, browns and
+// slate blues, lit from the top-left, with dark green-brown gaps between them.
+//
+// The raindrops background shows this picture as a sphere map: water at rest shows only its middle
+// fifth, enlarged about eight times, and ripples bend the view across the rest. So the picture is
+// large and its stones small. The background also multiplies the picture by (0.85, 1, 0.85) and
+// squares it (the blend uses the source colour as its own factor); the colours here are chosen as
+// they should appear and then stored as the square root of that, divided by the tint.
+Colour pondPebbles(double u, double v) {
+    constexpr int cells = 48;
+    const double warpU = u + 0.006 * (tileFbm(u, v, 24, 2, 31) - 0.5);
+    const double warpV = v + 0.006 * (tileFbm(u, v, 24, 2, 32) - 0.5);
+    const int cellX = static_cast<int>(std::floor(warpU * cells));
+    const int cellY = static_cast<int>(std::floor(warpV * cells));
     double nearest = 10, second = 10;
     int bestX = 0, bestY = 0;
     double centreX = 0, centreY = 0;
-    const double warpU = u + 0.02 * (tileFbm(u, v, 8, 2, 31) - 0.5);
-    const double warpV = v + 0.02 * (tileFbm(u, v, 8, 2, 32) - 0.5);
-    for (int j = -1; j <= cells; ++j)
-        for (int i = -1; i <= cells; ++i) {
+    // Each cell holds one stone centre; the nearest two centres lie within two cells.
+    for (int j = cellY - 2; j <= cellY + 2; ++j)
+        for (int i = cellX - 2; i <= cellX + 2; ++i) {
             const int wi = wrap(i, cells), wj = wrap(j, cells);
             const double px = (i + 0.15 + 0.7 * hash(wi, wj, 33)) / cells;
             const double py = (j + 0.15 + 0.7 * hash(wi, wj, 34)) / cells;
@@ -276,20 +292,25 @@ Colour pebbleBed(double u, double v) {
                 second = d;
             }
         }
-    // Pale stones: the raindrops background squares the picture's colours, which darkens them a lot.
-    static const std::array<Colour, 5> stones{rgb(0xd9d2c5), rgb(0xbfb6a6), rgb(0xeee4d2), rgb(0xa9b9c8),
-                                              rgb(0xcdb998)};
+    static const std::array<Colour, 7> stones{rgb(0x8c857b), rgb(0xa8977c), rgb(0x6b7682), rgb(0x9b9a92),
+                                              rgb(0x7f6a58), rgb(0xb3aa9a), rgb(0x5d5a55)};
     Colour stone = stones[static_cast<std::size_t>(hash(bestX, bestY, 35) * stones.size())];
+    stone = stone * (0.85 + 0.3 * hash(bestX, bestY, 37));
     const double gap = (second - nearest) * cells;
-    const double round = smoothstep(0.0, 0.35, gap); // 0 at the crack, 1 in the middle
-    // Light from the top-left on a domed stone.
-    const double lx = (u - centreX) * cells, ly = (v - centreY) * cells;
-    const double light = 0.95 - 0.45 * (lx + ly) * round;
-    const double grain = 0.85 + 0.3 * tileFbm(u, v, 32, 3, 36);
-    stone = stone * (light * grain * (0.45 + 0.55 * round));
-    const double highlight =
-        std::exp(-((lx + 0.18) * (lx + 0.18) + (ly + 0.18) * (ly + 0.18)) / 0.01) * round;
-    return mix(rgb(0x3b3832), stone, smoothstep(0.0, 0.08, gap)) + rgb(0xffffff) * (0.3 * highlight);
+    const double round = smoothstep(0.0, 0.4, gap); // 0 at the gap, 1 in the middle
+    // Light from the top-left on a domed stone, with a wet highlight.
+    const double lx = (warpU - centreX) * cells, ly = (warpV - centreY) * cells;
+    const double light = 0.9 - 0.5 * (lx + ly) * round;
+    const double grain = 0.88 + 0.24 * tileFbm(u, v, 192, 3, 36);
+    stone = stone * (light * grain * (0.55 + 0.45 * round));
+    const double highlight = std::exp(-((lx + 0.2) * (lx + 0.2) + (ly + 0.2) * (ly + 0.2)) / 0.012) * round;
+    Colour bed = mix(rgb(0x1c261f), stone, smoothstep(0.0, 0.12, gap)) + rgb(0xf4fbff) * (0.35 * highlight);
+    // The water over the stones: a faint blue-green cast, deeper in wide soft patches.
+    const double depth = tileFbm(u, v, 6, 3, 38);
+    bed = mix(bed, rgb(0x24505a), 0.18 + 0.2 * depth);
+    // Stored so that the background's tint and squaring give back the colour above.
+    return {std::min(1.0, std::sqrt(clamp01(bed.r)) / 0.85), std::sqrt(clamp01(bed.g)),
+            std::min(1.0, std::sqrt(clamp01(bed.b)) / 0.85)};
 }
 
 // Sandstone bricks in running bond with dark mortar, seamless both ways for the tunnel walls.
@@ -319,8 +340,8 @@ bool writeImages(const std::filesystem::path& dir) {
     addStars(back);
     Canvas wave(256, 256);
     wave.paint(poolFloor);
-    Canvas rain(256, 256);
-    rain.paint(pebbleBed);
+    Canvas rain(1024, 1024);
+    rain.paint(pondPebbles);
     Canvas tunnel(256, 256);
     tunnel.paint(brickWall);
     return back.save((dir / "back01.bmp").string()) && wave.save((dir / "wave.bmp").string()) &&
