@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -54,6 +55,43 @@ std::uint32_t Blend(std::uint32_t a, std::uint32_t b, int weightOfB256) {
     return out;
 }
 
+// A filled disc of the given radius around (cx, cy).
+void FillDisc(CaptureImage& image, int cx, int cy, int radius, std::uint32_t rgb) {
+    for (int y = -radius; y <= radius; ++y) {
+        for (int x = -radius; x <= radius; ++x) {
+            if (x * x + y * y <= radius * radius && cx + x >= 0 && cx + x < image.width() && cy + y >= 0 &&
+                cy + y < image.height()) {
+                image.setPixel(cx + x, cy + y, rgb);
+            }
+        }
+    }
+}
+
+// A small deterministic generator, so that every window number always gets the same content.
+class Pattern {
+public:
+    explicit Pattern(int seed) : state_(static_cast<std::uint32_t>(seed) * 2654435761u + 12345u) {}
+    int next(int range) {
+        state_ = state_ * 1664525u + 1013904223u;
+        return range > 0 ? static_cast<int>((state_ >> 8) % static_cast<std::uint32_t>(range)) : 0;
+    }
+
+private:
+    std::uint32_t state_;
+};
+
+// A line of made-up text: words as blocks of the line's height, gaps between them.
+void TextLine(CaptureImage& image, Pattern& pattern, int left, int right, int top, int height,
+              std::uint32_t rgb) {
+    int x = left;
+    const int end = left + (right - left) * (55 + pattern.next(45)) / 100;
+    while (x < end) {
+        const int word = height * (2 + pattern.next(6)) / 2 + 2;
+        FillRect(image, x, top, std::min(x + word, end), top + height, rgb);
+        x += word + std::max(2, height);
+    }
+}
+
 void DrawNumber(CaptureImage& image, int number, int centreX, int centreY, int cell, std::uint32_t rgb) {
     const std::string text = std::to_string(number);
     const int glyphWidth = 6 * cell;
@@ -73,6 +111,135 @@ void DrawNumber(CaptureImage& image, int number, int centreX, int centreY, int c
     }
 }
 
+// The client area of a window, by kind of program. All of them stay inside the given box.
+struct Box {
+    int left, top, right, bottom;
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+};
+
+// A document: a white page with a coloured heading and paragraphs of grey text.
+void DrawDocument(CaptureImage& image, const Box& box, std::uint32_t accent, Pattern& pattern) {
+    FillRect(image, box.left, box.top, box.right, box.bottom, 0xD8DCE2);
+    const int margin = std::max(2, box.width() / 10);
+    const Box page{box.left + margin, box.top + margin / 2, box.right - margin, box.bottom};
+    FillRect(image, page.left, page.top, page.right, page.bottom, 0xFCFCFA);
+    const int line = std::max(1, box.height() / 45);
+    const int pad = std::max(2, page.width() / 14);
+    int y = page.top + pad;
+    TextLine(image, pattern, page.left + pad, page.right - pad, y, line * 2, accent);
+    y += line * 5;
+    while (y + line < page.bottom - pad) {
+        for (int i = 0; i < 3 + pattern.next(3) && y + line < page.bottom - pad; ++i) {
+            TextLine(image, pattern, page.left + pad, page.right - pad, y, line, 0x8A8F98);
+            y += line * 2;
+        }
+        y += line * 2;
+    }
+}
+
+// A terminal: dark, with prompts and output lines in light green and grey.
+void DrawTerminal(CaptureImage& image, const Box& box, std::uint32_t accent, Pattern& pattern) {
+    FillRect(image, box.left, box.top, box.right, box.bottom, 0x16181D);
+    const int line = std::max(1, box.height() / 40);
+    const int pad = std::max(2, line);
+    for (int y = box.top + pad; y + line < box.bottom - pad; y += line * 2) {
+        const bool prompt = pattern.next(4) == 0;
+        if (prompt) {
+            FillRect(image, box.left + pad, y, box.left + pad + line * 3, y + line,
+                     Blend(accent, 0xFFFFFF, 96));
+            TextLine(image, pattern, box.left + pad + line * 4, box.right - pad, y, line, 0x7CE08A);
+        } else {
+            TextLine(image, pattern, box.left + pad, box.right - pad, y, line, 0xB8BCC4);
+        }
+    }
+}
+
+// A spreadsheet: a header row, ruled cells with some figures, and a bar chart.
+void DrawSheet(CaptureImage& image, const Box& box, std::uint32_t accent, Pattern& pattern) {
+    FillRect(image, box.left, box.top, box.right, box.bottom, 0xFFFFFF);
+    const int rowHeight = std::max(3, box.height() / 16);
+    const int columnWidth = std::max(6, box.width() / 7);
+    FillRect(image, box.left, box.top, box.right, box.top + rowHeight, Blend(accent, 0xFFFFFF, 150));
+    for (int y = box.top + rowHeight; y < box.bottom; y += rowHeight) {
+        FillRect(image, box.left, y, box.right, y + 1, 0xC8CCD2);
+        for (int x = box.left; x < box.right; x += columnWidth) {
+            if (pattern.next(3) != 0) {
+                const int w = columnWidth * (3 + pattern.next(5)) / 10;
+                FillRect(image, x + columnWidth - w - 3, y + rowHeight / 3, x + columnWidth - 3,
+                         y + rowHeight * 2 / 3 + 1, 0x6A707A);
+            }
+        }
+    }
+    for (int x = box.left; x < box.right; x += columnWidth) {
+        FillRect(image, x, box.top, x + 1, box.bottom, 0xC8CCD2);
+    }
+    // The chart floats over the right half of the sheet.
+    const Box chart{box.left + box.width() / 2, box.top + box.height() / 3, box.right - columnWidth / 2,
+                    box.bottom - rowHeight};
+    if (chart.width() > 8 && chart.height() > 8) {
+        FillRect(image, chart.left, chart.top, chart.right, chart.bottom, 0xF4F6F8);
+        const int bars = 6;
+        const int barWidth = chart.width() / (bars * 2 + 1);
+        for (int i = 0; i < bars; ++i) {
+            const int h = chart.height() * (25 + pattern.next(65)) / 100;
+            const int x = chart.left + barWidth * (2 * i + 1);
+            FillRect(image, x, chart.bottom - h, x + barWidth, chart.bottom,
+                     i % 2 == 0 ? accent : Blend(accent, 0x000000, 90));
+        }
+    }
+}
+
+// A picture viewer: a landscape at dusk in the window's colours.
+void DrawPicture(CaptureImage& image, const Box& box, std::uint32_t accent, Pattern& pattern) {
+    const int horizon = box.top + box.height() * 3 / 5;
+    for (int y = box.top; y < box.bottom; ++y) {
+        const std::uint32_t sky =
+            Blend(0x1C2A5A, Blend(accent, 0xFFC070, 128),
+                  std::clamp((y - box.top) * 256 / std::max(1, horizon - box.top), 0, 256));
+        FillRect(image, box.left, y, box.right, y + 1, sky);
+    }
+    FillDisc(image, box.left + box.width() * (25 + pattern.next(50)) / 100, horizon - box.height() / 8,
+             std::max(1, box.height() / 10), 0xFFE8B0);
+    // Two ranges of hills, the nearer one darker.
+    for (int layer = 0; layer < 2; ++layer) {
+        const std::uint32_t ground = Blend(accent, 0x000000, 150 + 60 * layer);
+        const int base = horizon + layer * box.height() / 8;
+        const int amplitude = box.height() / (6 + 4 * layer);
+        const int phase = pattern.next(360);
+        for (int x = box.left; x < box.right; ++x) {
+            const double t = (x - box.left) / static_cast<double>(std::max(1, box.width()));
+            const int top = base - static_cast<int>(amplitude * (0.5 + 0.5 * std::sin(t * 7.0 + phase)));
+            FillRect(image, x, top, x + 1, box.bottom, ground);
+        }
+    }
+}
+
+// A file manager: a side bar of places and a grid of folder icons with names.
+void DrawFiles(CaptureImage& image, const Box& box, std::uint32_t accent, Pattern& pattern) {
+    const int side = box.width() / 4;
+    FillRect(image, box.left, box.top, box.left + side, box.bottom, 0xE6E8EC);
+    FillRect(image, box.left + side, box.top, box.right, box.bottom, 0xFAFAFB);
+    const int line = std::max(1, box.height() / 40);
+    for (int y = box.top + line * 2, i = 0; y + line < box.bottom && i < 8; y += line * 3, ++i) {
+        FillRect(image, box.left + line * 2, y, box.left + line * 3, y + line, accent);
+        TextLine(image, pattern, box.left + line * 4, box.left + side - line, y, line, 0x707680);
+    }
+    const int cell = std::max(8, std::min(box.width() - side, box.height()) / 4);
+    for (int y = box.top + cell / 4; y + cell < box.bottom; y += cell) {
+        for (int x = box.left + side + cell / 4; x + cell < box.right; x += cell) {
+            const std::uint32_t folder = pattern.next(5) == 0 ? 0x9AA2AE : Blend(accent, 0xFFFFFF, 60);
+            const int w = cell * 3 / 5;
+            const int h = cell * 2 / 5;
+            const int fx = x + (cell - w) / 2;
+            FillRect(image, fx, y + h / 5, fx + w / 2, y + h / 3, folder);
+            FillRect(image, fx, y + h / 3, fx + w, y + h, folder);
+            FillRect(image, x + cell / 5, y + h + cell / 10, x + cell * 4 / 5, y + h + cell / 10 + line,
+                     0x8A8F98);
+        }
+    }
+}
+
 } // namespace
 
 std::uint32_t SyntheticColor(int index) {
@@ -88,21 +255,64 @@ std::uint32_t SyntheticColor(int index) {
 
 std::unique_ptr<CaptureImage> MakeSyntheticPicture(int width, int height, int index) {
     auto image = std::make_unique<CaptureImage>(width, height);
-    const std::uint32_t color = SyntheticColor(index);
-    image->fill(color);
-    const int title = std::clamp(height / 12, 1, 32);
-    const int frame = std::max(1, std::min(width, height) / 120);
-    FillRect(*image, 0, 0, width, height, Blend(color, 0xFFFFFF, 160));
-    FillRect(*image, frame, frame, width - frame, height - frame, color);
-    FillRect(*image, frame, frame, width - frame, frame + title, Blend(color, 0x000000, 170));
-    // Stripes near the bottom make a mirrored reflection easy to tell from the image itself.
-    const int stripe = std::max(2, height / 40);
-    for (int i = 0; i < 3; ++i) {
-        const int top = height - frame - (2 * i + 2) * stripe;
-        FillRect(*image, frame, top, width - frame, top + stripe, Blend(color, 0xFFFFFF, 96));
+    const std::uint32_t accent = SyntheticColor(index);
+    Pattern pattern(index);
+    // Frame and title bar in the window's colour, so that windows are told apart at a glance.
+    image->fill(Blend(accent, 0x000000, 120));
+    const int frame = std::max(1, std::min(width, height) / 200);
+    const int title = std::clamp(height / 14, 1, 34);
+    for (int y = frame; y < frame + title; ++y) {
+        FillRect(*image, frame, y, width - frame, y + 1,
+                 Blend(accent, 0xFFFFFF, 40 - 60 * (y - frame) / title));
     }
-    const int cell = std::max(1, std::min(width / 16, (height - title) / 12));
-    DrawNumber(*image, index + 1, width / 2, title + (height - title) / 2, cell, 0xFFFFFF);
+    const int button = title / 4;
+    if (button >= 1) {
+        const std::uint32_t buttons[] = {0xE0533F, 0xF2B640, 0x4CC25E};
+        for (int i = 0; i < 3; ++i) {
+            FillDisc(*image, width - frame - title / 2 - i * title * 3 / 4, frame + title / 2, button,
+                     buttons[i]);
+        }
+        TextLine(*image, pattern, frame + title / 2, width / 2, frame + title / 2 - button / 2,
+                 std::max(1, button), 0xFFFFFF);
+    }
+    // A tool bar, the program's content, and a status bar.
+    const int toolbar = std::max(1, title * 3 / 4);
+    const Box toolbarBox{frame, frame + title, width - frame, frame + title + toolbar};
+    FillRect(*image, toolbarBox.left, toolbarBox.top, toolbarBox.right, toolbarBox.bottom, 0xEEF0F3);
+    for (int x = toolbarBox.left + toolbar / 3, i = 0; x + toolbar / 2 < toolbarBox.right && i < 8;
+         x += toolbar, ++i) {
+        FillRect(*image, x, toolbarBox.top + toolbar / 4, x + toolbar / 2, toolbarBox.bottom - toolbar / 4,
+                 i == 0 ? accent : 0xA8AEB8);
+    }
+    const int status = std::max(1, title / 2);
+    const Box content{frame, toolbarBox.bottom, width - frame, height - frame - status};
+    FillRect(*image, frame, content.bottom, width - frame, height - frame, Blend(accent, 0xFFFFFF, 110));
+    if (content.width() > 4 && content.height() > 4) {
+        switch (index % 5) {
+        case 0:
+            DrawDocument(*image, content, accent, pattern);
+            break;
+        case 1:
+            DrawTerminal(*image, content, accent, pattern);
+            break;
+        case 2:
+            DrawSheet(*image, content, accent, pattern);
+            break;
+        case 3:
+            DrawPicture(*image, content, accent, pattern);
+            break;
+        default:
+            DrawFiles(*image, content, accent, pattern);
+            break;
+        }
+    }
+    // The window's number on a badge of its colour: which window is which stays plain in every frame.
+    const int cell = std::max(1, std::min(width / 44, height / 34));
+    const int badge = cell * 6;
+    const int cx = width - frame - badge - cell * 2;
+    const int cy = content.bottom - badge - cell * 2;
+    FillDisc(*image, cx, cy, badge, Blend(accent, 0xFFFFFF, 30));
+    DrawNumber(*image, index + 1, cx, cy, index + 1 >= 10 ? cell * 4 / 5 : cell, 0xFFFFFF);
     return image;
 }
 
@@ -193,9 +403,32 @@ std::vector<WindowSpec> ReadWindowsFile(const std::string& path) {
 
 std::unique_ptr<CaptureImage> MakeGradientWallpaper(int width, int height) {
     auto image = std::make_unique<CaptureImage>(width, height);
+    // A night-blue sky darkening downward, lit by two wide soft glows (teal and violet).
+    struct Glow {
+        double x, y, radius;
+        double r, g, b;
+    };
+    const Glow glows[] = {{0.22, 0.18, 0.55, 30, 90, 110}, {0.82, 0.35, 0.5, 80, 40, 120}};
     for (int y = 0; y < height; ++y) {
-        const int w = height > 1 ? y * 256 / height : 0;
-        FillRect(*image, 0, y, width, y + 1, Blend(0x2A5C8A, 0x0E1A2A, w));
+        const double v = height > 1 ? y / static_cast<double>(height - 1) : 0.0;
+        std::uint8_t* row = image->row(y);
+        for (int x = 0; x < width; ++x) {
+            const double u = width > 1 ? x / static_cast<double>(width - 1) : 0.0;
+            double r = 38 - 26 * v;
+            double g = 62 - 44 * v;
+            double b = 104 - 66 * v;
+            for (const Glow& glow : glows) {
+                const double dx = (u - glow.x) * width / height;
+                const double dy = v - glow.y;
+                const double k = std::exp(-(dx * dx + dy * dy) / (glow.radius * glow.radius));
+                r += glow.r * k;
+                g += glow.g * k;
+                b += glow.b * k;
+            }
+            row[x * 3] = static_cast<std::uint8_t>(std::clamp(b, 0.0, 255.0));
+            row[x * 3 + 1] = static_cast<std::uint8_t>(std::clamp(g, 0.0, 255.0));
+            row[x * 3 + 2] = static_cast<std::uint8_t>(std::clamp(r, 0.0, 255.0));
+        }
     }
     return image;
 }

@@ -1,5 +1,5 @@
 // SyntheticWindows: made-up desktops for zorvane-render and the drawing tests — window pictures
-// that are easy to tell apart (colour field, title bar, big index number, stripes) and the
+// that are easy to tell apart (coloured frame, kind of content, number badge) and the
 // "--windows FILE" list of window places.
 #pragma once
 
@@ -23,8 +23,9 @@ struct WindowSpec {
 // The main colour of window number index (0-based): well apart for neighbouring indices.
 std::uint32_t SyntheticColor(int index);
 
-// A window picture: a field of SyntheticColor(index), a dark title bar, a light frame, stripes at
-// the bottom and the number index + 1 drawn large in the middle.
+// A window picture: a frame and title bar in SyntheticColor(index), a tool bar, the content of one of
+// five kinds of program (document, terminal, spreadsheet, picture, files) and the number index + 1
+// on a badge.
 std::unique_ptr<CaptureImage> MakeSyntheticPicture(int width, int height, int index);
 
 // count windows of varied sizes and places on a screen of the given size, top of the stacking
@@ -38,7 +39,7 @@ std::vector<WindowSpec> SyntheticLayout(int count, int screenWidth, int screenHe
 // and line for anything it cannot use (missing numbers, a size not above 0, an unreadable BMP).
 std::vector<WindowSpec> ReadWindowsFile(const std::string& path);
 
-// A vertical gradient desktop picture of the given size, for the None background.
+// A made-up desktop picture of the given size (a dark sky with soft glows), for the None background.
 std::unique_ptr<CaptureImage> MakeGradientWallpaper(int width, int height);
 
 } // namespace zorvane
