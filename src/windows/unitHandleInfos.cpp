@@ -132,8 +132,8 @@ bool CaptureWindow(Platform& platform, WindowHandle window, std::unique_ptr<Capt
         return false;
     bool printed = false;
     for (int attempts = 3; attempts > 0; --attempts) {
-        if (attempts < 3)
-            image->fill(0); // a new image is black already
+        if (attempts < 3) // a new image is black already
+            std::memset(image->bits(), 0, image->byteSize());
         printed = platform.printWindow(window, *image);
         if (!MiddleRowMostlyBlack(*image) && !MiddleColumnMostlyBlack(*image))
             break;

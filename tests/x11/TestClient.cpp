@@ -32,7 +32,8 @@ struct Options {
     bool malformed = false;   // properties of the wrong type or format, and a 1 MB title
     bool shaped = false;      // bounding shape inset by 10 pixels on the left and top
     bool maximized = false;
-    std::string keyLog;
+    bool pattern = false; // every pixel its own colour, from its position, instead of one colour
+    std::string keyLog;   // key and button presses, and the _ZV_MARK client message, one a line
 };
 
 Atom atom(Display* d, const char* name) {
@@ -49,7 +50,7 @@ Window makeWindow(Display* d, const Options& o, const std::string& title, bool o
     XSetWindowAttributes attributes{};
     attributes.background_pixel = o.color;
     attributes.override_redirect = override ? True : False;
-    attributes.event_mask = ExposureMask | KeyPressMask | StructureNotifyMask;
+    attributes.event_mask = ExposureMask | KeyPressMask | ButtonPressMask | StructureNotifyMask;
     const Window w =
         XCreateWindow(d, DefaultRootWindow(d), o.x, o.y, static_cast<unsigned>(o.width),
                       static_cast<unsigned>(o.height), 0, CopyFromParent, InputOutput, CopyFromParent,
@@ -85,6 +86,28 @@ Window makeWindow(Display* d, const Options& o, const std::string& title, bool o
     Atom protocols = atom(d, "WM_DELETE_WINDOW");
     XSetWMProtocols(d, w, &protocols, 1);
     return w;
+}
+
+// The pattern tests compare against: red from x, green from y, blue from both, so a swapped
+// channel, a shifted row or a dropped pixel all show.
+unsigned long patternPixel(int x, int y) {
+    return static_cast<unsigned long>((x * 7) & 0xFF) << 16 |
+           static_cast<unsigned long>((y * 13) & 0xFF) << 8 | static_cast<unsigned long>((x ^ y) & 0xFF);
+}
+
+void paintPattern(Display* d, Window w, GC gc, const XWindowAttributes& a) {
+    XImage* image = XCreateImage(d, a.visual, static_cast<unsigned>(a.depth), ZPixmap, 0, nullptr,
+                                 static_cast<unsigned>(a.width), static_cast<unsigned>(a.height), 32, 0);
+    if (image == nullptr)
+        return;
+    image->data = static_cast<char*>(
+        std::malloc(static_cast<std::size_t>(image->bytes_per_line) * static_cast<std::size_t>(a.height)));
+    for (int y = 0; y < a.height; ++y) {
+        for (int x = 0; x < a.width; ++x)
+            XPutPixel(image, x, y, patternPixel(x, y));
+    }
+    XPutImage(d, w, gc, image, 0, 0, 0, 0, static_cast<unsigned>(a.width), static_cast<unsigned>(a.height));
+    XDestroyImage(image); // frees the data too
 }
 
 } // namespace
@@ -124,6 +147,8 @@ int main(int argc, char** argv) {
             o.shaped = true;
         else if (a == "--maximized")
             o.maximized = true;
+        else if (a == "--pattern")
+            o.pattern = true;
         else if (a == "--key-log")
             o.keyLog = next();
     }
@@ -167,7 +192,8 @@ int main(int argc, char** argv) {
         long states[] = {0x7FFFFFFF, -1};
         XChangeProperty(d, main, atom(d, "_NET_WM_STATE"), XA_CARDINAL, 32, PropModeReplace,
                         reinterpret_cast<unsigned char*>(states), 2);
-        XChangeProperty(d, main, atom(d, "_NET_WM_PID"), XA_STRING, 8, PropModeReplace, garbage, sizeof garbage);
+        XChangeProperty(d, main, atom(d, "_NET_WM_PID"), XA_STRING, 8, PropModeReplace, garbage,
+                        sizeof garbage);
     }
     std::vector<Window> windows{main};
     if (o.transient) {
@@ -186,6 +212,7 @@ int main(int argc, char** argv) {
     XFlush(d);
 
     const Atom painted = atom(d, "_ZV_PAINTED");
+    const Atom mark = atom(d, "_ZV_MARK");
     const Atom deleteWindow = atom(d, "WM_DELETE_WINDOW");
     GC gc = XCreateGC(d, main, 0, nullptr);
     std::FILE* log = o.keyLog.empty() ? nullptr : std::fopen(o.keyLog.c_str(), "a");
@@ -196,9 +223,13 @@ int main(int argc, char** argv) {
             // Paint the whole window in its colour, then say so (tests wait for this mark).
             XWindowAttributes a;
             XGetWindowAttributes(d, event.xexpose.window, &a);
-            XSetForeground(d, gc, event.xexpose.window == main ? o.color : 0xCC6633);
-            XFillRectangle(d, event.xexpose.window, gc, 0, 0, static_cast<unsigned>(a.width),
-                           static_cast<unsigned>(a.height));
+            if (o.pattern && event.xexpose.window == main) {
+                paintPattern(d, main, gc, a);
+            } else {
+                XSetForeground(d, gc, event.xexpose.window == main ? o.color : 0xCC6633);
+                XFillRectangle(d, event.xexpose.window, gc, 0, 0, static_cast<unsigned>(a.width),
+                               static_cast<unsigned>(a.height));
+            }
             XSync(d, False);
             long one = 1;
             XChangeProperty(d, event.xexpose.window, painted, XA_CARDINAL, 32, PropModeReplace,
@@ -208,6 +239,13 @@ int main(int argc, char** argv) {
             const KeySym sym = XLookupKeysym(&event.xkey, 0);
             const char* name = XKeysymToString(sym);
             std::fprintf(log, "press %s state %u\n", name != nullptr ? name : "?", event.xkey.state);
+            std::fflush(log);
+        } else if (event.type == ButtonPress && log != nullptr) {
+            std::fprintf(log, "button %u\n", event.xbutton.button);
+            std::fflush(log);
+        } else if (event.type == ClientMessage && event.xclient.message_type == mark && log != nullptr) {
+            // Everything the server delivered before this message has been logged above it.
+            std::fprintf(log, "mark %ld\n", event.xclient.data.l[0]);
             std::fflush(log);
         } else if (event.type == ClientMessage &&
                    static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow) {

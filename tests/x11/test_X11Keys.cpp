@@ -106,6 +106,47 @@ TEST_F(X11Keys, RightSuperTabReachesTheFocusedProgram) {
     EXPECT_TRUE(winTabs.empty());
 }
 
+// The same with a real terminal, judged by what xterm hands to the program inside it.
+TEST_F(X11Keys, RightSuperTabReachesARealXtermAndLeftSuperTabDoesNot) {
+    const std::string ttyLog = logPath + ".tty";
+    const std::string ready = logPath + ".ready";
+    desktop.spawn({"xterm", "-T", "terminal", "-e", "sh", "-c",
+                   "stty raw -echo && : > '" + ready + "' && exec cat > '" + ttyLog + "'"});
+    const Window xterm = desktop.waitForTitle("terminal", 15000);
+    ASSERT_NE(xterm, None);
+    ASSERT_TRUE(desktop.waitUntil([&] { return std::ifstream(ready).good(); }, 15000))
+        << "the terminal's program";
+    ASSERT_TRUE(desktop.activate(xterm));
+    // Runs our event handling until the terminal's program has received exactly `wanted`.
+    const auto received = [&](const std::string& wanted) {
+        std::string text;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (std::chrono::steady_clock::now() < deadline) {
+            x11->processPendingEvents();
+            std::ifstream in(ttyLog);
+            std::stringstream content;
+            content << in.rdbuf();
+            text = content.str();
+            if (text.size() >= wanted.size())
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return text;
+    };
+
+    chord({XK_Super_R}, XK_Tab);
+    desktop.tapKey(key(XK_z));
+    EXPECT_EQ(received("\tz"), "\tz") << "Super_R + Tab reaches the terminal";
+    EXPECT_TRUE(winTabs.empty());
+
+    chord({XK_Super_L}, XK_Tab);
+    desktop.tapKey(key(XK_y));
+    EXPECT_EQ(received("\tzy"), "\tzy") << "Super_L + Tab is swallowed";
+    EXPECT_EQ(winTabs, std::vector<bool>{false});
+    std::remove(ttyLog.c_str());
+    std::remove(ready.c_str());
+}
+
 TEST_F(X11Keys, WinTabWorksWhateverLockIsOn) {
     for (const auto& [caps, num] : {std::pair{true, false}, std::pair{false, true}, std::pair{true, true}}) {
         desktop.setLocks(caps, num);

@@ -12,6 +12,7 @@
 #include <X11/Xutil.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -65,6 +66,49 @@ std::vector<Listed> parseListing(const std::string& output) {
         result.push_back(item);
     }
     return result;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The picture zv-testclient --pattern paints (the same formula as in TestClient.cpp).
+std::uint32_t patternPixel(int x, int y) {
+    return static_cast<std::uint32_t>((x * 7) & 0xFF) << 16 |
+           static_cast<std::uint32_t>((y * 13) & 0xFF) << 8 | static_cast<std::uint32_t>((x ^ y) & 0xFF);
+}
+
+// Pixels of the picture that differ from the screen's rectangle at (left, top).
+int mismatchesWithScreen(Display* dpy, Window root, const CaptureImage& picture, int left, int top) {
+    XImage* screen = XGetImage(dpy, root, left, top, static_cast<unsigned>(picture.width()),
+                               static_cast<unsigned>(picture.height()), AllPlanes, ZPixmap);
+    if (screen == nullptr)
+        return picture.width() * picture.height();
+    int mismatches = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x)
+            mismatches += picture.pixel(x, y) != (XGetPixel(screen, x, y) & 0xFFFFFF) ? 1 : 0;
+    }
+    XDestroyImage(screen);
+    return mismatches;
+}
+
+// Sends the _ZV_MARK client message to a zv-testclient and waits until its log shows it: every
+// event the server delivered to that client before is then in the log.
+bool markLog(XDesktop& desktop, Window client, const std::string& logPath, long number) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = client;
+    event.xclient.message_type = XInternAtom(desktop.dpy(), "_ZV_MARK", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = number;
+    XSendEvent(desktop.dpy(), client, False, NoEventMask, &event);
+    XSync(desktop.dpy(), False);
+    const std::string wanted = "mark " + std::to_string(number) + "\n";
+    return desktop.waitUntil([&] { return readFile(logPath).find(wanted) != std::string::npos; }, 10000);
 }
 
 class X11Desktop : public ::testing::Test {
@@ -217,7 +261,8 @@ TEST_F(X11Desktop, PropertiesOfTheWrongTypeOrAbsurdLengthAreSurvived) {
     const auto listed = parseListing(result.out);
     ASSERT_EQ(listed.size(), 1u) << result.out;
     EXPECT_EQ(listed[0].handle, w);
-    EXPECT_EQ(listed[0].caption, std::string(79, 'M')) << "a UTF-8 title of the wrong type gives way to WM_NAME";
+    EXPECT_EQ(listed[0].caption, std::string(79, 'M'))
+        << "a UTF-8 title of the wrong type gives way to WM_NAME";
     EXPECT_EQ(listed[0].className, "ZvMalformed");
     EXPECT_EQ(listed[0].showCmd, 1);
 }
@@ -245,16 +290,7 @@ TEST_F(X11Desktop, CapturePicturesMatchTheWindowsAlsoWhenCovered) {
     ASSERT_TRUE(coverImage);
     ASSERT_EQ(coverImage->width(), fw);
     ASSERT_EQ(coverImage->height(), fh);
-    XImage* screen = XGetImage(desktop.dpy(), desktop.root(), fx, fy, static_cast<unsigned>(fw),
-                               static_cast<unsigned>(fh), AllPlanes, ZPixmap);
-    ASSERT_NE(screen, nullptr);
-    int mismatches = 0;
-    for (int y = 0; y < fh; ++y) {
-        for (int x = 0; x < fw; ++x)
-            mismatches += coverImage->pixel(x, y) != (XGetPixel(screen, x, y) & 0xFFFFFF) ? 1 : 0;
-    }
-    XDestroyImage(screen);
-    EXPECT_EQ(mismatches, 0);
+    EXPECT_EQ(mismatchesWithScreen(desktop.dpy(), desktop.root(), *coverImage, fx, fy), 0);
 
     // The covered window's picture shows its own content, not the window on top of it.
     auto coveredImage = CaptureImage::loadBMP(folder + "/" + std::to_string(covered) + ".bmp");
@@ -271,6 +307,42 @@ TEST_F(X11Desktop, CapturePicturesMatchTheWindowsAlsoWhenCovered) {
     }
     EXPECT_EQ(red, 300 * 200);
     fs::remove_all(folder);
+}
+
+// Both ways of reading a picture, and the row conversion behind them, give the screen's pixels
+// exactly; an odd width exercises the end of each converted row.
+TEST_F(X11Desktop, CaptureIsPixelExactWithAndWithoutSharedMemory) {
+    const Window w =
+        startClient({"--title", "pattern", "--pattern", "--pos", "30,40", "--size", "333x211"}, "pattern");
+    ASSERT_TRUE(desktop.activate(w));
+    int fx = 0, fy = 0, fw = 0, fh = 0;
+    ASSERT_TRUE(desktop.frameRect(w, fx, fy, fw, fh));
+    Window child = None;
+    int ox = 0, oy = 0;
+    XTranslateCoordinates(desktop.dpy(), w, desktop.frameOf(w), 0, 0, &ox, &oy, &child);
+
+    const std::string base = fs::temp_directory_path() / ("zv-exact-" + std::to_string(::getpid()));
+    fs::remove_all(base);
+    const std::string file = "/" + std::to_string(w) + ".bmp";
+    const auto shared = desktop.run({tool(), "--capture", base + "/shm"});
+    const auto plain = desktop.run({"env", "ZORVANE_NO_SHM=1", tool(), "--capture", base + "/plain"});
+    ASSERT_EQ(shared.exitCode, 0) << shared.err;
+    ASSERT_EQ(plain.exitCode, 0) << plain.err;
+    for (const std::string& folder : {base + "/shm", base + "/plain"}) {
+        auto picture = CaptureImage::loadBMP(folder + file);
+        ASSERT_TRUE(picture) << folder;
+        ASSERT_EQ(picture->width(), fw) << folder;
+        ASSERT_EQ(picture->height(), fh) << folder;
+        EXPECT_EQ(mismatchesWithScreen(desktop.dpy(), desktop.root(), *picture, fx, fy), 0) << folder;
+        int wrong = 0;
+        for (int y = 0; y < 211; ++y) {
+            for (int x = 0; x < 333; ++x)
+                wrong += picture->pixel(ox + x, oy + y) != patternPixel(x, y) ? 1 : 0;
+        }
+        EXPECT_EQ(wrong, 0) << folder << ": the client's own pixels";
+    }
+    EXPECT_EQ(readFile(base + "/shm" + file), readFile(base + "/plain" + file)) << "identical files";
+    fs::remove_all(base);
 }
 
 TEST_F(X11Desktop, MinimisedOrVanishedWindowsGiveNoPicture) {
@@ -325,7 +397,9 @@ TEST_F(X11Desktop, MinimisedOrVanishedWindowsGiveNoPicture) {
 }
 
 TEST_F(X11Desktop, ForceForegroundRestoresAndRaises) {
-    const Window minimised = startClient({"--title", "minimised", "--pos", "100,100"}, "minimised");
+    desktop.spawn({"xterm", "-T", "minimised xterm", "-geometry", "60x10+100+100"});
+    const Window minimised = desktop.waitForTitle("minimised xterm", 15000);
+    ASSERT_NE(minimised, None);
     const Window covered = startClient({"--title", "covered", "--pos", "200,200"}, "covered");
     const Window top = startClient({"--title", "top", "--pos", "150,150", "--size", "400x400"}, "top");
     ASSERT_TRUE(desktop.minimize(minimised));
@@ -343,6 +417,43 @@ TEST_F(X11Desktop, ForceForegroundRestoresAndRaises) {
     EXPECT_EQ(desktop.activeWindow(), covered);
     EXPECT_EQ(desktop.clientsTopFirst().front(), covered) << "raised to the top";
     EXPECT_TRUE(x11->ForceForegroundWindow(covered)) << "already in front";
+}
+
+// The sequence of the original clicked wherever the pointer was; here nothing may reach another
+// program: no click, no key.
+TEST_F(X11Desktop, ForceForegroundSendsNoInputToOtherPrograms) {
+    const std::string logPath = "/tmp/zv-bystander-" + std::to_string(::getpid()) + ".log";
+    std::remove(logPath.c_str());
+    const Window bystander = startClient(
+        {"--title", "bystander", "--pos", "600,500", "--size", "300x200", "--key-log", logPath}, "bystander");
+    const Window target = startClient({"--title", "target", "--pos", "50,50"}, "target");
+    ASSERT_TRUE(desktop.minimize(target));
+    ASSERT_TRUE(desktop.activate(bystander));
+    // The pointer rests over the bystander, where a synthesised click would land.
+    XWarpPointer(desktop.dpy(), None, desktop.root(), 0, 0, 0, 0, 700, 600);
+    XSync(desktop.dpy(), False);
+    ASSERT_TRUE(markLog(desktop, bystander, logPath, 1));
+
+    auto x11 = platform();
+    ASSERT_TRUE(x11);
+    EXPECT_TRUE(x11->ForceForegroundWindow(target));
+    EXPECT_EQ(desktop.activeWindow(), target);
+    ASSERT_TRUE(markLog(desktop, bystander, logPath, 2));
+    EXPECT_EQ(readFile(logPath), "mark 1\nmark 2\n") << "the bystander received input";
+    std::remove(logPath.c_str());
+}
+
+TEST_F(X11Desktop, DiagnosticsNameTheDisplayItsExtensionsAndPaths) {
+    const auto result = desktop.run({tool(), "--diagnostics"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    for (const std::string& line :
+         {"display: " + desktop.display() + "\n", std::string("screen: 1280x1024\n"),
+          std::string("composite: yes\n"), std::string("mit-shm: yes\n"), std::string("shape: yes\n"),
+          std::string("window manager: Openbox\n")})
+        EXPECT_NE(result.out.find(line), std::string::npos) << line << "in:\n" << result.out;
+    for (const char* key : {"temporary directory: /", "autostart entry: /", "language: "})
+        EXPECT_NE(result.out.find(key), std::string::npos) << key << "in:\n" << result.out;
 }
 
 TEST_F(X11Desktop, MinimiseAndRestoreWaitForTheWindowManager) {
