@@ -165,6 +165,16 @@ TEST_F(X11Keys, RemovingTheGrabFreesSuperTab) {
     EXPECT_TRUE(winTabs.empty());
 }
 
+// A Tab caught by the grab but handled only after the grab was removed must not leave the
+// keyboard frozen: it goes on to the focused program.
+TEST_F(X11Keys, TabCaughtJustBeforeTheGrabWasRemovedIsPassedOn) {
+    chord({XK_Super_R}, XK_Tab);
+    x11->removeWinTabGrab();
+    const std::string log = settle();
+    EXPECT_NE(log.find("press Tab"), std::string::npos) << log;
+    EXPECT_TRUE(winTabs.empty());
+}
+
 TEST_F(X11Keys, LeftSuperStateFollowsTheKey) {
     EXPECT_FALSE(x11->isLeftSuperDown());
     desktop.keyDown(key(XK_Super_L));

@@ -110,14 +110,14 @@ void copyInto(XImage* source, const Visual* visual, CaptureImage& image) {
 
 } // namespace
 
-ShmImage::ShmImage(Display* display, Visual* visual, int depth, int width, int height)
+ShmImage::ShmImage(Display* display, Visual* visual, int depth, int width, int height, std::size_t minBytes)
     : display_(display), visual_(visual), depth_(depth) {
     image_ = XShmCreateImage(display_, visual, static_cast<unsigned int>(depth), ZPixmap, nullptr, &segment_,
                              static_cast<unsigned int>(width), static_cast<unsigned int>(height));
     if (image_ == nullptr)
         return;
-    const std::size_t size =
-        static_cast<std::size_t>(image_->bytes_per_line) * static_cast<std::size_t>(height);
+    const std::size_t size = std::max(
+        static_cast<std::size_t>(image_->bytes_per_line) * static_cast<std::size_t>(height), minBytes);
     segment_.shmid = shmget(IPC_PRIVATE, size, IPC_CREAT | 0600);
     if (segment_.shmid < 0)
         return;
@@ -129,6 +129,7 @@ ShmImage::ShmImage(Display* display, Visual* visual, int depth, int width, int h
         return;
     }
     image_->data = segment_.shmaddr;
+    capacity_ = size;
     segment_.readOnly = False;
     XErrorTrap trap(display_);
     XShmAttach(display_, &segment_);
@@ -148,9 +149,14 @@ ShmImage::~ShmImage() {
         shmdt(segment_.shmaddr);
 }
 
+int ShmImage::strideFor(int width) const {
+    const int padBits = image_->bitmap_pad;
+    return ((width * image_->bits_per_pixel + padBits - 1) / padBits) * (padBits / 8);
+}
+
 bool ShmImage::fits(Visual* visual, int depth, int width, int height) const {
-    return attached_ && visual == visual_ && depth == depth_ && image_->width >= width &&
-           image_->height >= height;
+    return attached_ && visual == visual_ && depth == depth_ &&
+           static_cast<std::size_t>(strideFor(width)) * static_cast<std::size_t>(height) <= capacity_;
 }
 
 bool X11Platform::redirectTopLevels() {
@@ -230,11 +236,9 @@ bool X11Platform::captureDrawable(Drawable drawable, Visual* visual, int depth, 
         return false;
     if (useShm_) {
         if (!shm_ || !shm_->fits(visual, depth, width, height)) {
-            // Grow to the largest capture seen so far, so a cycle settles on one segment.
-            const int allocWidth = std::max(width, shm_ ? shm_->image()->width : 64);
-            const int allocHeight = std::max(height, shm_ ? shm_->image()->height : 64);
+            const std::size_t keep = shm_ ? shm_->capacity() : 0;
             shm_.reset();
-            shm_ = std::make_unique<ShmImage>(display_, visual, depth, allocWidth, allocHeight);
+            shm_ = std::make_unique<ShmImage>(display_, visual, depth, width, height, keep);
         }
         if (shm_->valid()) {
             XImage* target = shm_->image();
@@ -243,11 +247,9 @@ bool X11Platform::captureDrawable(Drawable drawable, Visual* visual, int depth, 
             const int savedWidth = target->width;
             const int savedHeight = target->height;
             const int savedStride = target->bytes_per_line;
-            const int padBits = target->bitmap_pad;
             target->width = width;
             target->height = height;
-            target->bytes_per_line =
-                ((width * target->bits_per_pixel + padBits - 1) / padBits) * (padBits / 8);
+            target->bytes_per_line = shm_->strideFor(width);
             // A request with a reply reports its error in its status: no trap (and no extra
             // round trips) needed.
             const Status ok = XShmGetImage(display_, drawable, target, 0, 0, AllPlanes);
@@ -258,7 +260,10 @@ bool X11Platform::captureDrawable(Drawable drawable, Visual* visual, int depth, 
             target->bytes_per_line = savedStride;
             return ok != 0;
         }
+        // The server cannot attach our memory (a remote display): read through the connection
+        // from now on instead of trying again for every window.
         shm_.reset();
+        useShm_ = false;
     }
     std::unique_ptr<XImage, XImageDeleter> read(
         XGetImage(display_, drawable, 0, 0, static_cast<unsigned int>(width),
@@ -290,8 +295,10 @@ bool X11Platform::printWindow(WindowHandle window, CaptureImage& image) {
     XVisualInfo visual{};
     if (!XMatchVisualInfo(display_, screen_, static_cast<int>(depth), TrueColor, &visual))
         return false; // colour-mapped frames are not read
-    const int width = static_cast<int>(frameWidth + 2 * border);
-    const int height = static_cast<int>(frameHeight + 2 * border);
+    // Nothing beyond the image is read: a window that grew since its rectangle was read (or an
+    // absurdly large one) costs no more than the image it is printed into.
+    const int width = std::min(static_cast<int>(frameWidth + 2 * border), image.width());
+    const int height = std::min(static_cast<int>(frameHeight + 2 * border), image.height());
     if (hasComposite_) {
         // No error trap (two round trips): if the window is unmapped meanwhile, the naming fails
         // quietly and so does the read of the unnamed pixmap, which reports it in its status.
@@ -299,8 +306,8 @@ bool X11Platform::printWindow(WindowHandle window, CaptureImage& image) {
         return captureDrawable(named.get(), visual.visual, visual.depth, width, height, image);
     }
     // Without Composite only what shows on the screen can be read.
-    return captureDrawable(frame, visual.visual, visual.depth, static_cast<int>(frameWidth),
-                           static_cast<int>(frameHeight), image);
+    return captureDrawable(frame, visual.visual, visual.depth, std::min(static_cast<int>(frameWidth), width),
+                           std::min(static_cast<int>(frameHeight), height), image);
 }
 
 } // namespace zorvane::x11

@@ -211,6 +211,10 @@ void X11Platform::handleKeyPress(XKeyEvent& event) {
             return;
         }
     }
+    // Not ours (any more): a press caught by the Win+Tab grab just before it was removed left
+    // the whole keyboard frozen; pass it on. Without a frozen grab this does nothing.
+    XAllowEvents(display_, ReplayKeyboard, event.time);
+    XFlush(display_);
 }
 
 } // namespace x11

@@ -33,16 +33,20 @@ struct Property {
     std::vector<unsigned long> longs; // format 32
 };
 
-// A shared-memory XImage reused across captures; grows as needed.
+// A shared-memory XImage reused across captures. Its segment holds at least minBytes, so a
+// cycle settles on one segment sized for its largest window whatever the windows' shapes.
 class ShmImage {
 public:
-    ShmImage(Display* display, Visual* visual, int depth, int width, int height);
+    ShmImage(Display* display, Visual* visual, int depth, int width, int height, std::size_t minBytes);
     ~ShmImage();
     ShmImage(const ShmImage&) = delete;
     ShmImage& operator=(const ShmImage&) = delete;
     bool valid() const { return attached_; }
     bool fits(Visual* visual, int depth, int width, int height) const;
     XImage* image() { return image_; }
+    std::size_t capacity() const { return capacity_; }
+    // Bytes in one row of a width-pixel read, padded as the server pads it.
+    int strideFor(int width) const;
 
 private:
     Display* display_;
@@ -50,6 +54,7 @@ private:
     int depth_;
     XShmSegmentInfo segment_{};
     XImage* image_ = nullptr;
+    std::size_t capacity_ = 0;
     bool attached_ = false;
 };
 
