@@ -1,6 +1,7 @@
 // CommandLineTools: --list-windows, --capture DIR and --diagnostics over the X11 platform.
 #include "app/CommandLineTools.h"
 
+#include "app/unitSettings.h"
 #include "platform/x11/TextUtf8.h"
 #include "platform/x11/X11Platform.h"
 #include "windows/unitHandleInfos.h"
@@ -81,11 +82,32 @@ int CaptureCommand(const char* display, const std::string& folder, std::ostream&
     return failures == 0 ? 0 : 1;
 }
 
-int DiagnosticsCommand(const char* display, std::ostream& out, std::ostream& err) {
+namespace {
+
+// The folder beside the executable, else the installed one; "(not found)" when neither exists.
+std::string dataFolder(const std::string& executableDir, const std::string& name) {
+    for (const std::string& candidate :
+         {executableDir + "/" + name, executableDir + "/../share/zorvane/" + name}) {
+        std::error_code ec;
+        if (std::filesystem::is_directory(candidate, ec))
+            return std::filesystem::weakly_canonical(candidate, ec).string();
+    }
+    return "(not found)";
+}
+
+} // namespace
+
+int DiagnosticsCommand(const char* display, const std::string& settingsFile, std::ostream& out,
+                       std::ostream& err) {
     auto platform = openPlatform(display, err);
     if (!platform)
         return 1;
+    const std::string executableDir = ExecutableDirectory();
     out << platform->diagnostics();
+    out << "settings file: " << (settingsFile.empty() ? DefaultSettingsPath(executableDir) : settingsFile)
+        << "\n";
+    out << "pictures folder: " << dataFolder(executableDir, "Images") << "\n";
+    out << "language folder: " << dataFolder(executableDir, "Language") << "\n";
     out.flush();
     return 0;
 }
@@ -94,10 +116,13 @@ std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out, 
     const char* display = nullptr;
     enum class Tool { None, List, Capture, Diagnostics } tool = Tool::None;
     std::string folder;
+    std::string settingsFile;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--display" && i + 1 < argc) {
             display = argv[++i];
+        } else if (arg == "--settings" && i + 1 < argc) {
+            settingsFile = argv[++i];
         } else if (arg == "--list-windows") {
             tool = Tool::List;
         } else if (arg == "--diagnostics") {
@@ -117,7 +142,7 @@ std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out, 
     case Tool::Capture:
         return CaptureCommand(display, folder, out, err);
     case Tool::Diagnostics:
-        return DiagnosticsCommand(display, out, err);
+        return DiagnosticsCommand(display, settingsFile, out, err);
     case Tool::None:
         break;
     }

@@ -14,11 +14,13 @@ int ListWindowsCommand(const char* display, std::ostream& out, std::ostream& err
 // One capture cycle: each offered window's picture written to DIR/<handle>.bmp (the folder is
 // created when missing); prints each file written.
 int CaptureCommand(const char* display, const std::string& folder, std::ostream& out, std::ostream& err);
-// The display, its extensions, the window manager and the paths in use.
-int DiagnosticsCommand(const char* display, std::ostream& out, std::ostream& err);
+// The display, its extensions, the window manager, the OpenGL renderer, the system tray and the
+// paths in use (settingsFile: the one --settings names, else the default).
+int DiagnosticsCommand(const char* display, const std::string& settingsFile, std::ostream& out,
+                       std::ostream& err);
 
-// Runs whichever of the three options argv names (with "--display NAME" honoured); nullopt when
-// argv names none of them.
+// Runs whichever of the three options argv names (with "--display NAME" and "--settings FILE"
+// honoured); nullopt when argv names none of them.
 std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out, std::ostream& err);
 
 } // namespace zorvane

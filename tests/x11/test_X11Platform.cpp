@@ -20,6 +20,7 @@
 namespace zorvane {
 namespace {
 
+using test::RunResult;
 using test::XDesktop;
 namespace fs = std::filesystem;
 
@@ -444,16 +445,27 @@ TEST_F(X11Desktop, ForceForegroundSendsNoInputToOtherPrograms) {
 }
 
 TEST_F(X11Desktop, DiagnosticsNameTheDisplayItsExtensionsAndPaths) {
-    const auto result = desktop.run({tool(), "--diagnostics"});
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.err, "");
-    for (const std::string& line :
-         {"display: " + desktop.display() + "\n", std::string("screen: 1280x1024\n"),
-          std::string("composite: yes\n"), std::string("mit-shm: yes\n"), std::string("shape: yes\n"),
-          std::string("window manager: Openbox\n")})
-        EXPECT_NE(result.out.find(line), std::string::npos) << line << "in:\n" << result.out;
-    for (const char* key : {"temporary directory: /", "autostart entry: /", "language: "})
-        EXPECT_NE(result.out.find(key), std::string::npos) << key << "in:\n" << result.out;
+    const auto expectLines = [](const RunResult& result, const std::vector<std::string>& lines) {
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_EQ(result.err, "");
+        for (const std::string& line : lines)
+            EXPECT_NE(result.out.find(line), std::string::npos) << line << "\nnot in:\n" << result.out;
+    };
+    expectLines(desktop.run({tool(), "--diagnostics", "--settings", "/some/where/Zorvane.xml"}),
+                {"display: " + desktop.display() + "\n", "screen: 1280x1024\n", "composite: yes\n",
+                 "mit-shm: yes\n", "shape: yes\n", "window manager: Openbox\n", "gl renderer: llvmpipe",
+                 "system tray (XEmbed): no\n", "settings file: /some/where/Zorvane.xml\n",
+                 "temporary directory: /", "autostart entry: /",
+                 "language: ", "pictures folder: ", "language folder: "});
+    // A tray host takes the tray selection: the icon can dock now.
+    desktop.spawn({"trayer"});
+    ASSERT_TRUE(desktop.waitUntil(
+        [&] {
+            return XGetSelectionOwner(desktop.dpy(),
+                                      XInternAtom(desktop.dpy(), "_NET_SYSTEM_TRAY_S0", False)) != None;
+        },
+        15000));
+    expectLines(desktop.run({tool(), "--diagnostics"}), {"system tray (XEmbed): yes\n"});
 }
 
 TEST_F(X11Desktop, MinimiseAndRestoreWaitForTheWindowManager) {

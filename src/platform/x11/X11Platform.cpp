@@ -10,7 +10,6 @@
 #include <X11/extensions/shape.h>
 
 #include <cstdlib>
-#include <sstream>
 #include <unistd.h>
 
 namespace zorvane {
@@ -166,31 +165,6 @@ std::string X11Platform::systemLanguage() {
 
 bool X11Platform::openUrl(const std::string& url) {
     return OpenWebPage(url);
-}
-
-std::string X11Platform::diagnostics() {
-    std::ostringstream out;
-    out << "display: " << DisplayString(display_) << "\n";
-    out << "server: " << ServerVendor(display_) << " " << VendorRelease(display_) << "\n";
-    out << "screen: " << screenWidth() << "x" << screenHeight() << "\n";
-    const auto yesNo = [](bool value) { return value ? "yes" : "no"; };
-    out << "composite: " << yesNo(hasComposite_) << "\n";
-    out << "mit-shm: " << yesNo(hasShm_) << "\n";
-    out << "shape: " << yesNo(hasShape_) << "\n";
-    out << "randr: " << yesNo(hasRandr_) << "\n";
-    std::string wmName = "none";
-    const auto check = getCardinals(root_, atoms_.netSupportingWmCheck, XA_WINDOW, 1);
-    if (!check.empty()) {
-        if (const auto name = getProperty(check[0], atoms_.netWmName, atoms_.utf8String, 256))
-            wmName.assign(name->bytes.begin(), name->bytes.end());
-    }
-    out << "window manager: " << wmName << "\n";
-    const WallpaperInfo wallpaper = wallpaperInfo();
-    out << "desktop picture: " << (wallpaper.picture ? wallpaper.fileName : "none") << "\n";
-    out << "language: " << systemLanguage() << "\n";
-    out << "temporary directory: " << tempDirectory() << "\n";
-    out << "autostart entry: " << AutostartEntryPath() << (autostartEnabled() ? " (on)" : " (off)") << "\n";
-    return out.str();
 }
 
 } // namespace x11

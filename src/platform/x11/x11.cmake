@@ -8,8 +8,10 @@ add_library(zv_x11 STATIC
   ${CMAKE_CURRENT_LIST_DIR}/X11Capture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Activate.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Keys.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/X11Desktop.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/X11Desktop.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/X11Diagnostics.cpp)
 target_include_directories(zv_x11 PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(zv_x11
   PUBLIC zv_platform
-  PRIVATE X11::X11 X11::Xcomposite X11::Xext X11::Xfixes X11::Xrandr X11::Xtst X11::Xdamage)
+  PRIVATE X11::X11 X11::Xcomposite X11::Xext X11::Xfixes X11::Xrandr X11::Xtst X11::Xdamage OpenGL::GLX
+          OpenGL::OpenGL)
