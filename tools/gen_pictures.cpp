@@ -313,9 +313,11 @@ Colour pondPebbles(double u, double v) {
             std::min(1.0, std::sqrt(clamp01(bed.b)) / 0.85)};
 }
 
-// Sandstone bricks in running bond with dark mortar, seamless both ways for the tunnel walls.
+// Sandstone bricks in running bond with dark mortar, seamless both ways for the tunnel walls. The
+// picture runs once around the tunnel and along its first 32 rings, so twelve bricks around (one
+// to each face of the tube) and sixteen rows along keep them brick-shaped from the mouth inwards.
 Colour brickWall(double u, double v) {
-    constexpr int rows = 8, perRow = 4;
+    constexpr int rows = 16, perRow = 12;
     const double ty = v * rows;
     const int row = static_cast<int>(ty);
     const double tx = u * perRow + (row % 2 ? 0.5 : 0.0);
@@ -328,8 +330,8 @@ Colour brickWall(double u, double v) {
     brick = brick * (0.82 + 0.3 * tileFbm(u, v, 64, 2, 53));
     const double edgeX = std::min(fx, 1 - fx) / perRow * rows, edgeY = std::min(fy, 1 - fy);
     const double edge = std::min(edgeX, edgeY);
-    brick = brick * (0.8 + 0.2 * smoothstep(0.0, 0.12, edge));
-    const double mortar = 1 - smoothstep(0.035, 0.06, edge);
+    brick = brick * (0.8 + 0.2 * smoothstep(0.0, 0.16, edge));
+    const double mortar = 1 - smoothstep(0.05, 0.09, edge);
     const Colour joint = rgb(0x3a352f) * (0.8 + 0.4 * tileFbm(u, v, 32, 2, 54));
     return mix(brick, joint, mortar);
 }
@@ -342,7 +344,7 @@ bool writeImages(const std::filesystem::path& dir) {
     wave.paint(poolFloor);
     Canvas rain(1024, 1024);
     rain.paint(pondPebbles);
-    Canvas tunnel(256, 256);
+    Canvas tunnel(512, 512);
     tunnel.paint(brickWall);
     return back.save((dir / "back01.bmp").string()) && wave.save((dir / "wave.bmp").string()) &&
            rain.save((dir / "rain.bmp").string()) && tunnel.save((dir / "tunnel.bmp").string());

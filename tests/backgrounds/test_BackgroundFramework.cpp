@@ -10,6 +10,7 @@
 #include "backgrounds/unitEffectSub_Tunnel.h"
 #include "backgrounds/unitEffectSub_Wave.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -150,7 +151,14 @@ TEST_F(Framework, UnreadablePicturesGiveNoTexture) {
             ASSERT_NE(background, nullptr);
             EXPECT_EQ(background->FTexture.Texture, 0u);
             EXPECT_EQ(background->FImageFile, dir + "/Images/" + name);
+            // And it draws nothing: the cleared black frame stays.
+            PrepareFrame();
+            background->Draw(1, 10);
+            gl->finish();
+            const auto rgba = gl->readRGBA();
+            EXPECT_EQ(std::count(rgba.begin(), rgba.end(), 0), std::ptrdiff_t(rgba.size() * 3 / 4));
         }
+    expectNoGLError("unreadable pictures");
 }
 
 // The factory: the class for each type, the desktop picture for None, nothing for other values.
