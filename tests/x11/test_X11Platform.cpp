@@ -198,7 +198,10 @@ TEST_F(X11Desktop, ListOffersExactlyTheQualifyingWindowsTopFirst) {
     EXPECT_EQ(byHandle[xclock].caption, "xclock");
     EXPECT_FALSE(byHandle[xlogo].hasRegion);
     EXPECT_TRUE(byHandle[xeyes].hasRegion) << "xeyes is shaped";
-    EXPECT_GT(byHandle[xeyes].region.width(), 0);
+    const Rect& eyes = byHandle[xeyes].region;
+    EXPECT_TRUE(eyes.left >= 0 && eyes.top >= 0 && eyes.left < eyes.right && eyes.top < eyes.bottom &&
+                eyes.right <= byHandle[xeyes].rect.width() && eyes.bottom <= byHandle[xeyes].rect.height())
+        << "the region box lies in the window, relative to its corner";
 
     int x = 0, y = 0, width = 0, height = 0;
     ASSERT_TRUE(desktop.frameRect(xterm, x, y, width, height));
