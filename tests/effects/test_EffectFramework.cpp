@@ -216,6 +216,9 @@ TEST(EffectInput, IdleInputMovesOnlyForItsKeys) {
     }
 }
 
+// Programs outside this one post the close request by its number: it never changes.
+static_assert(WM_EFFECTCLOSE == 1525);
+
 TEST(EffectInput, ReleaseInStayOpenModePostsOneCloseEachTime) {
     LogicWindowList windows(3);
     CountingHost host;

@@ -1,6 +1,11 @@
 // zorvane-render from the outside: every --frames mode writes the frames it names, in drawing
-// order, and bad command lines or window files are refused with exit status 2.
+// order, every effect draws over every background, and bad command lines or window files are
+// refused with exit status 2.
 #include <gtest/gtest.h>
+
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb/stb_image.h>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,7 +15,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -95,6 +102,56 @@ TEST_F(RenderTool, EachFramesModeWritesItsFrames) {
                                       c.options + " --frames " + c.frames + " --out '" + dir.string() + "'");
         ASSERT_EQ(result.status, 0) << result.output;
         EXPECT_EQ(Files(), Numbered(c.count));
+    }
+}
+
+// A written frame as RGB bytes, top row first; empty when the file is not a PNG of that size.
+std::vector<unsigned char> ReadFrame(const fs::path& png, int width, int height) {
+    int w = 0;
+    int h = 0;
+    int channels = 0;
+    std::unique_ptr<unsigned char, decltype(&stbi_image_free)> pixels(
+        stbi_load(png.string().c_str(), &w, &h, &channels, 3), &stbi_image_free);
+    if (!pixels || w != width || h != height) {
+        return {};
+    }
+    return {pixels.get(), pixels.get() + static_cast<std::size_t>(w) * h * 3};
+}
+
+// The share of pixels that differ between two frames of the same size.
+double DifferingShare(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i + 2 < a.size(); i += 3) {
+        differing += (a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2]) ? 1 : 0;
+    }
+    return a.empty() ? 0.0 : static_cast<double>(differing) / static_cast<double>(a.size() / 3);
+}
+
+// Each effect opened over each background: the background fills the screen behind the windows, so
+// most of the frame differs from the same effect over no background; a background whose picture
+// is missing draws nothing and leaves exactly the frame without a background.
+TEST_F(RenderTool, EveryEffectDrawsOverEveryBackground) {
+    const std::string common = " --count 3 --size 160x120 --frames open --out '" + dir.string() + "'";
+    for (const char* effect : {"flip", "grid", "waveflip"}) {
+        SCOPED_TRACE(effect);
+        const auto draw = [&](const std::string& background) {
+            fs::remove_all(dir);
+            const Result result = RunTool(std::string("--effect ") + effect + " " + background + common);
+            EXPECT_EQ(result.status, 0) << background << ": " << result.output;
+            return ReadFrame(dir / "0000.png", 160, 120);
+        };
+        const std::vector<unsigned char> bare = draw("--background off");
+        ASSERT_FALSE(bare.empty());
+        for (const char* background : {"none", "background", "wave", "raindrops", "tunnel"}) {
+            SCOPED_TRACE(background);
+            const std::vector<unsigned char> frame = draw(std::string("--background ") + background);
+            ASSERT_FALSE(frame.empty());
+            EXPECT_GT(DifferingShare(frame, bare), 0.4);
+        }
+        const std::vector<unsigned char> missing =
+            draw("--background background --background-options 'no-such-picture.bmp,-1,20'");
+        ASSERT_FALSE(missing.empty());
+        EXPECT_EQ(DifferingShare(missing, bare), 0.0);
     }
 }
 
