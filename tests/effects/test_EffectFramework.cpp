@@ -216,7 +216,7 @@ TEST(EffectInput, IdleInputMovesOnlyForItsKeys) {
     }
 }
 
-// Programs outside this one post the close request by its number: it never changes.
+// The close request keeps the number it has always had (WM_USER + 501).
 static_assert(WM_EFFECTCLOSE == 1525);
 
 TEST(EffectInput, ReleaseInStayOpenModePostsOneCloseEachTime) {
