@@ -220,6 +220,43 @@ TEST(InstanceLock, OneHolderPerUserAndDisplay) {
         << "after the first process ends a new one succeeds";
 }
 
+// Web pages open through xdg-open found on PATH; here a stand-in that records its arguments.
+TEST(OpenWebPage, StartsTheOpenerOnlyForWebAddressesAndReportsAMissingOne) {
+    TempDir dir;
+    TempDir empty;
+    const std::string record = dir.path() + "/arguments";
+    {
+        std::ofstream script(dir.path() + "/xdg-open");
+        script << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" << record
+               << ".part' && /bin/mv '" << record << ".part' '" << record << "'\n";
+    }
+    fs::permissions(dir.path() + "/xdg-open", fs::perms::owner_all);
+    const std::string savedPath = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "/usr/bin:/bin";
+    ::setenv("PATH", dir.path().c_str(), 1);
+
+    // The address reaches the opener as one argument, untouched by any shell.
+    const std::string url = "https://example.org/a b?x=1&y=$HOME;true";
+    EXPECT_TRUE(OpenWebPage(url));
+    std::string recorded;
+    for (int i = 0; i < 1000 && recorded.empty(); ++i) {
+        std::ifstream in(record);
+        std::stringstream text;
+        text << in.rdbuf();
+        recorded = text.str();
+        if (recorded.empty())
+            ::usleep(10000);
+    }
+    EXPECT_EQ(recorded, url + "\n");
+
+    // Anything but a web address is refused before any program starts.
+    for (const char* refused : {"file:///etc/passwd", "-h", "javascript:alert(1)", "", "HTTP//x"})
+        EXPECT_FALSE(OpenWebPage(refused)) << refused;
+    // No opener installed: a failure, not a success.
+    ::setenv("PATH", empty.path().c_str(), 1);
+    EXPECT_FALSE(OpenWebPage("https://example.org/"));
+    ::setenv("PATH", savedPath.c_str(), 1);
+}
+
 TEST(InstanceLock, UnusableFolderLetsTheProgramRun) {
     EXPECT_TRUE(AcquireFlockLock("/nonexistent/folder", "Zorvane", ":0"));
 }

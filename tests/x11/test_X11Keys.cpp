@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <poll.h>
 #include <sstream>
 #include <thread>
 #include <unistd.h>
@@ -163,6 +164,15 @@ TEST_F(X11Keys, RemovingTheGrabFreesSuperTab) {
     chord({XK_Super_L}, XK_Tab);
     EXPECT_NE(settle().find("press Tab"), std::string::npos);
     EXPECT_TRUE(winTabs.empty());
+}
+
+// The shell's event loop watches the connection's descriptor: a grabbed key makes it readable.
+TEST_F(X11Keys, ConnectionDescriptorBecomesReadableForAGrabbedKey) {
+    chord({XK_Super_L}, XK_Tab);
+    pollfd watched{x11->connectionFd(), POLLIN, 0};
+    ASSERT_EQ(::poll(&watched, 1, 10000), 1);
+    x11->processPendingEvents();
+    EXPECT_EQ(winTabs, std::vector<bool>{false});
 }
 
 // A Tab caught by the grab but handled only after the grab was removed must not leave the

@@ -199,19 +199,33 @@ bool OpenWebPage(const std::string& url) {
     if (url.rfind("http://", 0) != 0 && url.rfind("https://", 0) != 0)
         return false;
     // The opener is started through an intermediate child that exits at once, so it is never
-    // left as our zombie.
+    // left as our zombie. A close-on-exec pipe tells the intermediate whether the exec worked:
+    // end of file when it did, one byte when it did not (no xdg-open installed).
     const pid_t child = ::fork();
     if (child < 0)
         return false;
     if (child == 0) {
         ::setsid();
+        int started[2];
+        if (::pipe2(started, O_CLOEXEC) != 0)
+            ::_exit(1);
         const pid_t opener = ::fork();
         if (opener == 0) {
+            ::close(started[0]);
             const char* argv[] = {"xdg-open", url.c_str(), nullptr};
             ::execvp(argv[0], const_cast<char* const*>(argv));
+            const char failed = 1;
+            [[maybe_unused]] const ssize_t written = ::write(started[1], &failed, 1);
             ::_exit(127);
         }
-        ::_exit(opener < 0 ? 1 : 0);
+        ::close(started[1]);
+        if (opener < 0)
+            ::_exit(1);
+        char failed = 0;
+        ssize_t got;
+        while ((got = ::read(started[0], &failed, 1)) < 0 && errno == EINTR) {
+        }
+        ::_exit(got == 0 ? 0 : 1);
     }
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
