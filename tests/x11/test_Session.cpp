@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -255,6 +256,40 @@ TEST(OpenWebPage, StartsTheOpenerOnlyForWebAddressesAndReportsAMissingOne) {
     ::setenv("PATH", empty.path().c_str(), 1);
     EXPECT_FALSE(OpenWebPage("https://example.org/"));
     ::setenv("PATH", savedPath.c_str(), 1);
+}
+
+// The lock and the capture folder live in the first usable of XDG_RUNTIME_DIR and TMPDIR.
+TEST(TempDirectory, SkipsRelativeAndMissingFolders) {
+    TempDir dir;
+    const auto saved = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+    };
+    const auto runtime = saved("XDG_RUNTIME_DIR");
+    const auto tmpdir = saved("TMPDIR");
+    struct Case {
+        const char* runtime;
+        std::string tmpdir;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"/nonexistent/run", dir.path(), dir.path()},
+        {"relative/run", dir.path() + "/", dir.path()},
+        {"", "/nonexistent/tmp", "/tmp"},
+    };
+    for (const auto& c : cases) {
+        ::setenv("XDG_RUNTIME_DIR", c.runtime, 1);
+        ::setenv("TMPDIR", c.tmpdir.c_str(), 1);
+        EXPECT_EQ(UserTempDirectory(), c.expected) << c.runtime << " / " << c.tmpdir;
+    }
+    ::setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
+    EXPECT_EQ(UserTempDirectory(), dir.path());
+    for (const auto& [name, value] : {std::pair{"XDG_RUNTIME_DIR", runtime}, std::pair{"TMPDIR", tmpdir}}) {
+        if (value)
+            ::setenv(name, value->c_str(), 1);
+        else
+            ::unsetenv(name);
+    }
 }
 
 TEST(InstanceLock, UnusableFolderLetsTheProgramRun) {

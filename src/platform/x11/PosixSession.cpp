@@ -56,11 +56,14 @@ std::string displayKey(const std::string& display) {
 } // namespace
 
 std::string UserTempDirectory() {
-    // Relative values would move with the working directory: they are passed over.
+    // Relative values would move with the working directory, and a folder that does not exist
+    // (a stale XDG_RUNTIME_DIR) would lose the instance lock: both are passed over, as the
+    // capture folder's lookup does.
     std::string dir = "/tmp";
     for (const char* name : {"XDG_RUNTIME_DIR", "TMPDIR"}) {
         const char* value = std::getenv(name);
-        if (value != nullptr && value[0] == '/') {
+        struct stat info {};
+        if (value != nullptr && value[0] == '/' && ::stat(value, &info) == 0 && S_ISDIR(info.st_mode)) {
             dir = value;
             break;
         }
