@@ -15,7 +15,6 @@ add_library(zv_ui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/BrevonSpeedLabel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/BrevonURLImage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/BrevonURLLabel.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/LanguageSwitch.cpp
   ${CMAKE_CURRENT_LIST_DIR}/OptionControls.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ShortCutKeys.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frmAbout.cpp

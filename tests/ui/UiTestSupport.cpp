@@ -39,7 +39,7 @@ void ReleaseApp() {
     AppHolder().reset();
 }
 
-QString BinDir() {
+QString ProgramFolder() {
     const QString env = QString::fromLocal8Bit(qgetenv("ZORVANE_BIN_DIR"));
     return env.isEmpty() ? QCoreApplication::applicationDirPath() : env;
 }

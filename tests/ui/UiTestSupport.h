@@ -18,7 +18,7 @@ QApplication& App();
 void ReleaseApp();
 
 // Where the programs and their "Language" folder are: $ZORVANE_BIN_DIR, else this program's folder.
-QString BinDir();
+QString ProgramFolder();
 
 // A fresh folder, removed with everything in it when the object goes.
 class TempDir {

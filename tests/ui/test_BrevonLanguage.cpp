@@ -1,14 +1,11 @@
 // Translating forms from language files: the class rows, messages, the file rule, failures, and
-// the shipped language files against the real forms.
+// the shipped translations of the options dialog.
 #include "UiTestSupport.h"
 
 #include "app/unitSettings.h"
 #include "ui/AutoStartEntry.h"
 #include "ui/BrevonImage.h"
 #include "ui/BrevonLanguage.h"
-#include "ui/LanguageSwitch.h"
-#include "ui/ProfileFile.h"
-#include "ui/frmAbout.h"
 #include "ui/frmOption.h"
 
 #include <QAction>
@@ -18,7 +15,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -165,7 +161,7 @@ TEST_F(BrevonLanguageTest, ApplyingTwiceEqualsOnce) {
     XdgAutoStartEntry autostart(autostartDir.path() / "zorvane.desktop");
     TFormStorage settings;
     TOptionForm form(settings, autostart, 32960, "/usr/bin/zorvane");
-    TBrevonLanguage french(nullptr, test::BinDir());
+    TBrevonLanguage french(nullptr, test::ProgramFolder());
     french.SetFileName("French.dat");
     ASSERT_TRUE(french.Translate(&form));
     const QStringList once = TextsOf(&form);
@@ -239,56 +235,13 @@ TEST_F(BrevonLanguageTest, MissingEmptyOrMalformedFilesLeaveTheEnglishTexts) {
     }
 }
 
-// Every key of every shipped file names a component of its form, so a translation never
-// silently misses because of a typo.
-TEST_F(BrevonLanguageTest, ShippedFilesNameRealComponents) {
-    const std::filesystem::path folder = std::filesystem::path(test::BinDir().toStdString()) / "Language";
-    test::TempDir autostartDir;
-    XdgAutoStartEntry autostart(autostartDir.path() / "zorvane.desktop");
-    TFormStorage settings;
-    TOptionForm options(settings, autostart, 32960, "/usr/bin/zorvane");
-    TAboutForm about("English");
-    // The tray menu's components as the main form names them.
-    QWidget mainForm;
-    for (const char* name :
-         {"acGLShow",    "acShowEffect", "acOption",  "acHelp",   "acGoogleGroups",   "acAbout",
-          "acExit",      "acDonate",     "acKorea",   "acFrench", "acSlovak",         "acEnglish",
-          "acNorwegian", "acRussian",    "acItalian", "acCzech",  "acGerman",         "acSpanish",
-          "acHungarian", "mnLanguage",   "Image1",    "spAction", "spConfigurations", "spInformations",
-          "spClose",     "Timer1"})
-        (new QObject(&mainForm))->setObjectName(name);
-    const std::pair<const char*, QObject*> forms[] = {
-        {"MainForm", &mainForm}, {"OptionForm", &options}, {"AboutForm", &about}};
-    const char* const formKeys[] = {"Caption", "FontName", "FontSize"};
-
-    int files = 0;
-    for (const char* file : {"English.dat", "French.dat", "Korea.dat", "Slovak.dat"}) {
-        const ProfileFile profile = ProfileFile::Load(folder / file);
-        ASSERT_TRUE(profile.exists()) << file;
-        ++files;
-        for (const auto& [section, form] : forms) {
-            const auto keys = profile.keyNames(section);
-            EXPECT_FALSE(keys.empty()) << file << " [" << section << "]";
-            for (const auto& key : keys) {
-                const bool formKey = std::any_of(std::begin(formKeys), std::end(formKeys),
-                                                 [&](const char* k) { return SameName(k, key); });
-                EXPECT_TRUE(formKey || form->findChild<QObject*>(QString::fromStdString(key)) != nullptr)
-                    << file << " [" << section << "] " << key;
-            }
-        }
-        for (const char* message : {"msgAction", "msgConfigurations", "msgInformations", "msgClose"})
-            EXPECT_FALSE(profile.readString("Message", message, "").empty()) << file << " " << message;
-    }
-    EXPECT_EQ(files, 4);
-}
-
 // Every caption of the options dialog changes in each non-English file (nothing left in English
 // by mistake), and list boxes get as many items as they had.
 TEST_F(BrevonLanguageTest, ShippedTranslationsCoverTheOptionsDialog) {
     test::TempDir autostartDir;
     XdgAutoStartEntry autostart(autostartDir.path() / "zorvane.desktop");
     TFormStorage settings;
-    const QString bin = test::BinDir();
+    const QString bin = test::ProgramFolder();
     for (const char* file : {"French.dat", "Korea.dat", "Slovak.dat"}) {
         TOptionForm form(settings, autostart, 32960, "/usr/bin/zorvane");
         TBrevonLanguage translator(nullptr, bin);
@@ -317,33 +270,6 @@ TEST_F(BrevonLanguageTest, ShippedTranslationsCoverTheOptionsDialog) {
             }
         }
     }
-}
-
-TEST_F(BrevonLanguageTest, SwitchingLanguageRetranslatesOpenFormsInPlace) {
-    test::TempDir autostartDir;
-    XdgAutoStartEntry autostart(autostartDir.path() / "zorvane.desktop");
-    TFormStorage settings;
-    TOptionForm options(settings, autostart, 32960, "/usr/bin/zorvane");
-    TAboutForm about("English");
-    options.show();
-    about.show();
-    options.cbBackEffect->setCurrentIndex(3);
-    options.cbFlipEffect->setCurrentIndex(2);
-
-    TBrevonLanguage translator(nullptr, test::BinDir());
-    EXPECT_GE(SwitchLanguage(translator, "French"), 2);
-    EXPECT_EQ(options.windowTitle(), "Options");
-    EXPECT_EQ(options.cbBackEffect->currentIndex(), 3) << "the choice survives the new texts";
-    EXPECT_EQ(options.cbBackEffect->currentText(), "Gouttes de pluie (lent, plus de mémoire)");
-    EXPECT_EQ(options.cbFlipEffect->currentIndex(), 2);
-    EXPECT_EQ(about.windowTitle(), "À propos");
-    EXPECT_EQ(about.Memo1->toPlainText(), TAboutForm::EnglishDescription());
-
-    SwitchLanguage(translator, "Korea");
-    EXPECT_EQ(options.btnCancel->text(), "취소");
-    EXPECT_EQ(about.Memo1->toPlainText(), TAboutForm::KoreanDescription());
-    options.hide();
-    about.hide();
 }
 
 } // namespace

@@ -9,14 +9,22 @@
 #include "ui/ShortCutKeys.h"
 #include "ui/frmOption.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QKeySequenceEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QTimer>
+#include <QToolButton>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -68,6 +76,8 @@ TEST_F(OptionFormTest, InitialSettingsShowFlipTopAndNone) {
     EXPECT_FALSE(form->lblFramePerSec->isEnabled());
     EXPECT_EQ(form->tbFramePerSec->value(), 20);
     EXPECT_EQ(form->ShortCut(), 32960);
+    EXPECT_EQ(form->HotKey1->keySequence(), QKeySequence(QKeyCombination(Qt::AltModifier, Qt::Key_QuoteLeft)))
+        << "the field shows the stored code";
     EXPECT_FALSE(form->cbAutoStart->isChecked()) << "no autostart entry";
     EXPECT_EQ(form->size(), QSize(464, 429));
     EXPECT_EQ(form->windowTitle(), "Option");
@@ -265,7 +275,92 @@ TEST_F(OptionFormTest, FramePerSecTipShowsTheValueAboveTheThumb) {
     const int left = bar->TipPosition().x();
     bar->setSliderPosition(50);
     EXPECT_GT(bar->TipPosition().x(), left) << "the tip follows the thumb";
+
+    // Dragging the thumb with the mouse shows the value while the button is held.
+    Choose(*form, form->cbBackEffect, 2); // Wave: the bar is enabled at 20
+    ASSERT_TRUE(bar->isEnabled());
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.sliderPosition = bar->sliderPosition();
+    option.sliderValue = bar->value();
+    option.orientation = Qt::Horizontal;
+    const QPoint thumb =
+        bar->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, bar).center();
+    const auto mouse = [&](QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+        QMouseEvent event(type, QPointF(at), bar->mapToGlobal(QPointF(at)),
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(bar, &event);
+    };
+    mouse(QEvent::MouseButtonPress, thumb, Qt::LeftButton);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), "20");
+    mouse(QEvent::MouseMove, thumb + QPoint(60, 0), Qt::LeftButton);
+    EXPECT_GT(bar->sliderPosition(), 20);
+    EXPECT_EQ(QToolTip::text(), bar->TipText());
+    mouse(QEvent::MouseButtonRelease, thumb + QPoint(60, 0), Qt::NoButton);
+    QElapsedTimer waited; // the tip fades out after a short delay
+    waited.start();
+    while (QToolTip::isVisible() && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_FALSE(QToolTip::isVisible()) << "the tip goes with the release";
+    EXPECT_EQ(bar->value(), bar->sliderPosition());
     form->hide();
+}
+
+// The browse button offers images only, starts in the picture's folder, and shows a chosen path
+// with a blank inside quotes; OK stores the bare path.
+TEST_F(OptionFormTest, BrowseOffersImagesAndQuotesPathsWithBlanks) {
+    const auto folder = dir.path() / "My Pictures";
+    test::WriteFile(folder / "sea side.JPG", "not really a picture");
+    test::WriteFile(folder / "notes.txt", "text");
+    const QString chosen = QString::fromStdString((folder / "sea side.JPG").string());
+    settings.SetValue(TFormStorage::kBackEffectType, 1);
+    settings.SetValue(TFormStorage::kBackEffectOption,
+                      JoinCommaText({(folder / "old.bmp").string(), "-1", "20"}));
+    auto form = Open();
+    form->show();
+
+    QStringList filters;
+    QString startFolder;
+    QStringList offered;
+    QElapsedTimer waited;
+    waited.start();
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* browse = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (browse == nullptr)
+            return;
+        filters = browse->nameFilters();
+        startFolder = browse->directory().absolutePath();
+        // The files the dialog lists, once it has read the folder.
+        auto* view = browse->findChild<QAbstractItemView*>("listView");
+        const int rows = view != nullptr ? view->model()->rowCount(view->rootIndex()) : 0;
+        if (rows == 0 && waited.elapsed() < 5000)
+            return;
+        offered.clear();
+        for (int row = 0; row < rows; ++row)
+            offered << view->model()->index(row, 0, view->rootIndex()).data().toString();
+        // The user types the picture's name and confirms; tried again on the next tick until the
+        // dialog closes.
+        if (auto* name = browse->findChild<QLineEdit*>("fileNameEdit"))
+            name->setText("sea side.JPG");
+        QMetaObject::invokeMethod(browse, "accept");
+        if (waited.elapsed() > 10000)
+            browse->reject();
+    });
+    poll.start();
+    form->feBackgroundImage->BrowseButton()->click();
+
+    EXPECT_EQ(filters.size(), 1);
+    EXPECT_TRUE(filters.value(0).startsWith("Images (*.bmp *.jpg *.jpeg")) << filters.value(0).toStdString();
+    EXPECT_EQ(startFolder.toStdString(), folder.string());
+    EXPECT_EQ(offered, QStringList{"sea side.JPG"});
+    EXPECT_EQ(form->feBackgroundImage->text(), "\"" + chosen + "\"");
+    form->btnOK->click();
+    EXPECT_EQ(BackFields().at(0), chosen.toStdString());
 }
 
 TEST(ShortCutKeys, ConvertBetweenCodesAndKeys) {
