@@ -231,12 +231,15 @@ bool X11Platform::hasOverlappedStyle(WindowHandle window) {
 
 int X11Platform::showCommand(WindowHandle window) {
     const auto handle = static_cast<Window>(window);
-    if (isIconic(handle))
+    if (wmState(handle) == IconicState)
         return scMinimized;
+    // One read of the state list answers both questions (as isIconic would, plus maximised).
     const auto states = netWmState(handle);
     const auto has = [&](Atom state) {
         return std::find(states.begin(), states.end(), state) != states.end();
     };
+    if (has(atoms_.netWmStateHidden))
+        return scMinimized;
     if (has(atoms_.netWmStateMaxVert) && has(atoms_.netWmStateMaxHorz))
         return scMaximized;
     return scNormal;
@@ -295,10 +298,18 @@ bool X11Platform::windowRegionBox(WindowHandle window, Rect& box) const {
         !boundingShaped)
         return false;
     // The extents are relative to the frame's inside corner; the rectangle includes the border.
-    XWindowAttributes attributes;
-    const int border = XGetWindowAttributes(display_, frame, &attributes) ? attributes.border_width : 0;
-    box.left = x + border;
-    box.top = y + border;
+    Window rootReturn = None;
+    int frameX = 0;
+    int frameY = 0;
+    unsigned int frameWidth = 0;
+    unsigned int frameHeight = 0;
+    unsigned int border = 0;
+    unsigned int depth = 0;
+    if (!XGetGeometry(display_, frame, &rootReturn, &frameX, &frameY, &frameWidth, &frameHeight, &border,
+                      &depth))
+        border = 0;
+    box.left = x + static_cast<int>(border);
+    box.top = y + static_cast<int>(border);
     box.right = box.left + static_cast<int>(width);
     box.bottom = box.top + static_cast<int>(height);
     return true;
