@@ -6,9 +6,11 @@
 #include "ui/BrevonURLLabel.h"
 
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 
 namespace zorvane {
 namespace {
@@ -66,6 +68,9 @@ TAboutForm::TAboutForm(QString language, QWidget* parent) : QDialog(parent), FLa
                        QStringLiteral("DejaVu Sans")},
                       12, false));
     setFixedSize(529, 269);
+    // Centred on the screen from the start, rather than wherever the window manager would put it.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     CreateComponents();
 }
 

@@ -11,9 +11,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeySequenceEdit>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 
 namespace zorvane {
 namespace {
@@ -70,6 +72,9 @@ TOptionForm::TOptionForm(TFormStorage& settings, TAutoStartEntry& autoStart, std
     font.setPointSize(8);
     setFont(font);
     setFixedSize(464, 429);
+    // Centred on the screen from the start, rather than wherever the window manager would put it.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     CreateComponents();
     // FormCreate: the dialog starts from the main form's current hot key.
     SetShortCut(shortCut);

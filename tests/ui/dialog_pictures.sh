@@ -27,6 +27,7 @@ shoot() {
 </Configuration>
 XML
     # Xvfb picks a free display and writes its number to descriptor 3.
+    : >"$dir/display"
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
     local xvfb=$!
     local display=""
@@ -40,14 +41,24 @@ XML
     local wm=$!
     "$BIN/zorvane" --settings "$dir/Zorvane.xml" >"$dir/zorvane.log" 2>&1 &
     local program=$!
-    # The remote command is accepted once the splash has ended.
+    # Wait for the end of the splash (a 189 pixel wide window), so that it is not in the picture.
+    local seen=0
+    for _ in $(seq 100); do
+        local splash=0
+        for candidate in $(xdotool search --onlyvisible --class zorvane 2>/dev/null); do
+            xdotool getwindowgeometry "$candidate" | grep -q 'Geometry: 189x' && splash=1
+        done
+        [ "$splash" = 1 ] && seen=1
+        [ "$seen" = 1 ] && [ "$splash" = 0 ] && break
+        sleep 0.1
+    done
     local window=""
     for _ in $(seq 100); do
         "$BIN/zorvane" "--$command" >>"$dir/remote.log" 2>&1 || true
         for candidate in $(xdotool search --onlyvisible --class zorvane 2>/dev/null); do
             local width
             width=$(xdotool getwindowgeometry "$candidate" | awk '/Geometry/ { split($2, s, "x"); print s[1] }')
-            if [ "${width:-0}" -gt 300 ]; then
+            if [ "${width:-0}" -gt 300 ] && [ "${width:-0}" -lt 800 ]; then
                 window=$candidate
                 break
             fi
@@ -71,7 +82,7 @@ XML
     h=$(xwininfo -id "$frame" | awk '/Height/ { print $2 }')
     import -window root "$dir/screen.png"
     /usr/bin/convert "$dir/screen.png" -crop "${w}x${h}+${x}+${y}" +repage "$OUT/$picture"
-    echo "$OUT/$picture: ${w}x${h}"
+    echo "$OUT/$picture: frame ${w}x${h} at ${x},${y} on 1024x768"
     "$BIN/zorvane" --quit >>"$dir/remote.log" 2>&1 || true
     for _ in $(seq 50); do
         kill -0 "$program" 2>/dev/null || break

@@ -6,10 +6,12 @@
 #include "ui/frmAbout.h"
 
 #include <QEnterEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
@@ -168,6 +170,10 @@ TEST_F(LinkTest, AboutBoxLayoutAndDescriptions) {
     about.show();
     EXPECT_EQ(translated.size(), 1);
     EXPECT_EQ(about.size(), QSize(529, 269));
+    // Centred on the screen (a window system may shift it by its frame).
+    EXPECT_LE((about.geometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center())
+                  .manhattanLength(),
+              4);
     EXPECT_EQ(about.windowTitle(), "About");
     EXPECT_TRUE(about.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(about.Image1->geometry(), QRect(12, 12, 100, 200));

@@ -15,11 +15,13 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QKeySequenceEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTimer>
@@ -86,6 +88,10 @@ TEST_F(OptionFormTest, InitialSettingsShowFlipTopAndNone) {
         EXPECT_EQ(group->width(), 447);
     }
     EXPECT_EQ(form->gbForegroundEffect->geometry(), QRect(10, 81, 447, 158));
+    // Centred on the screen (a window system may shift it by its frame).
+    EXPECT_LE((form->geometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center())
+                  .manhattanLength(),
+              4);
 }
 
 TEST_F(OptionFormTest, ForegroundChoicesSetAnimationsAndCamera) {
