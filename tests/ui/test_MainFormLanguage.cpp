@@ -190,7 +190,9 @@ TEST_F(MainFormOnXvfb, ShippedFilesAndRealFormsMatchKeyForKey) {
         {"OptionForm", &options, {"lblFrameMin", "lblFrameMax", "feBrowseButton"}},
         {"AboutForm", &about, {"Label1", "Label2", "BrevonURLLabel2", "Memo1"}},
     };
-    const std::filesystem::path folder = std::filesystem::path(test::BinDir()) / "Language";
+    // The folder the main form reads its files from.
+    const std::filesystem::path folder =
+        std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / "Language";
     for (const char* file : kFiles) {
         const ProfileFile profile = ProfileFile::Load(folder / file);
         ASSERT_TRUE(profile.exists()) << folder / file;
@@ -252,6 +254,11 @@ TEST_F(MainFormOnXvfb, LanguageMenuTranslatesMainFormAndOpenOptionsDialog) {
     EXPECT_EQ(mainForm->findChild<QMenu*>("mnLanguage")->title(), "Langue");
     EXPECT_EQ(Action("spClose")->text(), "Fermer");
     EXPECT_EQ(Action("spInformations")->toolTip(), "Informations");
+
+    // Choosing the same language again changes nothing.
+    const QStringList once = test::TextsOf(mainForm.get());
+    Action("acFrench")->trigger();
+    EXPECT_EQ(test::TextsOf(mainForm.get()), once);
 
     // Back to English: every text the French file changed comes back.
     Action("acEnglish")->trigger();
