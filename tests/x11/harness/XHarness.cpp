@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -31,6 +32,14 @@ std::vector<char*> argvOf(const std::vector<std::string>& args) {
         result.push_back(const_cast<char*>(a.c_str()));
     result.push_back(nullptr);
     return result;
+}
+
+// In a child just forked: die with the test program, so that a test that crashes leaves no Xvfb,
+// window manager or client behind (the destructor handles every other ending).
+void dieWithParent(pid_t parent) {
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent)
+        ::_exit(1);
 }
 
 // Ends a child: TERM, a bounded wait, then KILL; always reaped.
@@ -90,8 +99,10 @@ void XDesktop::start(const Options& options) {
         return;
     }
     const std::string screen = std::to_string(options.width) + "x" + std::to_string(options.height) + "x24";
+    const pid_t self = ::getpid();
     xvfb_ = ::fork();
     if (xvfb_ == 0) {
+        dieWithParent(self);
         ::close(fds[0]);
         const int devNull = ::open("/dev/null", O_WRONLY);
         ::dup2(devNull, 1);
@@ -182,8 +193,10 @@ XDesktop::~XDesktop() {
 }
 
 pid_t XDesktop::spawn(const std::vector<std::string>& argv) {
+    const pid_t self = ::getpid();
     const pid_t pid = ::fork();
     if (pid == 0) {
+        dieWithParent(self);
         ::setenv("DISPLAY", display_.c_str(), 1);
         const int devNull = ::open("/dev/null", O_RDWR);
         ::dup2(devNull, 0);
@@ -215,8 +228,10 @@ RunResult XDesktop::run(const std::vector<std::string>& argv, int timeoutMs) {
     int err[2];
     if (::pipe(out) != 0 || ::pipe(err) != 0)
         return result;
+    const pid_t self = ::getpid();
     const pid_t pid = ::fork();
     if (pid == 0) {
+        dieWithParent(self);
         ::setenv("DISPLAY", display_.c_str(), 1);
         ::dup2(out[1], 1);
         ::dup2(err[1], 2);
