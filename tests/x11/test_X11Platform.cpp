@@ -272,6 +272,9 @@ TEST_F(X11Desktop, PropertiesOfTheWrongTypeOrAbsurdLengthAreSurvived) {
 }
 
 TEST_F(X11Desktop, CapturePicturesMatchTheWindowsAlsoWhenCovered) {
+    const Window minimised = startClient(
+        {"--title", "minimised", "--pos", "700,600", "--size", "200x100", "--color", "FFFFFF"}, "minimised");
+    ASSERT_TRUE(desktop.minimize(minimised));
     const Window covered = startClient(
         {"--title", "covered", "--pos", "100,100", "--size", "300x200", "--color", "FF0000"}, "covered");
     const Window cover = startClient(
@@ -288,6 +291,16 @@ TEST_F(X11Desktop, CapturePicturesMatchTheWindowsAlsoWhenCovered) {
     const auto result = desktop.run({tool(), "--capture", folder});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.err, "");
+
+    // A minimised window has nothing to print: its picture, if written at all, is black.
+    if (auto image = CaptureImage::loadBMP(folder + "/" + std::to_string(minimised) + ".bmp")) {
+        int lit = 0;
+        for (int y = 0; y < image->height(); ++y) {
+            for (int x = 0; x < image->width(); ++x)
+                lit += image->pixel(x, y) != 0 ? 1 : 0;
+        }
+        EXPECT_EQ(lit, 0) << "the minimised window's picture";
+    }
 
     // The uncovered window's picture equals the screen at its frame, pixel for pixel.
     auto coverImage = CaptureImage::loadBMP(folder + "/" + std::to_string(cover) + ".bmp");
