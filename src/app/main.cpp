@@ -139,7 +139,6 @@ int main(int argc, char** argv) {
     SetDefaultGLFormat();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Zorvane");
-    QApplication::setApplicationDisplayName("Zorvane");
     QApplication::setQuitOnLastWindowClosed(false);
 
     const std::string settingsPath =
