@@ -436,8 +436,8 @@ TEST_F(X11Desktop, ForceForegroundRestoresAndRaises) {
     EXPECT_TRUE(x11->ForceForegroundWindow(covered)) << "already in front";
 }
 
-// The sequence of the original clicked wherever the pointer was; here nothing may reach another
-// program: no click, no key.
+// Activating a window must not click or type anywhere: a click lands wherever the pointer
+// happens to be, which can act on another program's window.
 TEST_F(X11Desktop, ForceForegroundSendsNoInputToOtherPrograms) {
     const std::string logPath = "/tmp/zv-bystander-" + std::to_string(::getpid()) + ".log";
     std::remove(logPath.c_str());
