@@ -51,7 +51,7 @@ protected:
         // stopped rather than removed.
         desktop.tapKey(key(XK_z));
         std::string log;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
         while (std::chrono::steady_clock::now() < deadline) {
             x11->processPendingEvents();
             std::ifstream in(logPath);

@@ -49,13 +49,13 @@ public:
     RunResult run(const std::vector<std::string>& argv, int timeoutMs = 30000);
 
     // Polls the condition (after XSync) until it holds or the time is up.
-    bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
+    bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 15000);
     // A managed client window whose WM_NAME or _NET_WM_NAME equals title (None when none shows up).
-    Window waitForTitle(const std::string& title, int timeoutMs = 5000);
+    Window waitForTitle(const std::string& title, int timeoutMs = 15000);
     // A managed client window whose WM_CLASS class is className.
-    Window waitForClass(const std::string& className, int timeoutMs = 5000);
+    Window waitForClass(const std::string& className, int timeoutMs = 15000);
     // Waits until a zv-testclient window has painted itself.
-    bool waitPainted(Window window, int timeoutMs = 5000);
+    bool waitPainted(Window window, int timeoutMs = 15000);
 
     std::vector<Window> clientsTopFirst();
     Window activeWindow();
