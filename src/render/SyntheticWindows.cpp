@@ -46,6 +46,8 @@ void FillRect(CaptureImage& image, int left, int top, int right, int bottom, std
 }
 
 std::uint32_t Blend(std::uint32_t a, std::uint32_t b, int weightOfB256) {
+    // Outside 0..256 a channel could leave 0..255 and spill into its neighbours.
+    weightOfB256 = std::clamp(weightOfB256, 0, 256);
     std::uint32_t out = 0;
     for (int shift = 0; shift < 24; shift += 8) {
         const int ca = static_cast<int>((a >> shift) & 0xFF);
@@ -263,7 +265,7 @@ std::unique_ptr<CaptureImage> MakeSyntheticPicture(int width, int height, int in
     const int title = std::clamp(height / 14, 1, 34);
     for (int y = frame; y < frame + title; ++y) {
         FillRect(*image, frame, y, width - frame, y + 1,
-                 Blend(accent, 0xFFFFFF, 40 - 60 * (y - frame) / title));
+                 Blend(accent, 0xFFFFFF, 40 - 40 * (y - frame) / title));
     }
     const int button = title / 4;
     if (button >= 1) {

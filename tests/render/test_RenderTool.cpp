@@ -3,9 +3,7 @@
 // refused with exit status 2.
 #include <gtest/gtest.h>
 
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#include <stb/stb_image.h>
+#include <stb_image.h>
 
 #include <sys/wait.h>
 #include <unistd.h>
