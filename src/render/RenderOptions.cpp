@@ -194,8 +194,8 @@ Frames (written as DIR/0000.png, 0001.png, ... in drawing order):
 
 Speed:
   --bench K                     opens the effect, then draws K frames after 15 warm-up frames and
-                                prints the median and 95th percentile frame time and the frames
-                                per second
+                                prints the median, 95th percentile and mean frame time, the frames
+                                per second, and the processor time a frame took over all threads
 
 Sleeps of the animations are skipped. Exit status: 0 done, 1 drawing or writing failed,
 2 bad command line.
