@@ -8,6 +8,7 @@
 #include <X11/extensions/Xcomposite.h>
 #include <X11/extensions/Xrandr.h>
 #include <X11/extensions/shape.h>
+#include <X11/keysym.h>
 
 #include <cstdlib>
 #include <unistd.h>
@@ -117,23 +118,46 @@ void X11Platform::processPendingEvents() {
             handleKeyPress(event.xkey);
             break;
         case MappingNotify:
-            // A new keyboard map moves keycodes and modifier bits: grab again with the new ones.
             XRefreshKeyboardMapping(&event.xmapping);
-            if (event.xmapping.request != MappingPointer) {
-                const WinTabHandler winTab = winTabHandler_;
-                if (winTab) {
-                    removeWinTabGrab();
-                    refreshModifiers();
-                    installWinTabGrab(winTab);
-                } else {
-                    refreshModifiers();
-                }
-            }
+            if (event.xmapping.request != MappingPointer)
+                keyboardMapChanged();
             break;
         default:
             break;
         }
     }
+}
+
+void X11Platform::keyboardMapChanged() {
+    // The server repeats the same map whenever input switches to another keyboard (XTest included),
+    // and a Super+Tab pressed while the grab is dropped would reach the focused program: grab again
+    // only when the Tab keycode or a modifier bit really moved.
+    const unsigned int oldSuper = superMask_;
+    const unsigned int oldNumLock = numLockMask_;
+    const unsigned int oldScrollLock = scrollLockMask_;
+    const unsigned int oldAlt = altMask_;
+    refreshModifiers();
+    const KeyCode tab = XKeysymToKeycode(display_, XK_Tab);
+    const bool moved = superMask_ != oldSuper || numLockMask_ != oldNumLock ||
+                       scrollLockMask_ != oldScrollLock || tabKeycodes_ != std::vector<KeyCode>{tab};
+    const WinTabHandler winTab = winTabHandler_;
+    if (!winTab || !moved)
+        return;
+    // Release with the bits the grabs were made with, then grab with the new ones.
+    const unsigned int newSuper = superMask_;
+    const unsigned int newNumLock = numLockMask_;
+    const unsigned int newScrollLock = scrollLockMask_;
+    const unsigned int newAlt = altMask_;
+    superMask_ = oldSuper;
+    numLockMask_ = oldNumLock;
+    scrollLockMask_ = oldScrollLock;
+    altMask_ = oldAlt;
+    removeWinTabGrab();
+    superMask_ = newSuper;
+    numLockMask_ = newNumLock;
+    scrollLockMask_ = newScrollLock;
+    altMask_ = newAlt;
+    installWinTabGrab(winTab);
 }
 
 void X11Platform::setWallpaperFallback(const std::string& fileName, int style, std::uint32_t desktopColor) {

@@ -147,6 +147,7 @@ private:
     void grabKeyAllLocks(KeyCode keycode, unsigned int modifiers, int keyboardMode, bool& failed);
     void ungrabKeyAllLocks(KeyCode keycode, unsigned int modifiers);
     void refreshModifiers();
+    void keyboardMapChanged();
     void handleKeyPress(XKeyEvent& event);
 
     Display* display_;
