@@ -164,7 +164,9 @@ void TOpenGLForm::FormResize() {
     invalidate();
 }
 
-void TOpenGLForm::resizeEvent(QResizeEvent*) { FormResize(); }
+void TOpenGLForm::resizeEvent(QResizeEvent*) {
+    FormResize();
+}
 
 void TOpenGLForm::exposeEvent(QExposeEvent*) {
     if (isExposed())
@@ -225,19 +227,29 @@ void TOpenGLForm::processMessages() {
         Paint();
 }
 
-void TOpenGLForm::postEffectClose() { QCoreApplication::postEvent(this, new QEvent(kEffectCloseEvent)); }
+void TOpenGLForm::postEffectClose() {
+    QCoreApplication::postEvent(this, new QEvent(kEffectCloseEvent));
+}
 
 void TOpenGLForm::sleep(int milliseconds) {
     if (milliseconds > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-int TOpenGLForm::screenWidth() const { return FPlatform.screenWidth(); }
-int TOpenGLForm::screenHeight() const { return FPlatform.screenHeight(); }
+int TOpenGLForm::screenWidth() const {
+    return FPlatform.screenWidth();
+}
+int TOpenGLForm::screenHeight() const {
+    return FPlatform.screenHeight();
+}
 
-bool TOpenGLForm::IsActive() const { return isVisible(); }
+bool TOpenGLForm::IsActive() const {
+    return isVisible();
+}
 
-bool TOpenGLForm::CanOpen() const { return !IsActive() && !FClosing && FDeferredEffects.empty(); }
+bool TOpenGLForm::CanOpen() const {
+    return !IsActive() && !FClosing && FDeferredEffects.empty();
+}
 
 void TOpenGLForm::SetActive(bool value) {
     if (value == IsActive())
@@ -459,7 +471,9 @@ void TOpenGLForm::OnHide() {
     }
 }
 
-bool TOpenGLForm::WorkerStopped() const { return !JvThread || JvThread->StopRequested() || JvThread->isFinished(); }
+bool TOpenGLForm::WorkerStopped() const {
+    return !JvThread || JvThread->StopRequested() || JvThread->isFinished();
+}
 
 void TOpenGLForm::StopWorkerAndWait() {
     if (!JvThread)
@@ -489,6 +503,8 @@ void TOpenGLForm::RenderTick() {
             return;
         raise();
         requestActivate();
+        // The grab at SetActive fails when the window was not mapped yet; by now it is.
+        setKeyboardGrabEnabled(true);
         {
             EffectCall call(*this);
             TEffect& effect = *FEffect;
@@ -508,8 +524,7 @@ void TOpenGLForm::RenderTick() {
         SetActive(false);
         return;
     }
-    const bool animated =
-        FEffect->FAnimated || (FEffect->FBackground && FEffect->FBackground->FAnimated);
+    const bool animated = FEffect->FAnimated || (FEffect->FBackground && FEffect->FBackground->FAnimated);
     if (FEffect->FState == esIdle && animated)
         invalidate();
 }

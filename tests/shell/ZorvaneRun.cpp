@@ -2,14 +2,15 @@
 #include "ZorvaneRun.h"
 
 #include <X11/XKBlib.h>
-#include <X11/extensions/XTest.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <strings.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -46,7 +47,9 @@ ZorvaneRun::~ZorvaneRun() {
     std::system(("rm -rf " + Quote(folder_)).c_str());
 }
 
-std::string ZorvaneRun::binary() const { return BinDir() + "/zorvane"; }
+std::string ZorvaneRun::binary() const {
+    return BinDir() + "/zorvane";
+}
 
 std::vector<std::string> ZorvaneRun::environment() const {
     std::vector<std::string> env = {"ZORVANE_TRACE=1", "XDG_RUNTIME_DIR=" + folder_ + "/runtime",
@@ -60,7 +63,8 @@ void ZorvaneRun::start(const std::vector<std::string>& environment) {
     std::string command = "exec env";
     for (const std::string& assignment : this->environment())
         command += " " + Quote(assignment);
-    command += " " + Quote(binary()) + " --settings " + Quote(settingsFile()) + " 2>" + Quote(folder_ + "/trace");
+    command +=
+        " " + Quote(binary()) + " --settings " + Quote(settingsFile()) + " 2>" + Quote(folder_ + "/trace");
     pid_ = desktop_.spawn({"/bin/sh", "-c", command});
 }
 
@@ -139,16 +143,24 @@ bool ZorvaneRun::waitExit(int timeoutMs, int& exitCode) {
 
 Keys::Keys(XDesktop& desktop) : desktop_(desktop) {}
 
-void Keys::superDown() { desktop_.keyDown(desktop_.keycodeOf(XK_Super_L)); }
-void Keys::superUp() { desktop_.keyUp(desktop_.keycodeOf(XK_Super_L)); }
-void Keys::tab() { desktop_.tapKey(desktop_.keycodeOf(XK_Tab)); }
+void Keys::superDown() {
+    desktop_.keyDown(desktop_.keycodeOf(XK_Super_L));
+}
+void Keys::superUp() {
+    desktop_.keyUp(desktop_.keycodeOf(XK_Super_L));
+}
+void Keys::tab() {
+    desktop_.tapKey(desktop_.keycodeOf(XK_Tab));
+}
 void Keys::shiftTab() {
     const unsigned shift = desktop_.keycodeOf(XK_Shift_L);
     desktop_.keyDown(shift);
     desktop_.tapKey(desktop_.keycodeOf(XK_Tab));
     desktop_.keyUp(shift);
 }
-void Keys::tap(unsigned long keysym) { desktop_.tapKey(desktop_.keycodeOf(keysym)); }
+void Keys::tap(unsigned long keysym) {
+    desktop_.tapKey(desktop_.keycodeOf(keysym));
+}
 
 void Keys::click(int x, int y) {
     Display* dpy = desktop_.dpy();
@@ -156,6 +168,65 @@ void Keys::click(int x, int y) {
     XTestFakeButtonEvent(dpy, 1, True, CurrentTime);
     XTestFakeButtonEvent(dpy, 1, False, CurrentTime);
     XSync(dpy, False);
+}
+
+bool FindZorvaneWindowCentre(XDesktop& desktop, Window top, int& x, int& y) {
+    Display* dpy = desktop.dpy();
+    XClassHint hint{};
+    bool match = false;
+    if (XGetClassHint(dpy, top, &hint)) {
+        for (const char* text : {hint.res_name, hint.res_class})
+            match = match || (text != nullptr && strcasecmp(text, "zorvane") == 0);
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+    }
+    XWindowAttributes attributes{};
+    if (match && XGetWindowAttributes(dpy, top, &attributes) && attributes.map_state == IsViewable) {
+        Window child = None;
+        return XTranslateCoordinates(dpy, top, desktop.root(), attributes.width / 2, attributes.height / 2,
+                                     &x, &y, &child) != 0;
+    }
+    Window rootReturn = None;
+    Window parent = None;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(dpy, top, &rootReturn, &parent, &children, &count))
+        return false;
+    bool found = false;
+    for (unsigned int i = 0; i < count && !found; ++i)
+        found = FindZorvaneWindowCentre(desktop, children[i], x, y);
+    if (children != nullptr)
+        XFree(children);
+    return found;
+}
+
+int CountWindowsTitled(XDesktop& desktop, const std::string& title) {
+    Display* dpy = desktop.dpy();
+    int found = 0;
+    // Managed windows are the window manager's frames' children: look two levels down.
+    std::vector<Window> level = {desktop.root()};
+    for (int depth = 0; depth < 3; ++depth) {
+        std::vector<Window> next;
+        for (Window window : level) {
+            Window rootReturn = None;
+            Window parent = None;
+            Window* children = nullptr;
+            unsigned int count = 0;
+            if (!XQueryTree(dpy, window, &rootReturn, &parent, &children, &count))
+                continue;
+            for (unsigned int i = 0; i < count; ++i) {
+                XWindowAttributes attributes{};
+                if (XGetWindowAttributes(dpy, children[i], &attributes) &&
+                    attributes.map_state == IsViewable && desktop.title(children[i]).rfind(title, 0) == 0)
+                    ++found;
+                next.push_back(children[i]);
+            }
+            if (children != nullptr)
+                XFree(children);
+        }
+        level = std::move(next);
+    }
+    return found;
 }
 
 int CountColour(XDesktop& desktop, unsigned long colour, int tolerance, int step) {

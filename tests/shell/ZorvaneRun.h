@@ -66,6 +66,13 @@ private:
     XDesktop& desktop_;
 };
 
+// The root-relative centre of the first window below `top` (depth first) whose WM_CLASS names
+// Zorvane; false when there is none. Finds the tray icon inside a tray host.
+bool FindZorvaneWindowCentre(XDesktop& desktop, Window top, int& x, int& y);
+
+// Shown top-level windows (managed or not) whose title starts with `title`.
+int CountWindowsTitled(XDesktop& desktop, const std::string& title);
+
 // Counts screen pixels on a coarse grid that are within tolerance of colour (0xRRGGBB).
 int CountColour(XDesktop& desktop, unsigned long colour, int tolerance, int step = 16);
 

@@ -109,7 +109,8 @@ protected:
         auto result = std::async(std::launch::async, sender);
         QElapsedTimer timer;
         timer.start();
-        while (result.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready && timer.elapsed() < 10000)
+        while (result.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready &&
+               timer.elapsed() < 10000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         // The handler runs from the loop after the acknowledgement.
         for (int i = 0; i < 20; ++i)
@@ -129,7 +130,8 @@ TEST_F(ChannelTest, DeliversEachCommandOnceInOrder) {
     std::vector<RemoteCommand> received;
     InstanceChannel channel(path, [&](RemoteCommand command) { received.push_back(command); });
     ASSERT_TRUE(channel.listening());
-    const std::vector<RemoteCommand> sent = {RemoteCommand::rcShow, RemoteCommand::rcAbout, RemoteCommand::rcQuit};
+    const std::vector<RemoteCommand> sent = {RemoteCommand::rcShow, RemoteCommand::rcAbout,
+                                             RemoteCommand::rcQuit};
     const bool allSent = runWithLoop([&] {
         bool ok = true;
         for (RemoteCommand command : sent) {

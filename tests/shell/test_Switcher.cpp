@@ -24,9 +24,7 @@ constexpr unsigned long kBlue = 0x3050C0;
 
 class Switcher : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(desktop.ok()) << desktop.reason();
-    }
+    void SetUp() override { ASSERT_TRUE(desktop.ok()) << desktop.reason(); }
 
     // Three windows; the last one opened (blue) is on top and active.
     void openThreeWindows() {
@@ -100,7 +98,8 @@ TEST_F(Switcher, TabWhileSuperIsHeldStepsAndReleaseActivatesTheSelection) {
         }
         keys.superUp();
         ASSERT_TRUE(run.waitFor("view-hidden", shown)) << row.what;
-        EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == *row.expected; }, kPatience)) << row.what;
+        EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == *row.expected; }, kPatience))
+            << row.what;
     }
 }
 
@@ -179,7 +178,8 @@ TEST_F(Switcher, PinnedViewStaysWithoutSuperAndClosesOnEnterEscOrClick) {
             keys.click(512, 384);
         }
         ASSERT_TRUE(run.waitFor("view-hidden", shown)) << row.what << run.trace();
-        EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == green; }, kPatience)) << row.what;
+        EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == green; }, kPatience))
+            << row.what;
     }
 }
 
@@ -226,9 +226,9 @@ TEST_F(Switcher, SettingsChooseTheEffectAndTheBackground) {
         bool blackCorner;            // no background: the corner shows the clear colour
     };
     const Row rows[] = {
-        {"1", "7", "", "effects 1 7", true},               // Grid, no background at all
-        {"2", "1", "back01.bmp,0,20", "effects 2 1", false}, // Wave Flip over a picture
-        {"7", "5", "", "effects 0 5", true},               // unknown effect types give Flip
+        {"1", "7", "", "effects 1 7", true},                   // Grid, no background at all
+        {"2", "1", "back01.bmp,0,20", "effects 2 1", false},   // Wave Flip over a picture
+        {"7", "5", "", "effects 0 5", true},                   // unknown effect types give Flip
         {"0", "129", "back01.bmp,0,20", "effects 0 1", false}, // only the low 7 bits count
     };
     openThreeWindows();
@@ -240,7 +240,8 @@ TEST_F(Switcher, SettingsChooseTheEffectAndTheBackground) {
         openWithWinTab(run);
         EXPECT_EQ(run.lines("effects").front(), row.expectedEffects);
         const unsigned long corner = desktop.screenPixel(2, 2);
-        EXPECT_EQ(corner == 0x000000, row.blackCorner) << row.expectedEffects << " corner " << std::hex << corner;
+        EXPECT_EQ(corner == 0x000000, row.blackCorner)
+            << row.expectedEffects << " corner " << std::hex << corner;
         keys.superUp();
         ASSERT_TRUE(run.waitFor("view-hidden"));
         EXPECT_EQ(run.runAgain({"--quit"}).exitCode, 0);
@@ -308,6 +309,92 @@ TEST_F(Switcher, CloseInsideAnAnimationClosesOnceAndCanOpenAgain) {
     ASSERT_TRUE(run.waitFor("view-hidden", 3)) << run.trace();
     EXPECT_EQ(run.lines("activated").size(), 3u) << run.trace();
     EXPECT_EQ(run.lines("view-shown").size(), 3u);
+}
+
+// --- The tray icon with a real tray host: a click opens the view pinned.
+TEST_F(Switcher, TrayIconClickOpensThePinnedViewAndAPickActivates) {
+    openThreeWindows();
+    desktop.spawn({"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "64",
+                   "--height", "32", "--SetDockType", "true"});
+    ZorvaneRun run(desktop);
+    ASSERT_TRUE(run.startResident()) << run.trace();
+    EXPECT_EQ(run.lines("resident tray").size(), 1u) << run.trace();
+    int x = 0;
+    int y = 0;
+    ASSERT_TRUE(
+        desktop.waitUntil([&] { return FindZorvaneWindowCentre(desktop, desktop.root(), x, y); }, kPatience))
+        << "the icon never docked";
+    keys.click(x, y);
+    ASSERT_TRUE(run.waitFor("opening-done")) << run.trace();
+    // Not held open by Super: nothing is pressed, and the view stays.
+    keys.tab();
+    ASSERT_TRUE(run.waitFor("select-done next")) << run.trace();
+    EXPECT_TRUE(run.lines("view-hidden").empty());
+    keys.tap(XK_Return);
+    ASSERT_TRUE(run.waitFor("view-hidden")) << run.trace();
+    EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == green; }, kPatience));
+}
+
+// --- A rendering context that cannot be made: one warning box at start, with the failing step's
+// text; the program goes on and its view still opens and closes.
+TEST_F(Switcher, ContextFailureShowsOneWarningAndTheProgramGoesOn) {
+    struct Row {
+        const char* step;
+        const char* text;
+    };
+    const Row rows[] = {
+        {"1", "Can't Create A GL Device Context!"},
+        {"2", "Can't Find A Suitable PixelFormat!"},
+        {"3", "Can't Create A GL Rendering Context!"},
+        {"4", "Can't Activate The GL Rendering Context!"},
+    };
+    openThreeWindows();
+    for (const Row& row : rows) {
+        ZorvaneRun run(desktop);
+        run.start({std::string("ZORVANE_FAIL_GL=") + row.step});
+        ASSERT_TRUE(run.waitFor("warning")) << row.step << run.trace();
+        EXPECT_EQ(run.lines("warning").front(), std::string("warning ") + row.text);
+        ASSERT_TRUE(desktop.waitUntil([&] { return CountWindowsTitled(desktop, "Error") == 1; }, kPatience))
+            << row.step;
+        // The box is modal: the splash waits for it.
+        EXPECT_TRUE(run.lines("splash-shown").empty());
+        const Window box = desktop.waitForTitle("Error", 5000);
+        if (box != None)
+            desktop.activate(box);
+        keys.tap(XK_Return);
+        ASSERT_TRUE(run.waitFor("resident")) << row.step << run.trace();
+        EXPECT_EQ(CountWindowsTitled(desktop, "Error"), 0);
+        openWithWinTab(run);
+        keys.superUp();
+        ASSERT_TRUE(run.waitFor("view-hidden")) << row.step << run.trace();
+        EXPECT_EQ(run.lines("warning").size(), 1u) << "reported once, at start only";
+        EXPECT_EQ(run.runAgain({"--quit"}).exitCode, 0);
+        int exitCode = -1;
+        EXPECT_TRUE(run.waitExit(kPatience, exitCode));
+        EXPECT_EQ(exitCode, 0);
+    }
+}
+
+// --- Another program holds the keyboard: Esc cannot reach the view, a click still picks.
+TEST_F(Switcher, PinnedViewClosesOnAClickWhenTheKeyboardIsHeldElsewhere) {
+    openThreeWindows();
+    ZorvaneRun run(desktop);
+    ASSERT_TRUE(run.startResident()) << run.trace();
+    ASSERT_EQ(XGrabKeyboard(desktop.dpy(), desktop.root(), False, GrabModeAsync, GrabModeAsync, CurrentTime),
+              GrabSuccess);
+    XSync(desktop.dpy(), False);
+    ASSERT_EQ(run.runAgain({"--show"}).exitCode, 0);
+    ASSERT_TRUE(run.waitFor("opening-done")) << run.trace();
+    keys.tap(XK_Escape); // goes to the grabbing program
+    keys.click(512, 384);
+    ASSERT_TRUE(run.waitFor("view-hidden")) << run.trace();
+    XUngrabKeyboard(desktop.dpy(), CurrentTime);
+    XSync(desktop.dpy(), False);
+    EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == blue; }, kPatience));
+    // Zorvane is still there and opens again.
+    openWithWinTab(run);
+    keys.superUp();
+    ASSERT_TRUE(run.waitFor("view-hidden", 2)) << run.trace();
 }
 
 } // namespace
