@@ -1,0 +1,149 @@
+// startup_bench: how fast the switcher opens and how much memory it holds, on a private Xvfb
+// desktop with openbox and real windows.
+//  - latency: from the Super+Tab key press (sent with XTest) to the first frame of the opening
+//    animation, with 10 windows of 1280 x 720 on a 1920 x 1080 screen; several openings.
+//  - memory: the resident set of the zorvane process while the view shows 20 such windows.
+// Usage: startup_bench [openings]   (the zorvane and zv-testclient programs come from ZORVANE_BIN_DIR)
+
+#include "../tests/shell/ZorvaneRun.h"
+
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace zorvane::test;
+
+double MonotonicMs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// Time stamps of the trace lines whose text starts with prefix ("zorvane-trace <ms> <text>").
+std::vector<double> Stamps(const ZorvaneRun& run, const std::string& prefix) {
+    std::vector<double> found;
+    std::istringstream text(run.trace());
+    std::string line;
+    while (std::getline(text, line)) {
+        std::istringstream fields(line);
+        std::string tag;
+        double ms = 0;
+        std::string what;
+        fields >> tag >> ms;
+        std::getline(fields, what);
+        if (tag == "zorvane-trace" && what.size() > 1 && what.substr(1).rfind(prefix, 0) == 0)
+            found.push_back(ms);
+    }
+    return found;
+}
+
+long StatusKb(pid_t pid, const std::string& field) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field + ":", 0) == 0)
+            return std::atol(line.c_str() + field.size() + 1);
+    }
+    return -1;
+}
+
+bool OpenWindows(XDesktop& desktop, int count) {
+    for (int i = 0; i < count; ++i) {
+        char colour[16];
+        std::snprintf(colour, sizeof colour, "%02x%02x%02x", 40 + (i * 53) % 200, 60 + (i * 97) % 180,
+                      80 + (i * 31) % 160);
+        const std::string title = "Window " + std::to_string(i);
+        const std::string position =
+            std::to_string(20 + (i % 5) * 120) + "," + std::to_string(20 + (i % 4) * 80);
+        desktop.spawnTestClient(
+            {"--title", title, "--color", colour, "--size", "1280x720", "--pos", position});
+        const Window window = desktop.waitForTitle(title, 60000);
+        if (window == None || !desktop.waitPainted(window, 60000))
+            return false;
+    }
+    return true;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int openings = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    if (!std::getenv("ZORVANE_BIN_DIR"))
+        setenv("ZORVANE_BIN_DIR", ZV_BIN_DIR, 1);
+
+    // --- Latency with 10 windows.
+    {
+        XDesktop desktop(XDesktop::Options{1920, 1080, true});
+        if (!desktop.ok()) {
+            std::fprintf(stderr, "startup_bench: %s\n", desktop.reason().c_str());
+            return 1;
+        }
+        if (!OpenWindows(desktop, 10)) {
+            std::fprintf(stderr, "startup_bench: the windows did not show\n");
+            return 1;
+        }
+        ZorvaneRun run(desktop);
+        if (!run.startResident()) {
+            std::fprintf(stderr, "startup_bench: zorvane did not start\n%s", run.trace().c_str());
+            return 1;
+        }
+        Keys keys(desktop);
+        std::vector<double> toFirstFrame, toCaptured, toShown;
+        for (int i = 1; i <= openings; ++i) {
+            const double pressed = MonotonicMs();
+            keys.superDown();
+            keys.tab();
+            if (!run.waitFor("opening-done", i, 60000)) {
+                std::fprintf(stderr, "startup_bench: opening %d did not happen\n%s", i, run.trace().c_str());
+                return 1;
+            }
+            toFirstFrame.push_back(Stamps(run, "first-frame").at(i - 1) - pressed);
+            toCaptured.push_back(Stamps(run, "capture-done").at(i - 1) - pressed);
+            toShown.push_back(Stamps(run, "view-shown").at(i - 1) - pressed);
+            keys.superUp();
+            if (!run.waitFor("view-hidden", i, 60000))
+                return 1;
+        }
+        std::printf("Super+Tab to first frame, 10 windows of 1280x720, 1920x1080 screen, %d openings\n",
+                    openings);
+        std::printf("  first opening      %7.1f ms\n", toFirstFrame.front());
+        std::printf("  median             %7.1f ms   (min %.1f, max %.1f)\n", Median(toFirstFrame),
+                    *std::min_element(toFirstFrame.begin(), toFirstFrame.end()),
+                    *std::max_element(toFirstFrame.begin(), toFirstFrame.end()));
+        std::printf("  of which: capture done at %.1f ms, view shown at %.1f ms (medians)\n",
+                    Median(toCaptured), Median(toShown));
+    }
+
+    // --- Memory with 20 windows, the view held open.
+    {
+        XDesktop desktop(XDesktop::Options{1920, 1080, true});
+        if (!desktop.ok() || !OpenWindows(desktop, 20))
+            return 1;
+        ZorvaneRun run(desktop);
+        if (!run.startResident())
+            return 1;
+        const long idle = StatusKb(run.pid(), "VmRSS");
+        if (run.runAgain({"--show"}).exitCode != 0 || !run.waitFor("opening-done", 1, 60000))
+            return 1;
+        const long showing = StatusKb(run.pid(), "VmRSS");
+        const long peak = StatusKb(run.pid(), "VmHWM");
+        std::printf("Memory (RSS), 20 windows of 1280x720, 1920x1080 screen\n");
+        std::printf("  resident, idle     %7.1f MB\n", idle / 1024.0);
+        std::printf("  view showing       %7.1f MB   (peak %.1f MB)\n", showing / 1024.0, peak / 1024.0);
+    }
+    return 0;
+}
