@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <malloc.h>
 #include <optional>
 #include <string>
 
@@ -115,6 +116,10 @@ int RunRemote(zorvane::RemoteCommand command, int argc, char** argv) {
 
 int main(int argc, char** argv) {
     using namespace zorvane;
+    // Window pictures and their textures are megabytes each and live for one showing. With the
+    // allocator's sliding threshold they end up in the heap, where freed blocks stay with the
+    // process; a fixed threshold keeps them in their own mappings, returned when freed.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
     if (std::optional<int> code = RunCommandLineTool(argc, argv, std::cout, std::cerr))
         return *code;
     Options options;

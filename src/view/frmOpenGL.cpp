@@ -346,6 +346,7 @@ void TOpenGLForm::OnShow() {
             // stays in memory for this showing.
         }
     }
+    Trace("textures-done");
     const ViewSettings settings = FOwner.ReadViewSettings();
     const int type = settings.FlipEffectType & 0xFF;
     BuildEffects(static_cast<std::int8_t>(type == 1 ? 1 : type == 2 ? 2 : 0));
@@ -498,6 +499,7 @@ void TOpenGLForm::RenderTick() {
         if (!isVisible())
             return;
         FOpeningPending = 0;
+        Trace("first-tick");
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         if (!FEffect || !IsActive())
             return;
