@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
     // Window pictures and their textures are megabytes each and live for one showing. With the
     // allocator's sliding threshold they end up in the heap, where freed blocks stay with the
     // process; a fixed threshold keeps them in their own mappings, returned when freed.
-    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+    mallopt(M_MMAP_THRESHOLD, 2 * 1024 * 1024);
     if (std::optional<int> code = RunCommandLineTool(argc, argv, std::cout, std::cerr))
         return *code;
     Options options;
