@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 namespace zorvane::test {
 namespace {
@@ -395,6 +396,68 @@ TEST_F(Switcher, PinnedViewClosesOnAClickWhenTheKeyboardIsHeldElsewhere) {
     openWithWinTab(run);
     keys.superUp();
     ASSERT_TRUE(run.waitFor("view-hidden", 2)) << run.trace();
+}
+
+// --- A window minimised before the start: pictured at start (restored for a moment, minimised
+// again), offered from its stored picture, and restored when picked.
+TEST_F(Switcher, WindowMinimisedAtStartIsPicturedAndRestoredWhenPicked) {
+    openThreeWindows();
+    ASSERT_TRUE(desktop.minimize(red));
+    ZorvaneRun run(desktop);
+    ASSERT_TRUE(run.startResident()) << run.trace();
+    EXPECT_TRUE(desktop.waitUntil([&] { return !desktop.isViewable(red); }, kPatience)) << "minimised again";
+    // Every window's picture went to its file at start, the minimised one's included.
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(run.captureFolder()))
+        files += entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(files, 3);
+    // Where a minimised window stacks is the window manager's choice: ask for the offered order.
+    ASSERT_TRUE(desktop.activate(blue));
+    const RunResult listed = run.runAgain({"--list-windows"});
+    int steps = -1;
+    std::istringstream lines(listed.out);
+    std::string line;
+    for (int index = 0; std::getline(lines, line); ++index) {
+        if (line.find("\"handle\":" + std::to_string(red)) != std::string::npos)
+            steps = index;
+    }
+    ASSERT_GT(steps, 0) << listed.out;
+    openWithWinTab(run);
+    EXPECT_EQ(run.lines("capture-done 3").size(), 1u) << run.trace();
+    for (int i = 1; i <= steps; ++i) {
+        keys.tab();
+        ASSERT_TRUE(run.waitFor("select-done", i));
+    }
+    keys.superUp();
+    ASSERT_TRUE(run.waitFor("view-hidden")) << run.trace();
+    EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == red && desktop.isViewable(red); },
+                                  kPatience))
+        << std::hex << "red 0x" << red << " green 0x" << green << " blue 0x" << blue << "\n"
+        << run.trace();
+}
+
+// --- The tray menu's commands from the command line: the dialogs open in the running instance.
+TEST_F(Switcher, AboutAndOptionsOpenInTheRunningInstance) {
+    openThreeWindows();
+    ZorvaneRun run(desktop);
+    ASSERT_TRUE(run.startResident()) << run.trace();
+    for (const char* command : {"--about", "--options"}) {
+        const std::string title = std::string(command) == "--about" ? "About" : "Option";
+        ASSERT_EQ(run.runAgain({command}).exitCode, 0) << command;
+        const Window dialog = desktop.waitForTitle(title, kPatience);
+        ASSERT_NE(dialog, static_cast<Window>(None)) << command;
+        // While a dialog is open the switcher does not open.
+        EXPECT_EQ(run.runAgain({"--show"}).exitCode, 0);
+        // Closed from its title bar, as a person would.
+        EXPECT_EQ(desktop.run({"wmctrl", "-c", title}).exitCode, 0);
+        EXPECT_TRUE(desktop.waitUntil([&] { return CountWindowsTitled(desktop, title) == 0; }, kPatience))
+            << command;
+    }
+    EXPECT_TRUE(run.lines("view-shown").empty());
+    EXPECT_EQ(run.runAgain({"--quit"}).exitCode, 0);
+    int exitCode = -1;
+    EXPECT_TRUE(run.waitExit(kPatience, exitCode));
+    EXPECT_EQ(exitCode, 0);
 }
 
 } // namespace
