@@ -154,7 +154,7 @@ void TMainForm::FormActivate() {
 void TMainForm::Timer1Timer() {
     Timer1->stop();
     hide();
-    delete Image1;
+    Image1->deleteLater();
     Image1 = nullptr;
     // The icon counts as active even where no tray host shows it, so the hot keys work there too;
     // Qt docks it as soon as a host appears.

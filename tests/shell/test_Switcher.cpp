@@ -460,5 +460,23 @@ TEST_F(Switcher, AboutAndOptionsOpenInTheRunningInstance) {
     EXPECT_EQ(exitCode, 0);
 }
 
+// --- The custom hot key (Alt+` unless the settings name another) opens the view pinned.
+TEST_F(Switcher, CustomHotKeyOpensThePinnedView) {
+    openThreeWindows();
+    ZorvaneRun run(desktop);
+    ASSERT_TRUE(run.startResident()) << run.trace();
+    const unsigned alt = desktop.keycodeOf(XK_Alt_L);
+    desktop.keyDown(alt);
+    keys.tap(XK_grave);
+    desktop.keyUp(alt);
+    ASSERT_TRUE(run.waitFor("opening-done")) << run.trace();
+    keys.tab();
+    ASSERT_TRUE(run.waitFor("select-done next")) << run.trace();
+    EXPECT_TRUE(run.lines("view-hidden").empty()) << "no Super key holds it open";
+    keys.tap(XK_Return);
+    ASSERT_TRUE(run.waitFor("view-hidden")) << run.trace();
+    EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == green; }, kPatience));
+}
+
 } // namespace
 } // namespace zorvane::test
