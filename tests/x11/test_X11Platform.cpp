@@ -559,6 +559,27 @@ TEST_F(X11Desktop, DesktopPictureComesFromTheRootPixmapElseTheSettings) {
     EXPECT_EQ(info.fileName, "/pictures/beach.jpg");
 }
 
+TEST_F(X11Desktop, PlainRootBackgroundGivesTheDesktopColour) {
+    // A bare X server with `xsetroot -solid`: no picture is named, the root shows a plain colour
+    // around the windows, and the dimmed desktop must show that colour rather than black.
+    Display* dpy = desktop.dpy();
+    XDeleteProperty(dpy, desktop.root(), XInternAtom(dpy, "_XROOTPMAP_ID", False));
+    XSetWindowBackground(dpy, desktop.root(), 0x305070);
+    XClearWindow(dpy, desktop.root());
+    XSync(dpy, False);
+
+    auto x11 = platform();
+    ASSERT_TRUE(x11);
+    WallpaperInfo info = x11->wallpaperInfo();
+    EXPECT_FALSE(info.picture);
+    EXPECT_EQ(info.fileName, "");
+    EXPECT_EQ(info.desktopColor, 0x305070u);
+
+    // A colour named by the settings wins over the root's.
+    x11->setWallpaperFallback("", wsCentre, 0x102030);
+    EXPECT_EQ(x11->wallpaperInfo().desktopColor, 0x102030u);
+}
+
 TEST(X11Display, UnopenableDisplayGivesOneClearMessage) {
     std::string error;
     EXPECT_FALSE(createX11Platform(":987", error));

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
+#include <vector>
 
 namespace zorvane::x11 {
 
@@ -41,6 +43,55 @@ std::pair<int, int> primaryOutputSize(Display* display, Window root) {
         size = crtcSize(resources->crtcs[0]);
     XRRFreeScreenResources(resources);
     return size;
+}
+
+// A bare X server shows the root's own plain background (xsetroot -solid) and names no picture for
+// it: read that colour where no mapped window covers the root. Nothing when every spot is covered.
+std::optional<std::uint32_t> uncoveredRootColour(Display* display, Window root, int screenW, int screenH) {
+    struct Box {
+        int left, top, right, bottom;
+    };
+    std::vector<Box> covered;
+    Window rootReturn = None;
+    Window parent = None;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(display, root, &rootReturn, &parent, &children, &count) == 0)
+        return std::nullopt;
+    for (unsigned int i = 0; i < count; ++i) {
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(display, children[i], &attributes) == 0 ||
+            attributes.map_state != IsViewable || attributes.c_class != InputOutput)
+            continue;
+        const int border = 2 * attributes.border_width;
+        covered.push_back({attributes.x, attributes.y, attributes.x + attributes.width + border,
+                           attributes.y + attributes.height + border});
+    }
+    if (children != nullptr)
+        XFree(children);
+
+    // A coarse grid of spots, corners first: a desktop almost always shows somewhere near them.
+    constexpr int kSteps = 16;
+    std::vector<std::pair<int, int>> spots = {
+        {0, 0}, {screenW - 1, 0}, {0, screenH - 1}, {screenW - 1, screenH - 1}};
+    for (int gy = 0; gy <= kSteps; ++gy)
+        for (int gx = 0; gx <= kSteps; ++gx)
+            spots.emplace_back(std::min(screenW - 1, gx * screenW / kSteps),
+                               std::min(screenH - 1, gy * screenH / kSteps));
+    for (const auto& [x, y] : spots) {
+        const bool hidden = std::any_of(covered.begin(), covered.end(), [x = x, y = y](const Box& box) {
+            return x >= box.left && x < box.right && y >= box.top && y < box.bottom;
+        });
+        if (hidden)
+            continue;
+        XImage* spot = XGetImage(display, root, x, y, 1, 1, AllPlanes, ZPixmap);
+        if (spot == nullptr)
+            return std::nullopt;
+        const unsigned long pixel = XGetPixel(spot, 0, 0);
+        XDestroyImage(spot);
+        return static_cast<std::uint32_t>(pixel & 0xFFFFFF);
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -123,6 +174,15 @@ WallpaperInfo X11Platform::wallpaperInfo() const {
     }
     info.fileName = wallpaperFile_;
     info.style = wallpaperStyle_;
+    if (!desktopColorSet_ && wallpaperFile_.empty()) {
+        const Visual* visual = DefaultVisual(display_, screen_);
+        if (visual->red_mask == 0xFF0000 && visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF) {
+            XErrorTrap trap(display_);
+            const auto colour = uncoveredRootColour(display_, root_, screenWidth(), screenHeight());
+            if (colour && !trap.failed())
+                info.desktopColor = *colour;
+        }
+    }
     return info;
 }
 

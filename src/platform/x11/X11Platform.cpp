@@ -164,6 +164,7 @@ void X11Platform::setWallpaperFallback(const std::string& fileName, int style, s
     wallpaperFile_ = fileName;
     wallpaperStyle_ = style;
     desktopColor_ = desktopColor & 0xFFFFFF;
+    desktopColorSet_ = true;
 }
 
 std::unique_ptr<InstanceLock> X11Platform::acquireInstanceLock(const std::string& name) {

@@ -175,6 +175,8 @@ private:
     std::string wallpaperFile_;
     int wallpaperStyle_ = 0;
     std::uint32_t desktopColor_ = 0x000000;
+    // Until a colour is named, the root's own plain background is read each time.
+    bool desktopColorSet_ = false;
 };
 
 } // namespace zorvane::x11
