@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QKeySequenceEdit>
 #include <QLabel>
 #include <QPushButton>
@@ -91,6 +92,10 @@ void TOptionForm::CreateComponents() {
     HotKey1->setClearButtonEnabled(true);
     // One key combination only: whatever follows the first chord is dropped when editing ends.
     connect(HotKey1, &QKeySequenceEdit::editingFinished, this, [this] { SetShortCut(ShortCut()); });
+    // Esc presses Cancel, as everywhere else in the dialog; the key field would record it instead.
+    HotKey1->installEventFilter(this);
+    for (QWidget* part : HotKey1->findChildren<QWidget*>())
+        part->installEventFilter(this);
 
     gbForegroundEffect = Make<QGroupBox>(this, "gbForegroundEffect", QRect(10, 81, 447, 158));
     gbForegroundEffect->setTitle(QStringLiteral("Foreground Effect"));
@@ -152,6 +157,19 @@ void TOptionForm::CreateComponents() {
         accept();
     });
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+bool TOptionForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+            if (event->type() == QEvent::KeyPress)
+                btnCancel->click();
+            event->accept();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TOptionForm::showEvent(QShowEvent* event) {

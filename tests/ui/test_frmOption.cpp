@@ -271,6 +271,20 @@ TEST_F(OptionFormTest, HotKeyFieldCapturesKeysAsShortCutCodes) {
     EXPECT_EQ(settings.GetInteger(TFormStorage::kShortCut), 0x607B);
 }
 
+TEST_F(OptionFormTest, EscapeInTheHotKeyFieldCancelsInsteadOfBecomingTheKey) {
+    settings.SetValue(TFormStorage::kShortCut, 0x60C0);
+    auto form = Open(0x60C0);
+    form->HotKey1->setFocus();
+    QWidget* target = form->HotKey1->focusProxy() ? form->HotKey1->focusProxy() : form->HotKey1;
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &release);
+    EXPECT_EQ(form->result(), QDialog::Rejected);
+    EXPECT_EQ(form->ShortCut(), 0x60C0) << "Esc is not recorded as the hot key";
+    EXPECT_EQ(settings.GetInteger(TFormStorage::kShortCut), 0x60C0);
+}
+
 TEST_F(OptionFormTest, FramePerSecTipShowsTheValueAboveTheThumb) {
     auto form = Open();
     form->show();
