@@ -217,7 +217,7 @@ int CountWindowsTitled(XDesktop& desktop, const std::string& title) {
             for (unsigned int i = 0; i < count; ++i) {
                 XWindowAttributes attributes{};
                 if (XGetWindowAttributes(dpy, children[i], &attributes) &&
-                    attributes.map_state == IsViewable && desktop.title(children[i]).rfind(title, 0) == 0)
+                    attributes.map_state == IsViewable && desktop.title(children[i]) == title)
                     ++found;
                 next.push_back(children[i]);
             }

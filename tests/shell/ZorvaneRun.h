@@ -70,7 +70,7 @@ private:
 // Zorvane; false when there is none. Finds the tray icon inside a tray host.
 bool FindZorvaneWindowCentre(XDesktop& desktop, Window top, int& x, int& y);
 
-// Shown top-level windows (managed or not) whose title starts with `title`.
+// Shown top-level windows (managed or not) titled exactly `title`.
 int CountWindowsTitled(XDesktop& desktop, const std::string& title);
 
 // Counts screen pixels on a coarse grid that are within tolerance of colour (0xRRGGBB).

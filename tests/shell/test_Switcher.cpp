@@ -60,13 +60,21 @@ protected:
 
 // --- The Win+Tab path: hold Super, Tab steps, releasing Super picks.
 TEST_F(Switcher, WinTabOpensTheViewOverTheWindowsPictures) {
+    // A bare X desktop in a plain colour, as `xsetroot -solid` leaves it.
+    constexpr unsigned long kDesktop = 0xC08040;
+    XSetWindowBackground(desktop.dpy(), desktop.root(), kDesktop);
+    XClearWindow(desktop.dpy(), desktop.root());
+    XSync(desktop.dpy(), False);
     openThreeWindows();
     ZorvaneRun run(desktop);
     ASSERT_TRUE(run.startResident()) << run.trace();
     openWithWinTab(run);
     // The view covers the screen and shows the pictures: the front (selected) picture is the top
-    // window's, in its own colour; the desktop behind is drawn too.
+    // window's, in its own colour; the desktop behind is drawn at half brightness.
     EXPECT_GT(CountColour(desktop, kBlue, 40), 20);
+    EXPECT_GT(CountColour(desktop, 0x604020, 12), 200) << "the dimmed desktop";
+    EXPECT_EQ(CountColour(desktop, kDesktop, 12), 0) << "nothing of the desktop at full brightness";
+    EXPECT_EQ(CountWindowsTitled(desktop, "Zorvane OpenGL"), 1);
     EXPECT_EQ(run.lines("view-shown").size(), 1u);
     keys.superUp();
     ASSERT_TRUE(run.waitFor("view-hidden")) << run.trace();
