@@ -13,6 +13,7 @@ if(zv_shell_ready)
   add_library(zv_shell STATIC
     ${CMAKE_CURRENT_LIST_DIR}/frmMain.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frmMainActions.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MenuPictures.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PrevInstance.cpp)
   set_target_properties(zv_shell PROPERTIES AUTOMOC ON)
   target_include_directories(zv_shell PUBLIC ${CMAKE_SOURCE_DIR}/src)

@@ -1,4 +1,5 @@
 // frmMainActions: the main form's actions, tray icon and menu, dialogs, language and web pages.
+#include "app/MenuPictures.h"
 #include "app/frmMain.h"
 
 #include "app/unitSettings.h"
@@ -28,12 +29,15 @@ struct LanguageAction {
     const char* name;
     const char* caption;
     bool visible;
+    int picture;
 };
 constexpr LanguageAction kLanguages[] = {
-    {"acKorea", "Korea", true},          {"acFrench", "French", true},    {"acNorwegian", "Norwegian", false},
-    {"acRussian", "Russian", false},     {"acItalian", "Italian", false}, {"acCzech", "Czech", false},
-    {"acGerman", "German", false},       {"acSlovak", "Slovak", true},    {"acSpanish", "Spanish", false},
-    {"acHungarian", "Hungarian", false}, {"acEnglish", "English", true},
+    {"acKorea", "Korea", true, 7},          {"acFrench", "French", true, 8},
+    {"acNorwegian", "Norwegian", false, 9}, {"acRussian", "Russian", false, 10},
+    {"acItalian", "Italian", false, 11},    {"acCzech", "Czech", false, 12},
+    {"acGerman", "German", false, 13},      {"acSlovak", "Slovak", true, 14},
+    {"acSpanish", "Spanish", false, 15},    {"acHungarian", "Hungarian", false, 16},
+    {"acEnglish", "English", true, 17},
 };
 
 const char* const kKnownLanguages[] = {"Korea", "French", "Slovak", "English"};
@@ -71,6 +75,12 @@ void TMainForm::createActions() {
     acAbout = addAction("acAbout", "About");
     acExit = addAction("acExit", "Exit");
     acDonate = addAction("acDonate", "Donate");
+    acOption->setIcon(MenuPictureAt(mpOption));
+    acHelp->setIcon(MenuPictureAt(mpHelp));
+    acGoogleGroups->setIcon(MenuPictureAt(mpGoogleGroups));
+    acAbout->setIcon(MenuPictureAt(mpAbout));
+    acExit->setIcon(MenuPictureAt(mpExit));
+    acDonate->setIcon(MenuPictureAt(mpDonate));
     // Disabled until the splash ends.
     acGLShow->setEnabled(false);
     acShowEffect->setEnabled(false);
@@ -98,10 +108,12 @@ void TMainForm::createTrayIcon() {
     mnLanguage = new QMenu("Language", BarPopupMenu1);
     mnLanguage->setObjectName("mnLanguage");
     mnLanguage->menuAction()->setObjectName("mnLanguage");
+    mnLanguage->setIcon(MenuPictureAt(mpLanguage));
     for (const LanguageAction& language : kLanguages) {
         QAction* action = addAction(language.name, language.caption);
         action->setProperty("Category", "Language");
         action->setVisible(language.visible);
+        action->setIcon(MenuPictureAt(language.picture));
         mnLanguage->addAction(action);
         connect(action, &QAction::triggered, this, [this, action] { acLanguageExecute(action); });
     }

@@ -267,6 +267,16 @@ TEST_F(MainFormOnXvfb, LanguageMenuTranslatesMainFormAndOpenOptionsDialog) {
     EXPECT_EQ(Action("spClose")->text(), "Close");
 }
 
+// Every command the menu shows carries its picture; the sections and the show command carry none.
+TEST_F(MainFormOnXvfb, MenuCommandsCarryTheirPictures) {
+    for (const char* name : {"acOption", "acHelp", "acGoogleGroups", "acAbout", "acExit", "acDonate",
+                             "acKorea", "acFrench", "acSlovak", "acEnglish"})
+        EXPECT_FALSE(Action(name)->icon().isNull()) << name;
+    EXPECT_FALSE(mainForm->findChild<QMenu*>("mnLanguage")->icon().isNull());
+    EXPECT_TRUE(Action("acShowEffect")->icon().isNull());
+    EXPECT_TRUE(Action("acNorwegian")->icon().isNull()) << "hidden languages have no flag";
+}
+
 // An open about box changes its texts and its description in place.
 TEST_F(MainFormOnXvfb, LanguageMenuTranslatesOpenAboutBox) {
     QStringList seen;
