@@ -283,15 +283,13 @@ bool X11Platform::printWindow(WindowHandle window, CaptureImage& image) {
         return false;
     // The client is viewable, so its frame is too: only the frame's size and depth are needed,
     // and the geometry request is one round trip where the attributes are two.
-    Window rootReturn = None;
-    int x = 0;
-    int y = 0;
-    unsigned int frameWidth = 0;
-    unsigned int frameHeight = 0;
-    unsigned int border = 0;
-    unsigned int depth = 0;
-    if (!XGetGeometry(display_, frame, &rootReturn, &x, &y, &frameWidth, &frameHeight, &border, &depth))
+    const auto geometry = GetGeometry(display_, frame);
+    if (!geometry)
         return false;
+    const unsigned int frameWidth = geometry->width;
+    const unsigned int frameHeight = geometry->height;
+    const unsigned int border = geometry->border;
+    const unsigned int depth = geometry->depth;
     XVisualInfo visual{};
     if (!XMatchVisualInfo(display_, screen_, static_cast<int>(depth), TrueColor, &visual))
         return false; // colour-mapped frames are not read

@@ -122,13 +122,6 @@ WallpaperInfo X11Platform::wallpaperInfo() const {
     const auto ids = getCardinals(root_, atoms_.xrootpmapId, XA_PIXMAP, 1);
     if (!ids.empty() && ids[0] != None) {
         const auto pixmap = static_cast<Pixmap>(ids[0]);
-        Window rootReturn = None;
-        int x = 0;
-        int y = 0;
-        unsigned int width = 0;
-        unsigned int height = 0;
-        unsigned int border = 0;
-        unsigned int depth = 0;
         // A stale id (its setter has exited) fails here and falls through to the settings.
         XErrorTrap trap(display_);
         // Read as the default TrueColor layout (8 bits a channel, red highest), which is what
@@ -136,10 +129,11 @@ WallpaperInfo X11Platform::wallpaperInfo() const {
         const Visual* visual = DefaultVisual(display_, screen_);
         const bool layoutKnown =
             visual->red_mask == 0xFF0000 && visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF;
-        const bool valid =
-            layoutKnown &&
-            XGetGeometry(display_, pixmap, &rootReturn, &x, &y, &width, &height, &border, &depth) &&
-            width > 0 && height > 0 && depth == static_cast<unsigned int>(DefaultDepth(display_, screen_));
+        const auto geometry = layoutKnown ? GetGeometry(display_, pixmap) : std::nullopt;
+        const unsigned int width = geometry ? geometry->width : 0;
+        const unsigned int height = geometry ? geometry->height : 0;
+        const bool valid = width > 0 && height > 0 &&
+                           geometry->depth == static_cast<unsigned int>(DefaultDepth(display_, screen_));
         if (valid) {
             const int screenW = screenWidth();
             const int screenH = screenHeight();

@@ -16,6 +16,24 @@
 
 namespace zorvane::x11 {
 
+// A window's or pixmap's geometry; nothing when the drawable is gone.
+struct Geometry {
+    int x = 0;
+    int y = 0;
+    unsigned int width = 0;
+    unsigned int height = 0;
+    unsigned int border = 0;
+    unsigned int depth = 0;
+};
+
+inline std::optional<Geometry> GetGeometry(Display* display, Drawable drawable) {
+    Geometry g;
+    Window rootReturn = None;
+    if (!XGetGeometry(display, drawable, &rootReturn, &g.x, &g.y, &g.width, &g.height, &g.border, &g.depth))
+        return std::nullopt;
+    return g;
+}
+
 struct Atoms {
     Atom netClientListStacking, netClientList, netActiveWindow, netSupportingWmCheck, netWmName;
     Atom netWmState, netWmStateHidden, netWmStateMaxVert, netWmStateMaxHorz, netWmStateSkipTaskbar;

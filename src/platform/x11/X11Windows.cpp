@@ -260,19 +260,13 @@ bool X11Platform::windowRect(WindowHandle window, Rect& rect) const {
     const Window frame = frameOf(static_cast<Window>(window));
     if (frame == None)
         return false;
-    Window rootReturn = None;
-    int x = 0;
-    int y = 0;
-    unsigned int width = 0;
-    unsigned int height = 0;
-    unsigned int border = 0;
-    unsigned int depth = 0;
-    if (!XGetGeometry(display_, frame, &rootReturn, &x, &y, &width, &height, &border, &depth))
+    const auto geometry = GetGeometry(display_, frame);
+    if (!geometry)
         return false;
-    rect.left = x;
-    rect.top = y;
-    rect.right = x + static_cast<int>(width + 2 * border);
-    rect.bottom = y + static_cast<int>(height + 2 * border);
+    rect.left = geometry->x;
+    rect.top = geometry->y;
+    rect.right = geometry->x + static_cast<int>(geometry->width + 2 * geometry->border);
+    rect.bottom = geometry->y + static_cast<int>(geometry->height + 2 * geometry->border);
     return true;
 }
 
@@ -298,16 +292,8 @@ bool X11Platform::windowRegionBox(WindowHandle window, Rect& box) const {
         !boundingShaped)
         return false;
     // The extents are relative to the frame's inside corner; the rectangle includes the border.
-    Window rootReturn = None;
-    int frameX = 0;
-    int frameY = 0;
-    unsigned int frameWidth = 0;
-    unsigned int frameHeight = 0;
-    unsigned int border = 0;
-    unsigned int depth = 0;
-    if (!XGetGeometry(display_, frame, &rootReturn, &frameX, &frameY, &frameWidth, &frameHeight, &border,
-                      &depth))
-        border = 0;
+    const auto geometry = GetGeometry(display_, frame);
+    const unsigned int border = geometry ? geometry->border : 0;
     box.left = x + static_cast<int>(border);
     box.top = y + static_cast<int>(border);
     box.right = box.left + static_cast<int>(width);
