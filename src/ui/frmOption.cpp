@@ -72,7 +72,7 @@ TOptionForm::TOptionForm(TFormStorage& settings, TAutoStartEntry& autoStart, std
     font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")});
     font.setPointSize(8);
     setFont(font);
-    setFixedSize(464, 429);
+    setFixedSize(464, 589);
     // Centred on the screen from the start, rather than wherever the window manager would put it.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -84,7 +84,7 @@ TOptionForm::TOptionForm(TFormStorage& settings, TAutoStartEntry& autoStart, std
 TOptionForm::~TOptionForm() = default;
 
 void TOptionForm::CreateComponents() {
-    gbHotKey = Make<QGroupBox>(this, "gbHotKey", QRect(10, 8, 447, 69));
+    gbHotKey = Make<QGroupBox>(this, "gbHotKey", QRect(10, 8, 447, 125));
     gbHotKey->setTitle(QStringLiteral("Hot Key"));
     lblDefaultHotKey = MakeLabel(gbHotKey, "lblDefaultHotKey", "Default Hot Key : Win + Tab", QPoint(16, 20));
     lblCustomHotKey = MakeLabel(gbHotKey, "lblCustomHotKey", "Custom Hot Key ", QPoint(16, 44));
@@ -97,7 +97,7 @@ void TOptionForm::CreateComponents() {
     for (QWidget* part : HotKey1->findChildren<QWidget*>())
         part->installEventFilter(this);
 
-    gbForegroundEffect = Make<QGroupBox>(this, "gbForegroundEffect", QRect(10, 81, 447, 158));
+    gbForegroundEffect = Make<QGroupBox>(this, "gbForegroundEffect", QRect(10, 137, 447, 158));
     gbForegroundEffect->setTitle(QStringLiteral("Foreground Effect"));
     lblScreenEffect = MakeLabel(gbForegroundEffect, "lblScreenEffect", "Screen Effect", QPoint(16, 24));
     cbFlipEffect = MakeList(gbForegroundEffect, "cbFlipEffect", QRect(160, 20, 180, 22),
@@ -115,7 +115,7 @@ void TOptionForm::CreateComponents() {
         MakeCheck(gbAnimationEffect, "cbBounceAnimation", "Bounce Animation", QRect(12, 44, 200, 20), true);
     cbReflection = MakeCheck(gbAnimationEffect, "cbReflection", "Reflection", QRect(220, 44, 200, 20), true);
 
-    gbBackgroundEffect = Make<QGroupBox>(this, "gbBackgroundEffect", QRect(10, 243, 447, 121));
+    gbBackgroundEffect = Make<QGroupBox>(this, "gbBackgroundEffect", QRect(10, 299, 447, 121));
     gbBackgroundEffect->setTitle(QStringLiteral("Background Effect"));
     lblBackStyle = MakeLabel(gbBackgroundEffect, "lblBackStyle", "Background Style", QPoint(16, 22));
     cbBackEffect = MakeList(
@@ -136,15 +136,19 @@ void TOptionForm::CreateComponents() {
     tbFramePerSec->setTickPosition(QSlider::NoTicks);
     lblFrameMax = MakeLabel(gbBackgroundEffect, "lblFrameMax", "50", QPoint(410, 96));
 
+    // How the view behaves: one row of check boxes, then the choices of which windows and where.
+    gbView = Make<QGroupBox>(this, "gbView", QRect(10, 424, 447, 100));
+    gbView->setTitle(QStringLiteral("View"));
+
     cbAutoStart =
-        MakeCheck(this, "cbAutoStart", "Automatically start with windows", QRect(12, 370, 440, 20), true);
-    btnDefault = Make<QPushButton>(this, "btnDefault", QRect(10, 395, 75, 25));
+        MakeCheck(this, "cbAutoStart", "Automatically start with windows", QRect(12, 530, 440, 20), true);
+    btnDefault = Make<QPushButton>(this, "btnDefault", QRect(10, 555, 75, 25));
     btnDefault->setText(QStringLiteral("Default"));
     btnDefault->setAutoDefault(false);
-    btnOK = Make<QPushButton>(this, "btnOK", QRect(301, 395, 75, 25));
+    btnOK = Make<QPushButton>(this, "btnOK", QRect(301, 555, 75, 25));
     btnOK->setText(QStringLiteral("OK"));
     btnOK->setDefault(true);
-    btnCancel = Make<QPushButton>(this, "btnCancel", QRect(382, 395, 75, 25));
+    btnCancel = Make<QPushButton>(this, "btnCancel", QRect(382, 555, 75, 25));
     btnCancel->setText(QStringLiteral("Cancel"));
     btnCancel->setAutoDefault(false);
 

@@ -71,6 +71,7 @@ public:
     QLabel* lblFrameMin;
     QLabel* lblFrameMax;
     TTipTrackBar* tbFramePerSec;
+    QGroupBox* gbView;
     QCheckBox* cbAutoStart;
     QPushButton* btnDefault;
     QPushButton* btnOK;

@@ -81,13 +81,14 @@ TEST_F(OptionFormTest, InitialSettingsShowFlipTopAndNone) {
     EXPECT_EQ(form->HotKey1->keySequence(), QKeySequence(QKeyCombination(Qt::AltModifier, Qt::Key_QuoteLeft)))
         << "the field shows the stored code";
     EXPECT_FALSE(form->cbAutoStart->isChecked()) << "no autostart entry";
-    EXPECT_EQ(form->size(), QSize(464, 429));
+    EXPECT_EQ(form->size(), QSize(464, 589));
     EXPECT_EQ(form->windowTitle(), "Option");
-    for (QGroupBox* group : {form->gbHotKey, form->gbForegroundEffect, form->gbBackgroundEffect}) {
+    for (QGroupBox* group :
+         {form->gbHotKey, form->gbForegroundEffect, form->gbBackgroundEffect, form->gbView}) {
         EXPECT_EQ(group->x(), 10);
         EXPECT_EQ(group->width(), 447);
     }
-    EXPECT_EQ(form->gbForegroundEffect->geometry(), QRect(10, 81, 447, 158));
+    EXPECT_EQ(form->gbForegroundEffect->geometry(), QRect(10, 137, 447, 158));
     // Centred on the screen (a window system may shift it by its frame).
     EXPECT_LE((form->geometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center())
                   .manhattanLength(),
