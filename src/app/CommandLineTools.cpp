@@ -1,7 +1,7 @@
 // CommandLineTools: --list-windows, --capture DIR and --diagnostics over the X11 platform.
 #include "app/CommandLineTools.h"
 
-#include "app/unitSettings.h"
+#include "app/SettingsLocation.h"
 #include "platform/x11/TextUtf8.h"
 #include "platform/x11/X11Platform.h"
 #include "windows/unitHandleInfos.h"
@@ -104,8 +104,11 @@ int DiagnosticsCommand(const char* display, const std::string& settingsFile, std
         return 1;
     const std::string executableDir = ExecutableDirectory();
     out << platform->diagnostics();
-    out << "settings file: " << (settingsFile.empty() ? DefaultSettingsPath(executableDir) : settingsFile)
-        << "\n";
+    const TSettingsLocation settings = settingsFile.empty()
+                                           ? DefaultSettingsLocation(executableDir)
+                                           : TSettingsLocation{settingsFile, "named by --settings"};
+    out << "settings file: " << settings.Path << "\n";
+    out << "settings file chosen: " << settings.Reason << "\n";
     out << "pictures folder: " << dataFolder(executableDir, "Images") << "\n";
     out << "language folder: " << dataFolder(executableDir, "Language") << "\n";
     out.flush();
