@@ -49,6 +49,8 @@ public:
     static constexpr const char* kBackEffectType = "BackEffectType";
     static constexpr const char* kBackEffectOption = "BackEffectOption";
     static constexpr const char* kFormVersion = "FormVersion";
+    // Added settings, read with their default when the file does not have them yet.
+    static constexpr const char* kLivePictures = "LivePictures"; // boolean, default on (-1)
 
     static constexpr int kInitialShortCut = 32960; // Alt + virtual key 0xC0
     static constexpr const char* kInitialFlipEffectOption = "0,-1,-1,0,-1";

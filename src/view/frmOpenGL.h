@@ -30,6 +30,8 @@ struct ViewSettings {
     std::string FlipEffectOption = "0,-1,-1,0,-1";
     int BackEffectType = 0;
     std::string BackEffectOption = ",0,20";
+    // Windows that repaint while the view shows are shown repainting.
+    bool LivePictures = true;
 };
 
 // What the view needs of the main form.
@@ -102,8 +104,11 @@ public:
     int screenWidth() const override;
     int screenHeight() const override;
 
-    // Runs on the user-interface thread on behalf of the worker.
+    // Runs on the user-interface thread on behalf of the worker. Whatever one tick raises is
+    // caught and dropped there; the next tick comes a millisecond later.
     void RenderTick();
+    // Deletes the textures of records that have left the list (their windows have gone).
+    void ReleaseUnusedTextures();
 
 protected:
     bool event(QEvent* event) override;
@@ -133,6 +138,9 @@ private:
     };
 
     void FormCreate();
+    void Tick();
+    // Opening: whether the window has been mapped and exposed (or waited for long enough).
+    bool ReadyForOpening() const;
     void FormResize();
     void Paint();
     void OnShow();
@@ -168,6 +176,10 @@ private:
     bool FPinned = false;
     bool FPaintPending = false;
     bool FFirstFrameTraced = false;
+    // The stored files are written once the opening's first frame is on the screen.
+    bool FStorePending = false;
+    bool FLivePictures = true;
+    double FShownAt = 0;
 };
 
 // True when ZORVANE_TRACE=1: the view then writes one line per milestone to stderr, with a

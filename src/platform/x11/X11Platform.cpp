@@ -87,6 +87,7 @@ X11Platform::X11Platform(Display* display)
     useShm_ = hasShm_ && std::getenv("ZORVANE_NO_SHM") == nullptr;
     hasShape_ = XShapeQueryExtension(display_, &event, &errorBase) == True;
     hasRandr_ = XRRQueryExtension(display_, &event, &errorBase) == True;
+    hasDamage_ = std::getenv("ZORVANE_NO_DAMAGE") == nullptr && startWatchingPictures();
 
     XSetWindowAttributes attributes{};
     attributes.event_mask = PropertyChangeMask;
@@ -99,6 +100,7 @@ X11Platform::X11Platform(Display* display)
 X11Platform::~X11Platform() {
     removeWinTabGrab();
     unregisterHotKey();
+    watchOnly({});
     shm_.reset();
     if (helper_ != None)
         XDestroyWindow(display_, helper_);
@@ -123,6 +125,7 @@ void X11Platform::processPendingEvents() {
                 keyboardMapChanged();
             break;
         default:
+            handlePictureEvent(event);
             break;
         }
     }
