@@ -6,7 +6,8 @@ target_include_directories(zv_image PUBLIC ${CMAKE_SOURCE_DIR}/src)
 # Clock.h is header-only, so anyone may use it without linking this library.
 add_library(zv_windows STATIC
   ${CMAKE_CURRENT_LIST_DIR}/unitWindowInfos.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/CaptureFolder.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/CaptureFolder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WindowFilter.cpp)
 target_include_directories(zv_windows PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(zv_windows PUBLIC zv_image zv_gl)
 target_sources(zv_windows PRIVATE ${CMAKE_CURRENT_LIST_DIR}/unitHandleInfos.cpp)
