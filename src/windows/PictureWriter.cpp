@@ -34,6 +34,14 @@ void TPictureWriter::Queue(const std::string& fileName, std::shared_ptr<const Ca
 
 void TPictureWriter::Settle(const std::string& fileName) {
     std::unique_lock lock(FMutex);
+    FDone.wait(lock, [&] {
+        return FWriting != fileName && std::none_of(FQueue.begin(), FQueue.end(),
+                                                    [&](const Job& job) { return job.fileName == fileName; });
+    });
+}
+
+void TPictureWriter::Forget(const std::string& fileName) {
+    std::unique_lock lock(FMutex);
     std::erase_if(FQueue, [&](const Job& job) { return job.fileName == fileName; });
     FDone.wait(lock, [&] { return FWriting != fileName; });
 }

@@ -24,9 +24,11 @@ public:
 
     // Queues the picture for the file, replacing a queued older picture for the same file.
     void Queue(const std::string& fileName, std::shared_ptr<const CaptureImage> picture);
-    // Drops a queued picture for the file and waits while the file is being written, so that the
-    // file may be read or deleted right after.
+    // Waits until the file holds the last picture queued for it, so that it may be read.
     void Settle(const std::string& fileName);
+    // Drops a queued picture for the file and waits while the file is being written, so that the
+    // file may be deleted or written by someone else right after.
+    void Forget(const std::string& fileName);
     // Waits until every queued file is written.
     void Flush();
     // Files that could not be written so far.

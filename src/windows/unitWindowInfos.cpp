@@ -108,7 +108,7 @@ TWindowInfo::~TWindowInfo() {
     if (FileName.empty())
         return;
     if (FWriter)
-        FWriter->Settle(FileName); // no write of this file may follow its deletion
+        FWriter->Forget(FileName); // no write of this file may follow its deletion
     ::unlink(FileName.c_str());    // a file that was never written is simply not there
 }
 
@@ -250,7 +250,7 @@ void TWindowInfo::StoreBitmap() {
     if (!EnsureCaptureFolder(folderOf(FileName), &why))
         throw std::system_error(EACCES, std::generic_category(), "the capture folder is not usable: " + why);
     if (FWriter)
-        FWriter->Settle(FileName);
+        FWriter->Forget(FileName); // this write is the newer one
     errno = 0;
     if (!Bitmap->saveBMP(FileName))
         throw std::system_error(errno ? errno : EIO, std::generic_category(), "cannot write " + FileName);
@@ -361,6 +361,20 @@ void TWindowInfos::Delete(int position) {
     if (const std::uint32_t texture = records_[static_cast<std::size_t>(position)]->Texture; texture != 0)
         unusedTextures_.push_back(texture);
     records_.erase(records_.begin() + position);
+}
+
+std::unique_ptr<TWindowInfo> TWindowInfos::Take(int position) {
+    if (position < 0 || position >= Count())
+        throw std::out_of_range("TWindowInfos::Take: position outside the list");
+    auto record = std::move(records_[static_cast<std::size_t>(position)]);
+    records_.erase(records_.begin() + position);
+    return record;
+}
+
+void TWindowInfos::Insert(int position, std::unique_ptr<TWindowInfo> record) {
+    if (position < 0 || position > Count() || !record)
+        throw std::out_of_range("TWindowInfos::Insert: position outside the list");
+    records_.insert(records_.begin() + position, std::move(record));
 }
 
 int TWindowInfos::IndexOf(WindowHandle handle, const std::string& className) const {
