@@ -5,10 +5,12 @@
 
 #include "platform/PlatformTypes.h"
 #include "windows/CaptureImage.h"
+#include "windows/NetWmIcon.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,6 +55,14 @@ public:
     virtual bool isOwnWindow(WindowHandle window) = 0;
     // Takes the window off the screen (used only for stray helper windows).
     virtual void hideWindow(WindowHandle window) = 0;
+
+    // The window's application icon: the picture nearest `wanted` pixels of the icon list it
+    // publishes, else its icon pixmap; nothing when it has neither (or has gone).
+    virtual std::optional<TIconImage> windowIcon(WindowHandle window, int wanted) = 0;
+    // Asks the window to close, as its close button would (the window manager's close request,
+    // else the window's own delete protocol); the program may still refuse. Never kills it.
+    // False when the window cannot be asked at all.
+    virtual bool requestClose(WindowHandle window) = 0;
 
     // --- Pictures. Prints the window, decorations included, into the image from its top-left
     // corner; parts the window does not cover stay black. False when the window has no picture

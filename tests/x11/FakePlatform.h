@@ -104,6 +104,8 @@ public:
         w->prints[index](image);
         return true;
     }
+    std::optional<TIconImage> windowIcon(WindowHandle, int) override { return std::nullopt; }
+    bool requestClose(WindowHandle) override { return false; }
     bool restoreWindow(WindowHandle) override { return true; }
     bool minimizeWindow(WindowHandle) override { return true; }
     WindowHandle activeWindow() override { return 0; }

@@ -100,6 +100,8 @@ public:
     void hideWindow(WindowHandle window) override;
 
     bool printWindow(WindowHandle window, CaptureImage& image) override;
+    std::optional<TIconImage> windowIcon(WindowHandle window, int wanted) override;
+    bool requestClose(WindowHandle window) override;
 
     bool restoreWindow(WindowHandle window) override;
     bool minimizeWindow(WindowHandle window) override;
@@ -153,6 +155,8 @@ private:
     // Redirects every top-level window off screen and waits (bounded) until the windows that
     // this remapped have painted again; false when Composite refuses.
     bool redirectTopLevels();
+    // The icon pixmap (and its mask) that WM_HINTS names, as ARGB.
+    std::optional<TIconImage> hintsIcon(Window window);
     bool captureDrawable(Drawable drawable, Visual* visual, int depth, int width, int height,
                          CaptureImage& image);
 
