@@ -153,5 +153,13 @@ int main(int argc, char** argv) {
     put("fuzz_window_text", "utf8",
         text("Fen\xC3\xAAtre \xED\x95\x9C\xEA\xB5\xAD\xEC\x96\xB4 \xF0\x9F\x98\x80"));
     put("fuzz_window_text", "broken", Bytes{'a', 0xC3, 0x28, 0xE2, 0x82, 0, 0xF0, 0x9F, 'z', 0xFF});
+
+    // Window icons: the wanted size (2 bytes), then 32-bit items: 2 x 2 and 3 x 1 pictures.
+    Bytes icon{32, 0};
+    for (std::uint32_t item :
+         {2u, 2u, 0xFF0000FFu, 0x80FF0000u, 0xFF00FF00u, 0x00000000u, 3u, 1u, 1u, 2u, 3u})
+        for (int b = 0; b < 4; ++b)
+            icon.push_back(static_cast<std::uint8_t>(item >> (8 * b)));
+    put("fuzz_netwmicon", "two-pictures", icon);
     return 0;
 }
