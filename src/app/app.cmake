@@ -1,5 +1,5 @@
 # The Qt shell (main form, tray, single instance, remote commands) and the zorvane executable.
-find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Network)
+find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Network DBus)
 set(zv_shell_deps zv_view zv_ui zv_settings zv_windows zv_x11 zv_cli)
 set(zv_shell_ready ON)
 foreach(dep ${zv_shell_deps})
@@ -14,10 +14,11 @@ if(zv_shell_ready)
     ${CMAKE_CURRENT_LIST_DIR}/frmMain.cpp
     ${CMAKE_CURRENT_LIST_DIR}/frmMainActions.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MenuPictures.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/PrevInstance.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/PrevInstance.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SignalExit.cpp)
   set_target_properties(zv_shell PROPERTIES AUTOMOC ON)
   target_include_directories(zv_shell PUBLIC ${CMAKE_SOURCE_DIR}/src)
-  target_link_libraries(zv_shell PUBLIC ${zv_shell_deps} Qt6::Widgets Qt6::Network)
+  target_link_libraries(zv_shell PUBLIC ${zv_shell_deps} Qt6::Widgets Qt6::Network Qt6::DBus)
   if(TARGET zv_handleinfos)
     target_link_libraries(zv_shell PUBLIC zv_handleinfos)
   endif()

@@ -97,6 +97,12 @@ void TOptionForm::CreateComponents() {
     for (QWidget* part : HotKey1->findChildren<QWidget*>())
         part->installEventFilter(this);
 
+    lblHotKeyStatus = Make<QLabel>(gbHotKey, "lblHotKeyStatus", QRect(16, 66, 420, 30));
+    lblHotKeyStatus->setWordWrap(true);
+    lblHotKeyStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    cbHotKeyHold = MakeCheck(gbHotKey, "cbHotKeyHold", "Hold the custom hot key like Win + Tab",
+                             QRect(16, 98, 420, 20), false);
+
     gbForegroundEffect = Make<QGroupBox>(this, "gbForegroundEffect", QRect(10, 137, 447, 158));
     gbForegroundEffect->setTitle(QStringLiteral("Foreground Effect"));
     lblScreenEffect = MakeLabel(gbForegroundEffect, "lblScreenEffect", "Screen Effect", QPoint(16, 24));
@@ -139,6 +145,8 @@ void TOptionForm::CreateComponents() {
     // How the view behaves: one row of check boxes, then the choices of which windows and where.
     gbView = Make<QGroupBox>(this, "gbView", QRect(10, 424, 447, 100));
     gbView->setTitle(QStringLiteral("View"));
+    cbLivePictures =
+        MakeCheck(gbView, "cbLivePictures", "Live window pictures", QRect(12, 20, 200, 20), true);
 
     cbAutoStart =
         MakeCheck(this, "cbAutoStart", "Automatically start with windows", QRect(12, 530, 440, 20), true);
@@ -187,6 +195,8 @@ void TOptionForm::FormActivate() {
     FActivated = true;
     if (LoadLanguage)
         LoadLanguage(this);
+    lblHotKeyStatus->setText(HotKeyStatus);
+    lblHotKeyStatus->setToolTip(HotKeyStatus);
     LoadSettings();
     cbFlipEffectChange(false);
     cbBackEffectChange(false);
@@ -209,6 +219,7 @@ void TOptionForm::LoadSettings() {
         if (i + 1 < flip.size())
             boxes[i]->setChecked(FieldToBool(flip[i + 1], true));
 
+    cbHotKeyHold->setChecked(FSettings.GetInteger(TFormStorage::kHotKeyHold, 0) != 0);
     cbBackEffect->setCurrentIndex(FSettings.GetValue(TFormStorage::kBackEffectType).asInteger(beWave));
     const auto back = SplitCommaText(FSettings.GetText(TFormStorage::kBackEffectOption));
     if (back.size() > 0)
@@ -217,6 +228,7 @@ void TOptionForm::LoadSettings() {
         cbActiveBackground->setChecked(FieldToBool(back[1], true));
     if (back.size() > 2)
         tbFramePerSec->setValue(FieldToInt(back[2], 1));
+    cbLivePictures->setChecked(FSettings.GetInteger(TFormStorage::kLivePictures, -1) != 0);
 }
 
 void TOptionForm::cbFlipEffectChange(bool userInitiated) {
@@ -260,11 +272,13 @@ void TOptionForm::cbBackEffectChange(bool userInitiated) {
 
 void TOptionForm::btnDefaultClick() {
     SetShortCut(kVkF12);
+    cbHotKeyHold->setChecked(false);
     cbFlipEffect->setCurrentIndex(feFlip);
     cbFlipEffectChange(true);
     cbBackEffect->setCurrentIndex(beWave);
     cbBackEffectChange(true);
     cbAutoStart->setChecked(true);
+    cbLivePictures->setChecked(true);
 }
 
 void TOptionForm::btnOKClick() {
@@ -278,6 +292,7 @@ void TOptionForm::btnOKClick() {
 }
 
 void TOptionForm::SaveSettings() {
+    FSettings.SetValue(TFormStorage::kHotKeyHold, cbHotKeyHold->isChecked() ? -1 : 0);
     FSettings.SetValue(TFormStorage::kFlipEffectType, cbFlipEffect->currentIndex());
     const std::vector<std::string> flip{
         std::to_string(cbCameraPosition->currentIndex()), BoolToField(cbStartingAnimation->isChecked()),
@@ -291,6 +306,7 @@ void TOptionForm::SaveSettings() {
     const std::vector<std::string> back{picture, BoolToField(cbActiveBackground->isChecked()),
                                         std::to_string(tbFramePerSec->value())};
     FSettings.SetValue(TFormStorage::kBackEffectOption, JoinCommaText(back));
+    FSettings.SetValue(TFormStorage::kLivePictures, cbLivePictures->isChecked() ? -1 : 0);
 }
 
 std::uint16_t TOptionForm::ShortCut() const {

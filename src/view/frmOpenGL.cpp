@@ -7,6 +7,7 @@
 #include "effects/EffectFactory.h"
 #include "effects/unitEffect.h"
 #include "platform/Platform.h"
+#include "windows/unitHandleInfos.h"
 #include "windows/unitWindowInfos.h"
 
 #include <QCoreApplication>
@@ -194,6 +195,10 @@ void TOpenGLForm::Paint() {
         }
     }
     FRC->swapBuffers(this);
+    if (FStorePending && FFirstFrameTraced) {
+        FStorePending = false;
+        FOwner.WindowInfos().StoreChanged();
+    }
 }
 
 bool TOpenGLForm::event(QEvent* event) {
@@ -269,6 +274,7 @@ void TOpenGLForm::SetActive(bool value) {
         requestActivate();
         // Keys reach the view even when the window manager keeps the focus elsewhere.
         setKeyboardGrabEnabled(true);
+        FShownAt = MonotonicMilliseconds();
         Trace("view-shown");
         return;
     }
@@ -284,7 +290,22 @@ void TOpenGLForm::SetActive(bool value) {
     hide();
     FClosing = false;
     FPinned = false;
+    FHeldKeys = THeldKeys::hkLeftSuper;
     Trace("view-hidden");
+}
+
+void TOpenGLForm::ShowHeld(THeldKeys keys) {
+    if (!CanOpen())
+        return;
+    FHeldKeys = keys;
+    SetActive(true);
+    if (!IsActive())
+        FHeldKeys = THeldKeys::hkLeftSuper;
+}
+
+bool TOpenGLForm::HeldKeysDown() const {
+    return FHeldKeys == THeldKeys::hkHotKeyModifiers ? FPlatform.hotKeyModifiersDown()
+                                                     : FPlatform.isLeftSuperDown();
 }
 
 void TOpenGLForm::ShowPinned() {
@@ -332,6 +353,8 @@ void TOpenGLForm::OnShow() {
     FFirstFrameTraced = false;
     TWindowInfos& infos = FOwner.WindowInfos();
     infos.PrepareForShowing();
+    ReleaseUnusedTextures();
+    // Textures are kept between showings: this uploads only what changed since the last one.
     for (int i = 0; i < infos.Count(); ++i) {
         TWindowInfo& info = infos.Items(i);
         try {
@@ -339,15 +362,11 @@ void TOpenGLForm::OnShow() {
         } catch (...) {
             // The picture shows as an empty texture.
         }
-        try {
-            info.StoreBitmap();
-        } catch (...) {
-            // The file could not be written (disk full, folder gone or read-only): the picture
-            // stays in memory for this showing.
-        }
     }
+    FStorePending = true;
     Trace("textures-done");
     const ViewSettings settings = FOwner.ReadViewSettings();
+    FLivePictures = settings.LivePictures;
     const int type = settings.FlipEffectType & 0xFF;
     BuildEffects(static_cast<std::int8_t>(type == 1 ? 1 : type == 2 ? 2 : 0));
 
@@ -450,6 +469,9 @@ void TOpenGLForm::OnHide() {
         } catch (...) {
         }
         const int selected = effect.FSelectedIndex;
+        // Gone from the screen before the pick is activated: a window manager that sees the
+        // view's unmap afterwards would give the focus back to the window that had it before.
+        ReleaseWindow();
         for (int attempt = 1; attempt <= 11; ++attempt) {
             try {
                 FOwner.ActivateWindow(selected);
@@ -461,15 +483,27 @@ void TOpenGLForm::OnHide() {
         }
     }
     BuildEffects(-1);
-    if (MakeCurrent()) {
-        TWindowInfos& infos = FOwner.WindowInfos();
-        for (int i = 0; i < infos.Count(); ++i) {
-            TWindowInfo& info = infos.Items(i);
-            if (info.Texture != 0 && glIsTexture(info.Texture))
-                glDeleteTextures(1, &info.Texture);
-            info.Texture = 0;
-        }
+    // The textures stay for the next showing; the files now hold what was shown.
+    if (FStorePending) {
+        FStorePending = false;
+        FOwner.WindowInfos().StoreChanged();
     }
+}
+
+void TOpenGLForm::ReleaseUnusedTextures() {
+    std::vector<std::uint32_t> unused = FOwner.WindowInfos().TakeUnusedTextures();
+    if (unused.empty() || !MakeCurrent())
+        return;
+    glDeleteTextures(static_cast<GLsizei>(unused.size()), unused.data());
+}
+
+void TOpenGLForm::ReleaseWindow() {
+    setKeyboardGrabEnabled(false);
+    hide();
+    // Hand the unmap to the server, then wait until the window manager has let go of the view.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (!FPlatform.waitUntilReleased(static_cast<WindowHandle>(winId())))
+        Trace("view-release-timeout");
 }
 
 bool TOpenGLForm::WorkerStopped() const {
@@ -487,16 +521,34 @@ void TOpenGLForm::StopWorkerAndWait() {
 }
 
 void TOpenGLForm::RenderTick() {
+    try {
+        Tick();
+    } catch (...) {
+        // Dropped: a tick that failed leaves the view as it was.
+    }
+}
+
+bool TOpenGLForm::ReadyForOpening() const {
+    // Drawn before the window is mapped and exposed, the opening's first frames would go to
+    // nothing; a window manager that never exposes it gets the opening after a while anyway.
+    constexpr double kExposeWaitMs = 500;
+    return isExposed() || MonotonicMilliseconds() - FShownAt > kExposeWaitMs;
+}
+
+void TOpenGLForm::Tick() {
     if (!IsActive())
         return;
+    if (FLivePictures && FEffect && MakeCurrent() &&
+        RefreshChangedPictures(FPlatform, FOwner.WindowInfos()) > 0)
+        invalidate();
     if (!FEffect) {
         // No effect could be built: the view still closes when the Win key is let go.
-        if (!FPinned && !FClosing && !FPlatform.isLeftSuperDown())
+        if (!FPinned && !FClosing && !HeldKeysDown())
             SetActive(false);
         return;
     }
     if (FOpeningPending == 1 && FEffect->FState == esIdle) {
-        if (!isVisible())
+        if (!ReadyForOpening())
             return;
         FOpeningPending = 0;
         Trace("first-tick");
@@ -522,7 +574,7 @@ void TOpenGLForm::RenderTick() {
         }
         return;
     }
-    if (!FPlatform.isLeftSuperDown() && !FEffect->FStayOpen) {
+    if (!HeldKeysDown() && !FEffect->FStayOpen) {
         SetActive(false);
         return;
     }

@@ -30,6 +30,8 @@ struct ViewSettings {
     std::string FlipEffectOption = "0,-1,-1,0,-1";
     int BackEffectType = 0;
     std::string BackEffectOption = ",0,20";
+    // Windows that repaint while the view shows are shown repainting.
+    bool LivePictures = true;
 };
 
 // What the view needs of the main form.
@@ -59,6 +61,10 @@ private:
     std::atomic<bool> FStop{false};
 };
 
+// The keys whose release closes an unpinned view: the left Super key (Super+Tab), or the custom hot
+// key's modifiers when that is held like Super+Tab.
+enum class THeldKeys { hkLeftSuper, hkHotKeyModifiers };
+
 class TOpenGLForm : public QWindow, public EffectHost {
     Q_OBJECT
 public:
@@ -77,6 +83,9 @@ public:
     void SetActive(bool value);
     void Prepare();
     void ShowPinned();
+    // Opens unpinned, closing when these keys are let go (SetActive(true) holds the left Super key).
+    void ShowHeld(THeldKeys keys);
+    bool HeldByHotKey() const { return FHeldKeys == THeldKeys::hkHotKeyModifiers; }
     // True when an opening may start now: inactive, not closing, no effect still unwinding.
     bool CanOpen() const;
     // The worker component's stop query: no worker, or every worker told to stop.
@@ -102,8 +111,11 @@ public:
     int screenWidth() const override;
     int screenHeight() const override;
 
-    // Runs on the user-interface thread on behalf of the worker.
+    // Runs on the user-interface thread on behalf of the worker. Whatever one tick raises is
+    // caught and dropped there; the next tick comes a millisecond later.
     void RenderTick();
+    // Deletes the textures of records that have left the list (their windows have gone).
+    void ReleaseUnusedTextures();
 
 protected:
     bool event(QEvent* event) override;
@@ -133,6 +145,9 @@ private:
     };
 
     void FormCreate();
+    void Tick();
+    // Opening: whether the window has been mapped and exposed (or waited for long enough).
+    bool ReadyForOpening() const;
     void FormResize();
     void Paint();
     void OnShow();
@@ -142,6 +157,9 @@ private:
     void StopWorkerAndWait();
     void ReleaseTransientDesktop();
     void ReleaseDeferredEffects();
+    // Hides the view and waits (bounded) until the window manager has let go of it.
+    void ReleaseWindow();
+    bool HeldKeysDown() const;
     bool MakeCurrent();
 
     Platform& FPlatform;
@@ -166,8 +184,13 @@ private:
     std::vector<std::unique_ptr<TEffect>> FDeferredEffects;
     bool FClosing = false;
     bool FPinned = false;
+    THeldKeys FHeldKeys = THeldKeys::hkLeftSuper;
     bool FPaintPending = false;
     bool FFirstFrameTraced = false;
+    // The stored files are written once the opening's first frame is on the screen.
+    bool FStorePending = false;
+    bool FLivePictures = true;
+    double FShownAt = 0;
 };
 
 // True when ZORVANE_TRACE=1: the view then writes one line per milestone to stderr, with a

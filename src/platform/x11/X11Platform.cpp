@@ -19,6 +19,17 @@ std::unique_ptr<Platform> createX11Platform(const char* display, std::string& er
     return x11::X11Platform::open(display, error);
 }
 
+void ClaimX11ErrorHandlers() {
+    x11::installErrorHandler();
+}
+
+void X11ConnectionLost() {
+    // write() and _exit() only: the process may be anywhere inside Xlib or Qt when this runs.
+    static constexpr char line[] = "zorvane: lost the connection to the X server\n";
+    [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, line, sizeof line - 1);
+    _exit(1);
+}
+
 namespace x11 {
 
 void Atoms::intern(Display* display) {
@@ -40,14 +51,16 @@ void Atoms::intern(Display* display) {
                            "WM_CHANGE_STATE",
                            "UTF8_STRING",
                            "_XROOTPMAP_ID",
-                           "_ZORVANE_TIMESTAMP"};
+                           "_ZORVANE_TIMESTAMP",
+                           "_ZORVANE_KEYS",
+                           "_ZORVANE_KEYS_WINDOW"};
     Atom* targets[] = {&netClientListStacking, &netClientList,     &netActiveWindow,
                        &netSupportingWmCheck,  &netWmName,         &netWmState,
                        &netWmStateHidden,      &netWmStateMaxVert, &netWmStateMaxHorz,
                        &netWmStateSkipTaskbar, &netWmWindowType,   &netWmWindowTypeNormal,
                        &netWmWindowTypeDialog, &netWmPid,          &wmState,
                        &wmChangeState,         &utf8String,        &xrootpmapId,
-                       &zorvaneTimestamp};
+                       &zorvaneTimestamp,      &zorvaneKeys,       &zorvaneKeysWindow};
     constexpr int count = sizeof names / sizeof names[0];
     static_assert(count == sizeof targets / sizeof targets[0]);
     Atom values[count];
@@ -87,6 +100,7 @@ X11Platform::X11Platform(Display* display)
     useShm_ = hasShm_ && std::getenv("ZORVANE_NO_SHM") == nullptr;
     hasShape_ = XShapeQueryExtension(display_, &event, &errorBase) == True;
     hasRandr_ = XRRQueryExtension(display_, &event, &errorBase) == True;
+    hasDamage_ = std::getenv("ZORVANE_NO_DAMAGE") == nullptr && startWatchingPictures();
 
     XSetWindowAttributes attributes{};
     attributes.event_mask = PropertyChangeMask;
@@ -99,6 +113,12 @@ X11Platform::X11Platform(Display* display)
 X11Platform::~X11Platform() {
     removeWinTabGrab();
     unregisterHotKey();
+    if (publishing_) {
+        const auto owner = getCardinals(root_, atoms_.zorvaneKeysWindow, XA_WINDOW, 1);
+        if (!owner.empty() && owner[0] == helper_)
+            XDeleteProperty(display_, root_, atoms_.zorvaneKeysWindow);
+    }
+    watchOnly({});
     shm_.reset();
     if (helper_ != None)
         XDestroyWindow(display_, helper_);
@@ -123,6 +143,7 @@ void X11Platform::processPendingEvents() {
                 keyboardMapChanged();
             break;
         default:
+            handlePictureEvent(event);
             break;
         }
     }
@@ -139,7 +160,8 @@ void X11Platform::keyboardMapChanged() {
     refreshModifiers();
     const KeyCode tab = XKeysymToKeycode(display_, XK_Tab);
     const bool moved = superMask_ != oldSuper || numLockMask_ != oldNumLock ||
-                       scrollLockMask_ != oldScrollLock || tabKeycodes_ != std::vector<KeyCode>{tab};
+                       scrollLockMask_ != oldScrollLock || altMask_ != oldAlt ||
+                       tabKeycodes_ != std::vector<KeyCode>{tab};
     const WinTabHandler winTab = winTabHandler_;
     if (!winTab || !moved)
         return;
