@@ -27,17 +27,6 @@ std::string ReadFile(const std::string& path) {
     return text.str();
 }
 
-// What the program wrote to standard error besides its trace.
-std::vector<std::string> OwnLines(const ZorvaneRun& run) {
-    std::vector<std::string> lines;
-    std::istringstream text(run.trace());
-    std::string line;
-    while (std::getline(text, line))
-        if (line.rfind("zorvane-trace ", 0) != 0)
-            lines.push_back(line);
-    return lines;
-}
-
 class Endings : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -99,7 +88,7 @@ TEST_F(Endings, TerminatingSignalsEndAsExitDoes) {
         const std::string saved = ReadFile(run.settingsFile());
         EXPECT_NE(saved.find("<FormVersion>0</FormVersion>"), std::string::npos) << row.what << saved;
         EXPECT_NE(saved.find("<FlipEffectType>1</FlipEffectType>"), std::string::npos) << row.what << saved;
-        EXPECT_EQ(OwnLines(run), std::vector<std::string>{}) << row.what;
+        EXPECT_EQ(run.ownLines(), std::vector<std::string>{}) << row.what;
     }
 }
 
@@ -171,7 +160,7 @@ TEST(EndingsNoServer, LostXServerEndsWithStatusOneAndOneLine) {
         int exitCode = -1;
         ASSERT_TRUE(run.waitExit(kPatience, exitCode)) << "view showing: " << viewShowing;
         EXPECT_EQ(exitCode, 1) << "view showing: " << viewShowing;
-        EXPECT_EQ(OwnLines(run), std::vector<std::string>{"zorvane: lost the connection to the X server"})
+        EXPECT_EQ(run.ownLines(), std::vector<std::string>{"zorvane: lost the connection to the X server"})
             << "view showing: " << viewShowing;
     }
 }
