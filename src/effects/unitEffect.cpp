@@ -1,8 +1,8 @@
 // unitEffect: states, option parsing, the camera and image bounces and Redraw shared by all effects.
 #include "effects/unitEffect.h"
 
-#include "app/CommaText.h"
 #include "backgrounds/unitEffectSub.h"
+#include "core/CommaText.h"
 #include "effects/EffectHost.h"
 
 #include <GL/gl.h>

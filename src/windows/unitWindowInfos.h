@@ -2,10 +2,10 @@
 // with its latest picture, the picture's stored copy on disk, its texture and its place in the view.
 #pragma once
 
+#include "core/Clock.h"
 #include "platform/PlatformTypes.h"
 #include "windows/CaptureFolder.h"
 #include "windows/CaptureImage.h"
-#include "windows/Clock.h"
 
 #include <cstdint>
 #include <memory>

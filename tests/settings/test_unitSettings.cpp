@@ -2,7 +2,7 @@
 // that are damaged, foreign or read-only.
 #include "app/unitSettings.h"
 
-#include "app/Latin1.h"
+#include "core/Latin1.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
