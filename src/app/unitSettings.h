@@ -49,6 +49,9 @@ public:
     static constexpr const char* kBackEffectType = "BackEffectType";
     static constexpr const char* kBackEffectOption = "BackEffectOption";
     static constexpr const char* kFormVersion = "FormVersion";
+    // Boolean ("-1"/"0", default "0"): the custom hot key is held like Super+Tab instead of opening
+    // the view pinned.
+    static constexpr const char* kHotKeyHold = "HotKeyHold";
 
     static constexpr int kInitialShortCut = 32960; // Alt + virtual key 0xC0
     static constexpr const char* kInitialFlipEffectOption = "0,-1,-1,0,-1";

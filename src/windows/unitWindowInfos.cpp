@@ -231,6 +231,20 @@ void TWindowInfos::Delete(int position) {
     records_.erase(records_.begin() + position);
 }
 
+std::unique_ptr<TWindowInfo> TWindowInfos::Take(int position) {
+    if (position < 0 || position >= Count())
+        throw std::out_of_range("TWindowInfos::Take: position outside the list");
+    auto record = std::move(records_[static_cast<std::size_t>(position)]);
+    records_.erase(records_.begin() + position);
+    return record;
+}
+
+void TWindowInfos::Insert(int position, std::unique_ptr<TWindowInfo> record) {
+    if (position < 0 || position > Count() || !record)
+        throw std::out_of_range("TWindowInfos::Insert: position outside the list");
+    records_.insert(records_.begin() + position, std::move(record));
+}
+
 int TWindowInfos::IndexOf(WindowHandle handle, const std::string& className) const {
     for (int i = 0; i < Count(); ++i) {
         const TWindowInfo& record = *records_[static_cast<std::size_t>(i)];

@@ -101,6 +101,10 @@ public:
     void Move(int from, int to);
     // Destroys the record at the position and closes the gap.
     void Delete(int position);
+    // Takes the record at the position out of the list (closing the gap) and hands it over.
+    std::unique_ptr<TWindowInfo> Take(int position);
+    // Puts a record taken out earlier back at the position (0 .. Count()).
+    void Insert(int position, std::unique_ptr<TWindowInfo> record);
     // First position holding exactly this handle and class name (case-sensitive), or -1.
     int IndexOf(WindowHandle handle, const std::string& className) const;
     std::int32_t Count() const { return static_cast<std::int32_t>(records_.size()); }

@@ -1,11 +1,12 @@
-# Capture pictures: a plain data type shared by every layer.
-add_library(zv_image STATIC ${CMAKE_CURRENT_LIST_DIR}/CaptureImage.cpp)
+# Capture pictures and window icons: plain data types shared by every layer.
+add_library(zv_image STATIC ${CMAKE_CURRENT_LIST_DIR}/CaptureImage.cpp ${CMAKE_CURRENT_LIST_DIR}/NetWmIcon.cpp)
 target_include_directories(zv_image PUBLIC ${CMAKE_SOURCE_DIR}/src)
 
 # The window catalogue's core: the captured window list and its capture folder (no Qt, no X11).
 add_library(zv_windows STATIC
   ${CMAKE_CURRENT_LIST_DIR}/unitWindowInfos.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/CaptureFolder.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/CaptureFolder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WindowFilter.cpp)
 target_include_directories(zv_windows PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(zv_windows PUBLIC zv_core zv_image zv_gl)
 target_sources(zv_windows PRIVATE ${CMAKE_CURRENT_LIST_DIR}/unitHandleInfos.cpp)

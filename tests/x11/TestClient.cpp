@@ -32,8 +32,11 @@ struct Options {
     bool malformed = false;   // properties of the wrong type or format, and a 1 MB title
     bool shaped = false;      // bounding shape inset by 10 pixels on the left and top
     bool maximized = false;
-    bool pattern = false; // every pixel its own colour, from its position, instead of one colour
-    std::string keyLog;   // key and button presses, and the _ZV_MARK client message, one a line
+    bool pattern = false;       // every pixel its own colour, from its position, instead of one colour
+    std::string keyLog;         // key and button presses, and the _ZV_MARK client message, one a line
+    std::vector<int> iconSizes; // _NET_WM_ICON pictures of these sizes (see iconPixel)
+    bool iconPixmap = false;    // a WM_HINTS icon pixmap with a mask instead
+    bool refuseClose = false;   // ignores WM_DELETE_WINDOW, as a program asking to save would
 };
 
 Atom atom(Display* d, const char* name) {
@@ -110,6 +113,50 @@ void paintPattern(Display* d, Window w, GC gc, const XWindowAttributes& a) {
     XDestroyImage(image); // frees the data too
 }
 
+// Icon picture tests compare against: the size in red, x in green, y in blue, opaque.
+unsigned long iconPixel(int size, int x, int y) {
+    return 0xFF000000ul | static_cast<unsigned long>(size & 0xFF) << 16 |
+           static_cast<unsigned long>(x & 0xFF) << 8 | static_cast<unsigned long>(y & 0xFF);
+}
+
+void setIcons(Display* d, Window w, const Options& o) {
+    if (!o.iconSizes.empty()) {
+        std::vector<long> items; // format-32 data goes to Xlib as longs
+        for (int size : o.iconSizes) {
+            items.push_back(size);
+            items.push_back(size);
+            for (int y = 0; y < size; ++y)
+                for (int x = 0; x < size; ++x)
+                    items.push_back(static_cast<long>(iconPixel(size, x, y)));
+        }
+        XChangeProperty(d, w, atom(d, "_NET_WM_ICON"), XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(items.data()), static_cast<int>(items.size()));
+    }
+    if (o.iconPixmap) {
+        // 24 x 24: left half red, right half blue; the mask keeps the top half only.
+        const int depth = DefaultDepth(d, DefaultScreen(d));
+        const Pixmap picture = XCreatePixmap(d, w, 24, 24, static_cast<unsigned>(depth));
+        const Pixmap mask = XCreatePixmap(d, w, 24, 24, 1);
+        GC gc = XCreateGC(d, picture, 0, nullptr);
+        XSetForeground(d, gc, 0xFF0000);
+        XFillRectangle(d, picture, gc, 0, 0, 12, 24);
+        XSetForeground(d, gc, 0x0000FF);
+        XFillRectangle(d, picture, gc, 12, 0, 12, 24);
+        GC maskGc = XCreateGC(d, mask, 0, nullptr);
+        XSetForeground(d, maskGc, 0);
+        XFillRectangle(d, mask, maskGc, 0, 0, 24, 24);
+        XSetForeground(d, maskGc, 1);
+        XFillRectangle(d, mask, maskGc, 0, 0, 24, 12);
+        XFreeGC(d, gc);
+        XFreeGC(d, maskGc);
+        XWMHints hints{};
+        hints.flags = IconPixmapHint | IconMaskHint;
+        hints.icon_pixmap = picture;
+        hints.icon_mask = mask;
+        XSetWMHints(d, w, &hints);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -151,6 +198,19 @@ int main(int argc, char** argv) {
             o.pattern = true;
         else if (a == "--key-log")
             o.keyLog = next();
+        else if (a == "--icon-sizes") {
+            const std::string list = next();
+            for (std::size_t at = 0; at < list.size();) {
+                std::size_t end = list.find(',', at);
+                if (end == std::string::npos)
+                    end = list.size();
+                o.iconSizes.push_back(std::atoi(list.substr(at, end - at).c_str()));
+                at = end + 1;
+            }
+        } else if (a == "--icon-pixmap")
+            o.iconPixmap = true;
+        else if (a == "--refuse-close")
+            o.refuseClose = true;
     }
     Display* d = XOpenDisplay(nullptr);
     if (d == nullptr)
@@ -195,6 +255,7 @@ int main(int argc, char** argv) {
         XChangeProperty(d, main, atom(d, "_NET_WM_PID"), XA_STRING, 8, PropModeReplace, garbage,
                         sizeof garbage);
     }
+    setIcons(d, main, o);
     std::vector<Window> windows{main};
     if (o.transient) {
         Options dialog = o;
@@ -249,7 +310,12 @@ int main(int argc, char** argv) {
             std::fflush(log);
         } else if (event.type == ClientMessage &&
                    static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow) {
-            break;
+            if (log != nullptr) {
+                std::fprintf(log, "delete request\n");
+                std::fflush(log);
+            }
+            if (!o.refuseClose)
+                break;
         }
     }
     if (log != nullptr)

@@ -5,6 +5,7 @@ add_library(zv_x11 STATIC
   ${CMAKE_CURRENT_LIST_DIR}/PosixSession.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Platform.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Windows.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/X11WindowIcons.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Capture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Activate.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Keys.cpp
