@@ -2,6 +2,7 @@
 // single-instance rule, then the main form, the view and the event loop.
 #include "app/CommandLineTools.h"
 #include "app/PrevInstance.h"
+#include "app/SignalExit.h"
 #include "app/frmMain.h"
 #include "app/unitSettings.h"
 #include "core/Clock.h"
@@ -145,6 +146,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Zorvane");
     QApplication::setQuitOnLastWindowClosed(false);
+    // Qt's connection replaced the X error handlers; ours keep vanished windows harmless and end
+    // the program with one line when the X server goes away, whichever connection notices first.
+    ClaimX11ErrorHandlers();
+    InstallConnectionLostFilter();
 
     const std::string settingsPath =
         options.settingsFile.empty() ? DefaultSettingsPath(ExecutableDirectory()) : options.settingsFile;
@@ -156,6 +161,8 @@ int main(int argc, char** argv) {
         mainForm.SetOpenGLForm(&openGLForm);
         InstanceChannel channel(InstanceChannelPath("Zorvane", DisplayName()),
                                 [&mainForm](RemoteCommand command) { mainForm.RunRemoteCommand(command); });
+        // A session ending (SIGTERM), Ctrl+C (SIGINT) or a closed terminal (SIGHUP) is an Exit.
+        SignalExit signalExit([&mainForm](int) { mainForm.acExitExecute(); });
         mainForm.show();
         result = app.exec();
         mainForm.SetOpenGLForm(nullptr);

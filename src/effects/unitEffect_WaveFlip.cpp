@@ -95,9 +95,10 @@ TEffect_WaveFlip::TEffect_WaveFlip(EffectHost& handle, const std::string& option
 
     for (auto [colours, firstRow] : {std::pair{&reflectionColours_, 0},
                                      std::pair{&visibleReflectionColours_, FirstVisibleReflectionRow()}}) {
-        ForEachDrawnVertex(firstRow, [colours](int, int q) {
+        // An init-capture: clang 14 (the fuzz build) cannot capture a structured binding itself.
+        ForEachDrawnVertex(firstRow, [target = colours](int, int q) {
             const float shade = ReflectionShade(q);
-            colours->insert(colours->end(), {shade, shade, shade, shade});
+            target->insert(target->end(), {shade, shade, shade, shade});
         });
     }
     // The records are only reordered while the effect lives, so their sheets are laid out once.

@@ -19,6 +19,17 @@ std::unique_ptr<Platform> createX11Platform(const char* display, std::string& er
     return x11::X11Platform::open(display, error);
 }
 
+void ClaimX11ErrorHandlers() {
+    x11::installErrorHandler();
+}
+
+void X11ConnectionLost() {
+    // write() and _exit() only: the process may be anywhere inside Xlib or Qt when this runs.
+    static constexpr char line[] = "zorvane: lost the connection to the X server\n";
+    [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, line, sizeof line - 1);
+    _exit(1);
+}
+
 namespace x11 {
 
 void Atoms::intern(Display* display) {
