@@ -52,6 +52,8 @@ public:
     // Boolean ("-1"/"0", default "0"): the custom hot key is held like Super+Tab instead of opening
     // the view pinned.
     static constexpr const char* kHotKeyHold = "HotKeyHold";
+    // Added settings, read with their default when the file does not have them yet.
+    static constexpr const char* kLivePictures = "LivePictures"; // boolean, default on (-1)
 
     static constexpr int kInitialShortCut = 32960; // Alt + virtual key 0xC0
     static constexpr const char* kInitialFlipEffectOption = "0,-1,-1,0,-1";

@@ -121,14 +121,14 @@ void TEffect_Flip::DrawReflections() {
 void TEffect_Flip::DrawImage(int i, const TWindowInfo& info) {
     ApplyTilt();
     glTranslatef(info.X, info.Y, Depth(i) + FBounce);
-    glBindTexture(GL_TEXTURE_2D, info.Texture);
+    const TPictureBinding picture(info);
     ImageQuad(info);
 }
 
 void TEffect_Flip::DrawReflection(int i, const TWindowInfo& info) {
     ApplyTilt();
     glTranslatef(info.X, static_cast<float>(info.Y - (info.Height + 0.002)), Depth(i) + FBounce);
-    glBindTexture(GL_TEXTURE_2D, info.Texture);
+    const TPictureBinding picture(info);
     ReflectionQuad(info, -info.Height, 0.0f);
 }
 

@@ -128,7 +128,7 @@ void TEffect_Grid::Draw() {
         const float depth = (i == FSelectedIndex && FState != esClosing) ? 8.0f + FBounce : 8.0f;
         glTranslatef(info.X, info.Y, depth);
         glScalef(c, c, 1.0f);
-        glBindTexture(GL_TEXTURE_2D, info.Texture);
+        const TPictureBinding picture(info);
         ImageQuad(info);
         glPopMatrix();
     }
@@ -144,7 +144,7 @@ void TEffect_Grid::Draw() {
             glTranslatef(info.X, info.Y, 8.0f);
             glScalef(c, c, 1.0f);
             glTranslatef(0.0f, -info.Height, 0.0f);
-            glBindTexture(GL_TEXTURE_2D, info.Texture);
+            const TPictureBinding picture(info);
             // A strip a fifth of the image high showing its bottom fifth mirrored.
             ReflectionQuad(info, static_cast<float>(-0.2 * info.Height),
                            static_cast<float>(-0.8 * info.TexT));

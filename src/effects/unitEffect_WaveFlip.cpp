@@ -158,7 +158,7 @@ void TEffect_WaveFlip::DrawImage(int i, const TWindowInfo& info) {
     glTranslatef(info.X, info.Y, SheetDepth(i) + FBounce);
     // Upside down: mesh rows run downward in the image, and the depth is negated with it.
     glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
-    glBindTexture(GL_TEXTURE_2D, info.Texture);
+    const TPictureBinding picture(info);
     DrawSheet(info, amplitude, false);
 }
 
@@ -166,7 +166,7 @@ void TEffect_WaveFlip::DrawReflection(int i, const TWindowInfo& info) {
     PlaceImage(info);
     // Not turned over: the sheet hangs mirrored, its last row touching the image's bottom edge.
     glTranslatef(info.X, static_cast<float>(info.Y - 0.86 * info.Height), SheetDepth(i) + FBounce);
-    glBindTexture(GL_TEXTURE_2D, info.Texture);
+    const TPictureBinding picture(info);
     DrawSheet(info, kReflectionAmplitude, true);
 }
 

@@ -5,6 +5,8 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 #include <jpeglib.h>
 
@@ -57,7 +59,8 @@ bool decodeInto(JpegDecompressor& jpeg, std::span<const std::uint8_t> data,
     const auto height = static_cast<int>(jpeg.info.output_height);
     if (jpeg.info.output_components != 3 || width <= 0 || height <= 0 || width > kMaxSide ||
         height > kMaxSide ||
-        CaptureImage::strideFor(width) * static_cast<std::size_t>(height) > kMaxPixelBytes)
+        CaptureImage::kBytesPerPixel * static_cast<std::size_t>(width) * static_cast<std::size_t>(height) >
+            kMaxPixelBytes)
         return false;
     // The picture is allocated outside the jump's reach: the caller owns it through `image`.
     image = std::make_unique<CaptureImage>(width, height);
@@ -68,9 +71,9 @@ bool decodeInto(JpegDecompressor& jpeg, std::span<const std::uint8_t> data,
             return false;
         std::uint8_t* target = image->row(y);
         for (int x = 0; x < width; ++x) {
-            target[x * 3] = line[x * 3 + 2];
-            target[x * 3 + 1] = line[x * 3 + 1];
-            target[x * 3 + 2] = line[x * 3];
+            target[x * 4] = line[x * 3 + 2];
+            target[x * 4 + 1] = line[x * 3 + 1];
+            target[x * 4 + 2] = line[x * 3];
         }
     }
     jpeg_finish_decompress(&jpeg.info);
@@ -114,10 +117,22 @@ bool LoadJPG(const std::string& fileName, GLuint& texture, bool fromResource) {
     }
     if (!image)
         return false;
-    // The decoded picture is laid out as a 24-bit BMP would be: blue-green-red, bottom-up, rows padded.
-    SwapRedBlue24(std::span(image->bits(), image->byteSize()), image->width(), image->height());
-    texture = CreateTexture(static_cast<std::uint16_t>(image->width()),
-                            static_cast<std::uint16_t>(image->height()), GL_RGB, image->bits(), 4);
+    // Laid out as the 24-bit BMP stream would be: blue-green-red, bottom-up, rows padded; then
+    // red and blue exchanged, as for any 24-bit BMP.
+    const int width = image->width();
+    const int height = image->height();
+    const std::size_t stride = Bmp24Stride(width);
+    std::vector<std::uint8_t> pixels(stride * static_cast<std::size_t>(height), 0);
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* in = image->row(height - 1 - y);
+        std::uint8_t* out = pixels.data() + static_cast<std::size_t>(y) * stride;
+        for (int x = 0; x < width; ++x)
+            std::memcpy(out + 3 * x, in + 4 * x, 3);
+    }
+    image.reset();
+    SwapRedBlue24(pixels, width, height);
+    texture = CreateTexture(static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height), GL_RGB,
+                            pixels.data(), 4);
     return true;
 }
 

@@ -5,6 +5,7 @@ target_include_directories(zv_image PUBLIC ${CMAKE_SOURCE_DIR}/src)
 # The window catalogue's core: the captured window list and its capture folder (no Qt, no X11).
 add_library(zv_windows STATIC
   ${CMAKE_CURRENT_LIST_DIR}/unitWindowInfos.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PictureWriter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CaptureFolder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WindowFilter.cpp)
 target_include_directories(zv_windows PUBLIC ${CMAKE_SOURCE_DIR}/src)

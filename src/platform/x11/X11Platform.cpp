@@ -100,6 +100,7 @@ X11Platform::X11Platform(Display* display)
     useShm_ = hasShm_ && std::getenv("ZORVANE_NO_SHM") == nullptr;
     hasShape_ = XShapeQueryExtension(display_, &event, &errorBase) == True;
     hasRandr_ = XRRQueryExtension(display_, &event, &errorBase) == True;
+    hasDamage_ = std::getenv("ZORVANE_NO_DAMAGE") == nullptr && startWatchingPictures();
 
     XSetWindowAttributes attributes{};
     attributes.event_mask = PropertyChangeMask;
@@ -117,6 +118,7 @@ X11Platform::~X11Platform() {
         if (!owner.empty() && owner[0] == helper_)
             XDeleteProperty(display_, root_, atoms_.zorvaneKeysWindow);
     }
+    watchOnly({});
     shm_.reset();
     if (helper_ != None)
         XDestroyWindow(display_, helper_);
@@ -141,6 +143,7 @@ void X11Platform::processPendingEvents() {
                 keyboardMapChanged();
             break;
         default:
+            handlePictureEvent(event);
             break;
         }
     }
