@@ -2,6 +2,7 @@
 // single-instance rule, then the main form, the view and the event loop.
 #include "app/CommandLineTools.h"
 #include "app/PrevInstance.h"
+#include "app/SettingsLocation.h"
 #include "app/SignalExit.h"
 #include "app/frmMain.h"
 #include "app/unitSettings.h"
@@ -31,8 +32,8 @@ const char* const kUsage =
     "per user and display; starting it again does nothing.\n"
     "\n"
     "Options:\n"
-    "  --settings FILE    use FILE as the settings file (default: Zorvane.xml beside the\n"
-    "                     program, else $XDG_CONFIG_HOME/zorvane/Zorvane.xml)\n"
+    "  --settings FILE    use FILE as the settings file (default: ~/.config/zorvane/Zorvane.xml,\n"
+    "                     or Zorvane.xml beside the program when it is there or in a build tree)\n"
     "  --show             tell the running Zorvane to open the switcher (as the tray icon)\n"
     "  --options          tell the running Zorvane to open its options dialog\n"
     "  --about            tell the running Zorvane to open its about box\n"

@@ -113,10 +113,4 @@ private:
     std::string lastError_;
 };
 
-// Where the settings live: "Zorvane.xml" beside the executable when that file exists or that folder is
-// writable (portable use); otherwise $XDG_CONFIG_HOME/zorvane/Zorvane.xml ($HOME/.config when unset).
-std::string DefaultSettingsPath(const std::string& executableDirectory);
-// The folder of the running executable (from /proc/self/exe), without a trailing slash.
-std::string ExecutableDirectory();
-
 } // namespace zorvane

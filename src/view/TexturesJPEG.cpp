@@ -9,6 +9,8 @@
 #include <vector>
 
 #include <jpeglib.h>
+// After jpeglib.h, which it needs.
+#include <jerror.h>
 
 namespace zorvane {
 
@@ -20,6 +22,9 @@ namespace {
 struct JpegErrorManager {
     jpeg_error_mgr base;
     std::jmp_buf jump;
+    // Set when the data ran out: libjpeg would go on decoding made-up data for the rest of the
+    // picture, which for a header claiming 8000 x 8000 pixels in a few hundred bytes takes seconds.
+    bool dataEnded;
 };
 
 extern "C" void jpegErrorExit(j_common_ptr info) {
@@ -29,6 +34,12 @@ extern "C" void jpegErrorExit(j_common_ptr info) {
 
 extern "C" void jpegSilentMessage(j_common_ptr) {}
 
+extern "C" void jpegNoteWarning(j_common_ptr info, int level) {
+    // The file ends, or the scan's data ends at a marker, before the picture's last row.
+    if (level < 0 && (info->err->msg_code == JWRN_JPEG_EOF || info->err->msg_code == JWRN_HIT_MARKER))
+        reinterpret_cast<JpegErrorManager*>(info->err)->dataEnded = true;
+}
+
 // Owns the decompressor so every way out releases it.
 struct JpegDecompressor {
     jpeg_decompress_struct info{};
@@ -37,6 +48,7 @@ struct JpegDecompressor {
         info.err = jpeg_std_error(&errors.base);
         errors.base.error_exit = jpegErrorExit;
         errors.base.output_message = jpegSilentMessage;
+        errors.base.emit_message = jpegNoteWarning;
     }
     ~JpegDecompressor() { jpeg_destroy_decompress(&info); }
     JpegDecompressor(const JpegDecompressor&) = delete;
@@ -75,6 +87,11 @@ bool decodeInto(JpegDecompressor& jpeg, std::span<const std::uint8_t> data,
             target[x * 4 + 1] = line[x * 3 + 1];
             target[x * 4 + 2] = line[x * 3];
         }
+        // The rows that arrived are shown, to the end of the band of rows being decoded when the
+        // data ran out; the rest stay black.
+        const auto band = static_cast<JDIMENSION>(jpeg.info.max_v_samp_factor * DCTSIZE);
+        if (jpeg.errors.dataEnded && jpeg.info.output_scanline % band == 0)
+            return true;
     }
     jpeg_finish_decompress(&jpeg.info);
     return true;

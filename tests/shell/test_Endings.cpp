@@ -27,17 +27,6 @@ std::string ReadFile(const std::string& path) {
     return text.str();
 }
 
-// What the program wrote to standard error besides its trace.
-std::vector<std::string> OwnLines(const ZorvaneRun& run) {
-    std::vector<std::string> lines;
-    std::istringstream text(run.trace());
-    std::string line;
-    while (std::getline(text, line))
-        if (line.rfind("zorvane-trace ", 0) != 0)
-            lines.push_back(line);
-    return lines;
-}
-
 class Endings : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -74,11 +63,13 @@ TEST_F(Endings, TerminatingSignalsEndAsExitDoes) {
         const char* what;
         int signal;
         bool viewShowing;
+        bool optionsOpen = false;
     };
     const Row rows[] = {{"SIGTERM", SIGTERM, false},
                         {"SIGINT", SIGINT, false},
                         {"SIGHUP", SIGHUP, false},
-                        {"SIGTERM while the view shows", SIGTERM, true}};
+                        {"SIGTERM while the view shows", SIGTERM, true},
+                        {"SIGTERM while the options dialog is open", SIGTERM, false, true}};
     for (const Row& row : rows) {
         // A settings file without "FormVersion": only a save writes it.
         ZorvaneRun run(desktop, {{"FlipEffectType", "1"}});
@@ -89,6 +80,10 @@ TEST_F(Endings, TerminatingSignalsEndAsExitDoes) {
             ASSERT_TRUE(run.waitFor("view-hidden")) << row.what;
         }
         ASSERT_FALSE(fs::is_empty(run.captureFolder())) << row.what << ": pictures are stored while running";
+        if (row.optionsOpen) {
+            ASSERT_EQ(run.runAgain({"--options"}).exitCode, 0);
+            ASSERT_NE(desktop.waitForTitle("Option", kPatience), None) << row.what;
+        }
         ASSERT_EQ(::kill(run.pid(), row.signal), 0);
         int exitCode = -1;
         ASSERT_TRUE(run.waitExit(kPatience, exitCode)) << row.what;
@@ -99,7 +94,7 @@ TEST_F(Endings, TerminatingSignalsEndAsExitDoes) {
         const std::string saved = ReadFile(run.settingsFile());
         EXPECT_NE(saved.find("<FormVersion>0</FormVersion>"), std::string::npos) << row.what << saved;
         EXPECT_NE(saved.find("<FlipEffectType>1</FlipEffectType>"), std::string::npos) << row.what << saved;
-        EXPECT_EQ(OwnLines(run), std::vector<std::string>{}) << row.what;
+        EXPECT_EQ(run.ownLines(), std::vector<std::string>{}) << row.what;
     }
 }
 
@@ -171,7 +166,7 @@ TEST(EndingsNoServer, LostXServerEndsWithStatusOneAndOneLine) {
         int exitCode = -1;
         ASSERT_TRUE(run.waitExit(kPatience, exitCode)) << "view showing: " << viewShowing;
         EXPECT_EQ(exitCode, 1) << "view showing: " << viewShowing;
-        EXPECT_EQ(OwnLines(run), std::vector<std::string>{"zorvane: lost the connection to the X server"})
+        EXPECT_EQ(run.ownLines(), std::vector<std::string>{"zorvane: lost the connection to the X server"})
             << "view showing: " << viewShowing;
     }
 }

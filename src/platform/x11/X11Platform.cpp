@@ -106,6 +106,11 @@ X11Platform::X11Platform(Display* display)
     attributes.event_mask = PropertyChangeMask;
     helper_ = XCreateWindow(display_, root_, -1, -1, 1, 1, 0, 0, InputOnly, CopyFromParent, CWEventMask,
                             &attributes);
+    // The process id on this connection's one window lets resource tools (xrestop) tell whose
+    // connection it is.
+    const long pid = static_cast<long>(getpid());
+    XChangeProperty(display_, helper_, atoms_.netWmPid, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pid), 1);
     refreshModifiers();
     XFlush(display_);
 }
