@@ -175,6 +175,9 @@ private:
     // Reads width x height pixels at (left, top) of the drawable into the same place of the image.
     bool captureDrawable(Drawable drawable, Visual* visual, int depth, int left, int top, int width,
                          int height, CaptureImage& image);
+    // Without Composite: whether a window stacked above the frame overlaps it, so that reading the
+    // frame would picture that window instead.
+    bool frameIsCovered(Window frame);
     // printWindow and printWindowArea: the whole picture when area is null.
     bool printFrame(Window client, CaptureImage& image, const Rect* area);
 

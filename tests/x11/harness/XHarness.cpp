@@ -108,8 +108,8 @@ void XDesktop::start(const Options& options) {
         ::dup2(devNull, 1);
         ::dup2(devNull, 2);
         const std::string fd = std::to_string(fds[1]);
-        const std::vector<std::string> args{"Xvfb", "-displayfd", fd,          "-screen",
-                                            "0",    screen,       "-nolisten", "tcp"};
+        std::vector<std::string> args{"Xvfb", "-displayfd", fd, "-screen", "0", screen, "-nolisten", "tcp"};
+        args.insert(args.end(), options.serverArgs.begin(), options.serverArgs.end());
         auto argv = argvOf(args);
         ::execvp(argv[0], argv.data());
         ::_exit(127);

@@ -25,6 +25,8 @@ public:
         int width = 1280;
         int height = 1024;
         bool windowManager = true;
+        // More arguments for Xvfb, e.g. {"-extension", "Composite"} for a server without it.
+        std::vector<std::string> serverArgs = {};
     };
     XDesktop();
     explicit XDesktop(const Options& options);
