@@ -128,7 +128,7 @@ void TEffect_Flip::DrawImages() {
         }
         ApplyTilt();
         glTranslatef(info.X, info.Y, Depth(i) + FBounce);
-        glBindTexture(GL_TEXTURE_2D, info.Texture);
+        const TPictureBinding picture(info);
         ImageQuad(info);
         glPopMatrix();
     }
@@ -144,7 +144,7 @@ void TEffect_Flip::DrawReflections() {
         glPushMatrix();
         ApplyTilt();
         glTranslatef(info.X, static_cast<float>(info.Y - (info.Height + 0.002)), Depth(i) + FBounce);
-        glBindTexture(GL_TEXTURE_2D, info.Texture);
+        const TPictureBinding picture(info);
         ReflectionQuad(info);
         glPopMatrix();
     }

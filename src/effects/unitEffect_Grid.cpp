@@ -163,7 +163,7 @@ void TEffect_Grid::Draw() {
         const float depth = (i == FSelectedIndex && FState != esClosing) ? 8.0f + FBounce : 8.0f;
         glTranslatef(info.X, info.Y, depth);
         glScalef(c, c, 1.0f);
-        glBindTexture(GL_TEXTURE_2D, info.Texture);
+        const TPictureBinding picture(info);
         ImageQuad(info);
         glPopMatrix();
     }
@@ -179,7 +179,7 @@ void TEffect_Grid::Draw() {
             glTranslatef(info.X, info.Y, 8.0f);
             glScalef(c, c, 1.0f);
             glTranslatef(0.0f, -info.Height, 0.0f);
-            glBindTexture(GL_TEXTURE_2D, info.Texture);
+            const TPictureBinding picture(info);
             ReflectionQuad(info);
             glPopMatrix();
         }

@@ -95,9 +95,10 @@ TEffect_WaveFlip::TEffect_WaveFlip(EffectHost& handle, const std::string& option
 
     for (auto [colours, firstRow] : {std::pair{&reflectionColours_, 0},
                                      std::pair{&visibleReflectionColours_, FirstVisibleReflectionRow()}}) {
-        ForEachDrawnVertex(firstRow, [colours](int, int q) {
+        // An init-capture: clang 14 (the fuzz build) cannot capture a structured binding itself.
+        ForEachDrawnVertex(firstRow, [target = colours](int, int q) {
             const float shade = ReflectionShade(q);
-            colours->insert(colours->end(), {shade, shade, shade, shade});
+            target->insert(target->end(), {shade, shade, shade, shade});
         });
     }
     // The records are only reordered while the effect lives, so their sheets are laid out once.
@@ -196,7 +197,7 @@ void TEffect_WaveFlip::DrawImages() {
         glTranslatef(info.X, info.Y, SheetDepth(i) + FBounce);
         // Upside down: mesh rows run downward in the image, and the depth is negated with it.
         glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
-        glBindTexture(GL_TEXTURE_2D, info.Texture);
+        const TPictureBinding picture(info);
         DrawSheet(info, amplitude, false);
         glPopMatrix();
     }
@@ -213,7 +214,7 @@ void TEffect_WaveFlip::DrawReflections() {
         PlaceImage(info);
         // Not turned over: the sheet hangs mirrored, its last row touching the image's bottom edge.
         glTranslatef(info.X, static_cast<float>(info.Y - 0.86 * info.Height), SheetDepth(i) + FBounce);
-        glBindTexture(GL_TEXTURE_2D, info.Texture);
+        const TPictureBinding picture(info);
         DrawSheet(info, kReflectionAmplitude, true);
         glPopMatrix();
     }

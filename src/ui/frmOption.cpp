@@ -145,6 +145,8 @@ void TOptionForm::CreateComponents() {
     // How the view behaves: one row of check boxes, then the choices of which windows and where.
     gbView = Make<QGroupBox>(this, "gbView", QRect(10, 424, 447, 100));
     gbView->setTitle(QStringLiteral("View"));
+    cbLivePictures =
+        MakeCheck(gbView, "cbLivePictures", "Live window pictures", QRect(12, 20, 200, 20), true);
 
     cbAutoStart =
         MakeCheck(this, "cbAutoStart", "Automatically start with windows", QRect(12, 530, 440, 20), true);
@@ -226,6 +228,7 @@ void TOptionForm::LoadSettings() {
         cbActiveBackground->setChecked(FieldToBool(back[1], true));
     if (back.size() > 2)
         tbFramePerSec->setValue(FieldToInt(back[2], 1));
+    cbLivePictures->setChecked(FSettings.GetInteger(TFormStorage::kLivePictures, -1) != 0);
 }
 
 void TOptionForm::cbFlipEffectChange(bool userInitiated) {
@@ -275,6 +278,7 @@ void TOptionForm::btnDefaultClick() {
     cbBackEffect->setCurrentIndex(beWave);
     cbBackEffectChange(true);
     cbAutoStart->setChecked(true);
+    cbLivePictures->setChecked(true);
 }
 
 void TOptionForm::btnOKClick() {
@@ -302,6 +306,7 @@ void TOptionForm::SaveSettings() {
     const std::vector<std::string> back{picture, BoolToField(cbActiveBackground->isChecked()),
                                         std::to_string(tbFramePerSec->value())};
     FSettings.SetValue(TFormStorage::kBackEffectOption, JoinCommaText(back));
+    FSettings.SetValue(TFormStorage::kLivePictures, cbLivePictures->isChecked() ? -1 : 0);
 }
 
 std::uint16_t TOptionForm::ShortCut() const {

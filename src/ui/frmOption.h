@@ -76,6 +76,7 @@ public:
     QLabel* lblFrameMax;
     TTipTrackBar* tbFramePerSec;
     QGroupBox* gbView;
+    QCheckBox* cbLivePictures;
     QCheckBox* cbAutoStart;
     QPushButton* btnDefault;
     QPushButton* btnOK;

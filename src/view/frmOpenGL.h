@@ -30,6 +30,8 @@ struct ViewSettings {
     std::string FlipEffectOption = "0,-1,-1,0,-1";
     int BackEffectType = 0;
     std::string BackEffectOption = ",0,20";
+    // Windows that repaint while the view shows are shown repainting.
+    bool LivePictures = true;
 };
 
 // What the view needs of the main form.
@@ -109,8 +111,11 @@ public:
     int screenWidth() const override;
     int screenHeight() const override;
 
-    // Runs on the user-interface thread on behalf of the worker.
+    // Runs on the user-interface thread on behalf of the worker. Whatever one tick raises is
+    // caught and dropped there; the next tick comes a millisecond later.
     void RenderTick();
+    // Deletes the textures of records that have left the list (their windows have gone).
+    void ReleaseUnusedTextures();
 
 protected:
     bool event(QEvent* event) override;
@@ -140,6 +145,9 @@ private:
     };
 
     void FormCreate();
+    void Tick();
+    // Opening: whether the window has been mapped and exposed (or waited for long enough).
+    bool ReadyForOpening() const;
     void FormResize();
     void Paint();
     void OnShow();
@@ -179,6 +187,10 @@ private:
     THeldKeys FHeldKeys = THeldKeys::hkLeftSuper;
     bool FPaintPending = false;
     bool FFirstFrameTraced = false;
+    // The stored files are written once the opening's first frame is on the screen.
+    bool FStorePending = false;
+    bool FLivePictures = true;
+    double FShownAt = 0;
 };
 
 // True when ZORVANE_TRACE=1: the view then writes one line per milestone to stderr, with a

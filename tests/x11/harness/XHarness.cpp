@@ -167,13 +167,20 @@ void XDesktop::start(const Options& options, const Session& session) {
     ok_ = true;
 }
 
+bool XDesktop::startWindowManager() {
+    return startWindowManager({"openbox", "--sm-disable"});
+}
+
 bool XDesktop::startWindowManager(const std::vector<std::string>& command) {
     wm_ = spawn(command);
     children_.pop_back(); // the window manager is ended after the clients
+    // A window manager that died leaves its check window's id behind on the root (and the server
+    // may hand the same id to the next one): the window itself has to exist.
     const bool managed = waitUntil(
         [&] {
             const auto check = cardinals(dpy_, root(), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
-            return !check.empty();
+            XWindowAttributes attributes{};
+            return !check.empty() && XGetWindowAttributes(dpy_, check.front(), &attributes) != 0;
         },
         15000);
     // Window managers publish their root properties last of all (xfwm4 leaves a window mapped
@@ -263,6 +270,25 @@ void XDesktop::enterDesktop() const {
         ::setenv("XDG_DATA_HOME", (home_ + "/.local/share").c_str(), 1);
         ::setenv("XDG_CACHE_HOME", (home_ + "/.cache").c_str(), 1);
     }
+}
+
+void XDesktop::killWindowManager() {
+    if (wm_ <= 0)
+        return;
+    ::kill(wm_, SIGKILL);
+    int status = 0;
+    ::waitpid(wm_, &status, 0);
+    wm_ = -1;
+}
+
+void XDesktop::killServer() {
+    if (dpy_ != nullptr)
+        XCloseDisplay(dpy_);
+    dpy_ = nullptr;
+    ::kill(xvfb_, SIGKILL);
+    int status = 0;
+    ::waitpid(xvfb_, &status, 0);
+    xvfb_ = -1;
 }
 
 XDesktop::~XDesktop() {
