@@ -92,6 +92,9 @@ TMainForm::TMainForm(Platform& platform, TFormStorage& settings)
 
     // The settings are read after creation; the stored custom hot key is registered right away, so
     // that it works from the start and not only after the options dialog has been opened once.
+    // Settings added since the first six are known before the file is read, so that it is read into them
+    // and they are written next to the others.
+    FSettings.SetValue(TFormStorage::kLivePictures, -1);
     FSettings.Restore();
     const int stored = FSettings.GetInteger(TFormStorage::kShortCut, TFormStorage::kInitialShortCut);
     FShowShortCut = static_cast<std::uint16_t>(stored >= 0 && stored <= 0xFFFF ? stored : 0);
