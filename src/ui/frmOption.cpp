@@ -1,8 +1,8 @@
 // TOptionForm: the options dialog.
 #include "ui/frmOption.h"
 
-#include "app/CommaText.h"
 #include "app/unitSettings.h"
+#include "core/CommaText.h"
 #include "ui/AutoStartEntry.h"
 #include "ui/BrevonLanguage.h"
 #include "ui/OptionControls.h"

@@ -4,10 +4,10 @@
 // uploaded again, and the stored files are written by a thread of their own.
 #pragma once
 
+#include "core/Clock.h"
 #include "platform/PlatformTypes.h"
 #include "windows/CaptureFolder.h"
 #include "windows/CaptureImage.h"
-#include "windows/Clock.h"
 #include "windows/PictureWriter.h"
 
 #include <cstdint>

@@ -2,8 +2,8 @@
 // the hot-key field and the autostart entry.
 #include "UiTestSupport.h"
 
-#include "app/CommaText.h"
 #include "app/unitSettings.h"
+#include "core/CommaText.h"
 #include "ui/AutoStartEntry.h"
 #include "ui/OptionControls.h"
 #include "ui/ShortCutKeys.h"
