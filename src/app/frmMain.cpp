@@ -436,7 +436,7 @@ void TMainForm::FormClose() {
         Trace("settings-not-saved " + FSettings.LastError());
     // No file may be written after the folder is emptied.
     if (FWindowInfos)
-        FWindowInfos->FlushStores();
+        FWindowInfos->EndStores();
     EmptyCaptureFolder(CaptureFolderPath());
     if (FWinTabGrabbed) {
         FPlatform.removeWinTabGrab();
@@ -445,8 +445,8 @@ void TMainForm::FormClose() {
     FPlatform.unregisterHotKey();
     if (JvTrayIcon1)
         JvTrayIcon1->hide();
-    FWindowInfos.reset();
-    FHandleInfos.reset();
+    // The lists go with the form: a closing animation that was running when the exit came (a
+    // --quit during it) still uses them when it returns.
 }
 
 } // namespace zorvane
