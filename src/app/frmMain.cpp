@@ -125,7 +125,15 @@ ViewSettings TMainForm::ReadViewSettings() {
     values.FlipEffectOption = FSettings.GetText(TFormStorage::kFlipEffectOption);
     values.BackEffectType = FSettings.GetInteger(TFormStorage::kBackEffectType, 0);
     values.BackEffectOption = FSettings.GetText(TFormStorage::kBackEffectOption);
+    values.ShowTitles = FSettings.GetInteger(TFormStorage::kShowTitles, -1) != 0;
     return values;
+}
+
+std::string TMainForm::ViewMessage(const std::string& name, const std::string& fallback) {
+    if (!BrevonLanguage)
+        return fallback;
+    return BrevonLanguage->GetMessage(QString::fromStdString(name), QString::fromStdString(fallback))
+        .toStdString();
 }
 
 void TMainForm::showEvent(QShowEvent* event) {

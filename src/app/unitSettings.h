@@ -49,6 +49,8 @@ public:
     static constexpr const char* kBackEffectType = "BackEffectType";
     static constexpr const char* kBackEffectOption = "BackEffectOption";
     static constexpr const char* kFormVersion = "FormVersion";
+    // Written by the options dialog after the six; read with its default when the file has none.
+    static constexpr const char* kShowTitles = "ShowTitles"; // "-1" (the default) or "0"
 
     static constexpr int kInitialShortCut = 32960; // Alt + virtual key 0xC0
     static constexpr const char* kInitialFlipEffectOption = "0,-1,-1,0,-1";

@@ -72,7 +72,11 @@ int TEffect_Flip::LastVisible() const {
 }
 
 float TEffect_Flip::Depth(int i) const {
-    return static_cast<float>(8.0 - 0.5 * i * static_cast<double>(FProgress) + FFlip);
+    return DepthAt(i);
+}
+
+float TEffect_Flip::DepthAt(double slot) const {
+    return static_cast<float>(8.0 - 0.5 * slot * static_cast<double>(FProgress) + FFlip);
 }
 
 void TEffect_Flip::ApplyTilt() const {
@@ -104,10 +108,14 @@ void TEffect_Flip::Draw() {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor3f(1.0f, 1.0f, 1.0f);
+    BeginFrameBoxes();
     DrawImages();
+    DrawLeaving();
     if (FReflection) {
         DrawReflections();
     }
+    // The front window's title fades with its picture during a flip.
+    DrawTitles(false, static_cast<float>(1.0 - 2.0 * FFlip));
     glDisable(GL_BLEND);
     glPopMatrix();
 }
@@ -117,17 +125,19 @@ void TEffect_Flip::DrawImages() {
     for (int i = 0; i <= n; ++i) {
         const TWindowInfo& info = FWindowInfos.Items(i);
         glPushMatrix();
+        const float fade = FMotion.Opacity(&info);
         if (FState == esClosing) {
             glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
         } else if (i == 0 && FFlip > 0.0f) {
             glColor4f(0.9f, 0.9f, 0.9f, static_cast<float>(0.9 - 1.5 * FFlip));
         } else if (i == n) {
-            glColor4f(0.5f, 0.5f, 0.5f, static_cast<float>(0.5 + FFlip));
+            glColor4f(0.5f, 0.5f, 0.5f, static_cast<float>(0.5 + FFlip) * fade);
         } else {
-            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+            glColor4f(1.0f, 1.0f, 1.0f, fade);
         }
         ApplyTilt();
-        glTranslatef(info.X, info.Y, Depth(i) + FBounce);
+        glTranslatef(info.X, info.Y, DepthAt(FMotion.Slot(&info, i)) + FBounce);
+        RecordBox(info, 0.0f, -info.Height, info.Width, 0.0f, 1.0f);
         glBindTexture(GL_TEXTURE_2D, info.Texture);
         ImageQuad(info);
         glPopMatrix();
@@ -141,13 +151,41 @@ void TEffect_Flip::DrawReflections() {
             continue;
         }
         const TWindowInfo& info = FWindowInfos.Items(i);
+        if (FMotion.Opacity(&info) < 1.0f) {
+            continue; // a picture coming in gets its reflection once it is there
+        }
         glPushMatrix();
         ApplyTilt();
-        glTranslatef(info.X, static_cast<float>(info.Y - (info.Height + 0.002)), Depth(i) + FBounce);
+        glTranslatef(info.X, static_cast<float>(info.Y - (info.Height + 0.002)),
+                     DepthAt(FMotion.Slot(&info, i)) + FBounce);
         glBindTexture(GL_TEXTURE_2D, info.Texture);
         ReflectionQuad(info);
         glPopMatrix();
     }
+}
+
+void TEffect_Flip::DrawLeaving() {
+    for (const auto& [record, place] : FMotion.Leaving) {
+        if (place.Index >= kMaxVisible) {
+            continue;
+        }
+        glPushMatrix();
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f - FMotion.T);
+        ApplyTilt();
+        glTranslatef(place.X, place.Y, DepthAt(place.Index) + FBounce);
+        glBindTexture(GL_TEXTURE_2D, record->Texture);
+        ImageQuad(*record);
+        glPopMatrix();
+    }
+}
+
+void TEffect_Flip::StackChanged(const std::vector<const TWindowInfo*>& before, const TWindowInfo* selected) {
+    // The selected window comes to the front: the list turns until it is first.
+    for (int turns = 0; turns < FWindowInfos.Count() && &FWindowInfos.Items(0) != selected; ++turns) {
+        FWindowInfos.Move(0, FWindowInfos.Count() - 1);
+    }
+    BeginStackMotion(before, [](const TWindowInfo&, int) { return 1.0f; });
+    PlayStackMotion();
 }
 
 void TEffect_Flip::MoveRecords(int sign) {

@@ -23,6 +23,7 @@ public:
     void StartAnimation() override;
     void SelectNext() override;
     void SelectPrevious() override;
+    void StackChanged(const std::vector<const TWindowInfo*>& before, const TWindowInfo* selected) override;
 
     float FProgress = 0.0f; // opening progress P: 0 at rest on the desktop, 1 fully open
     float FFlip = 0.0f;     // flip progress F of a selection change, 0 .. 0.5
@@ -32,6 +33,8 @@ public:
     int LastVisible() const;
     // Depth term d(i) of visible image i (without the bounce offset).
     float Depth(int i) const;
+    // The same at a place between two images (while the stack changes).
+    float DepthAt(double slot) const;
 
 protected:
     // Moves every record by one opening step (sign +1) or its exact inverse (sign -1).
@@ -40,6 +43,8 @@ protected:
     void ApplyTilt() const;
     void DrawImages();
     void DrawReflections();
+    // The pictures leaving the stack while it changes, fading where they were.
+    void DrawLeaving();
 };
 
 } // namespace zorvane

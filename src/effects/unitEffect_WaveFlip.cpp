@@ -107,7 +107,27 @@ TEffect_WaveFlip::TEffect_WaveFlip(EffectHost& handle, const std::string& option
 }
 
 float TEffect_WaveFlip::SheetDepth(int i) const {
-    return static_cast<float>(9.0 - 0.5 * i * static_cast<double>(FProgress) + FFlip);
+    return SheetDepthAt(i);
+}
+
+float TEffect_WaveFlip::SheetDepthAt(double slot) const {
+    return static_cast<float>(9.0 - 0.5 * slot * static_cast<double>(FProgress) + FFlip);
+}
+
+void TEffect_WaveFlip::DrawLeaving() {
+    for (const auto& [record, place] : FMotion.Leaving) {
+        if (place.Index >= kMaxVisible) {
+            continue;
+        }
+        glPushMatrix();
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f - FMotion.T);
+        PlaceImage(*record);
+        glTranslatef(place.X, place.Y, SheetDepthAt(place.Index) + FBounce);
+        glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
+        glBindTexture(GL_TEXTURE_2D, record->Texture);
+        DrawSheet(*record, kImageAmplitude, false);
+        glPopMatrix();
+    }
 }
 
 TEffect_WaveFlip::SheetGeometry& TEffect_WaveFlip::GeometryOf(const TWindowInfo& info) {
@@ -166,10 +186,14 @@ void TEffect_WaveFlip::Draw() {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor3f(1.0f, 1.0f, 1.0f);
+    BeginFrameBoxes();
     DrawImages();
+    DrawLeaving();
     if (FReflection) {
         DrawReflections();
     }
+    // The front window's title fades with its picture during a flip.
+    DrawTitles(false, static_cast<float>(1.0 - 2.0 * FFlip));
     glDisable(GL_BLEND);
     glPopMatrix();
     AdvanceWave();
@@ -181,6 +205,7 @@ void TEffect_WaveFlip::DrawImages() {
         const TWindowInfo& info = FWindowInfos.Items(i);
         glPushMatrix();
         double amplitude = kImageAmplitude;
+        const float fade = FMotion.Opacity(&info);
         if (FState == esClosing) {
             // Flat and opaque while closing, so the image lands exactly on its window.
             glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
@@ -188,12 +213,15 @@ void TEffect_WaveFlip::DrawImages() {
         } else if (i == 0 && FFlip > 0.0f) {
             glColor4f(0.9f, 0.9f, 0.9f, static_cast<float>(0.9 - 1.5 * FFlip));
         } else if (i == n) {
-            glColor4f(0.5f, 0.5f, 0.5f, static_cast<float>(0.5 + FFlip));
+            glColor4f(0.5f, 0.5f, 0.5f, static_cast<float>(0.5 + FFlip) * fade);
         } else {
-            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+            glColor4f(1.0f, 1.0f, 1.0f, fade);
         }
         PlaceImage(info);
-        glTranslatef(info.X, info.Y, SheetDepth(i) + FBounce);
+        glTranslatef(info.X, info.Y, SheetDepthAt(FMotion.Slot(&info, i)) + FBounce);
+        // The sheet spans 0.05 to 0.93 of the window from its corner, centred here before it turns.
+        RecordBox(info, static_cast<float>(-0.45 * info.Width), static_cast<float>(-0.43 * info.Height),
+                  static_cast<float>(0.43 * info.Width), static_cast<float>(0.45 * info.Height), 0.0f);
         // Upside down: mesh rows run downward in the image, and the depth is negated with it.
         glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
         glBindTexture(GL_TEXTURE_2D, info.Texture);
@@ -209,10 +237,14 @@ void TEffect_WaveFlip::DrawReflections() {
             continue;
         }
         const TWindowInfo& info = FWindowInfos.Items(i);
+        if (FMotion.Opacity(&info) < 1.0f) {
+            continue; // a picture coming in gets its reflection once it is there
+        }
         glPushMatrix();
         PlaceImage(info);
         // Not turned over: the sheet hangs mirrored, its last row touching the image's bottom edge.
-        glTranslatef(info.X, static_cast<float>(info.Y - 0.86 * info.Height), SheetDepth(i) + FBounce);
+        glTranslatef(info.X, static_cast<float>(info.Y - 0.86 * info.Height),
+                     SheetDepthAt(FMotion.Slot(&info, i)) + FBounce);
         glBindTexture(GL_TEXTURE_2D, info.Texture);
         DrawSheet(info, kReflectionAmplitude, true);
         glPopMatrix();

@@ -139,6 +139,7 @@ void TOptionForm::CreateComponents() {
     // How the view behaves: one row of check boxes, then the choices of which windows and where.
     gbView = Make<QGroupBox>(this, "gbView", QRect(10, 424, 447, 100));
     gbView->setTitle(QStringLiteral("View"));
+    cbShowTitles = MakeCheck(gbView, "cbShowTitles", "Show window titles", QRect(220, 20, 200, 20), true);
 
     cbAutoStart =
         MakeCheck(this, "cbAutoStart", "Automatically start with windows", QRect(12, 530, 440, 20), true);
@@ -217,6 +218,7 @@ void TOptionForm::LoadSettings() {
         cbActiveBackground->setChecked(FieldToBool(back[1], true));
     if (back.size() > 2)
         tbFramePerSec->setValue(FieldToInt(back[2], 1));
+    cbShowTitles->setChecked(FSettings.GetValue(TFormStorage::kShowTitles).asInteger(-1) != 0);
 }
 
 void TOptionForm::cbFlipEffectChange(bool userInitiated) {
@@ -265,6 +267,7 @@ void TOptionForm::btnDefaultClick() {
     cbBackEffect->setCurrentIndex(beWave);
     cbBackEffectChange(true);
     cbAutoStart->setChecked(true);
+    cbShowTitles->setChecked(true);
 }
 
 void TOptionForm::btnOKClick() {
@@ -291,6 +294,7 @@ void TOptionForm::SaveSettings() {
     const std::vector<std::string> back{picture, BoolToField(cbActiveBackground->isChecked()),
                                         std::to_string(tbFramePerSec->value())};
     FSettings.SetValue(TFormStorage::kBackEffectOption, JoinCommaText(back));
+    FSettings.SetValue(TFormStorage::kShowTitles, cbShowTitles->isChecked() ? -1 : 0);
 }
 
 std::uint16_t TOptionForm::ShortCut() const {

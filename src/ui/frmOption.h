@@ -72,6 +72,7 @@ public:
     QLabel* lblFrameMax;
     TTipTrackBar* tbFramePerSec;
     QGroupBox* gbView;
+    QCheckBox* cbShowTitles;
     QCheckBox* cbAutoStart;
     QPushButton* btnDefault;
     QPushButton* btnOK;

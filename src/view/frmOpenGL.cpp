@@ -7,6 +7,7 @@
 #include "effects/EffectFactory.h"
 #include "effects/unitEffect.h"
 #include "platform/Platform.h"
+#include "windows/WindowFilter.h"
 #include "windows/unitWindowInfos.h"
 
 #include <QCoreApplication>
@@ -187,6 +188,7 @@ void TOpenGLForm::Paint() {
         } catch (...) {
             // A frame that cannot be drawn stays black; the view can still be closed.
         }
+        DrawFilterOverlay();
         if (!FFirstFrameTraced && effect.FState == esOpening) {
             FFirstFrameTraced = true;
             glFinish();
@@ -350,6 +352,7 @@ void TOpenGLForm::OnShow() {
     const ViewSettings settings = FOwner.ReadViewSettings();
     const int type = settings.FlipEffectType & 0xFF;
     BuildEffects(static_cast<std::int8_t>(type == 1 ? 1 : type == 2 ? 2 : 0));
+    OpenTitles(settings);
 
     // A worker left from the previous showing must finish before the next one starts.
     while (JvThread && !JvThread->isFinished()) {
@@ -461,6 +464,7 @@ void TOpenGLForm::OnHide() {
         }
     }
     BuildEffects(-1);
+    CloseTitles(); // every record back in the list before the textures go
     if (MakeCurrent()) {
         TWindowInfos& infos = FOwner.WindowInfos();
         for (int i = 0; i < infos.Count(); ++i) {
@@ -515,6 +519,11 @@ void TOpenGLForm::RenderTick() {
             } catch (...) {
             }
         }
+        // The opening's last frames belong to the opening; the titles show from the first idle one.
+        if (FEffect && IsActive() && FShowTitles && FEffect->FState == esIdle) {
+            invalidate();
+            Paint();
+        }
         Trace("opening-done");
         if (IsActive()) {
             raise();
@@ -526,6 +535,9 @@ void TOpenGLForm::RenderTick() {
         SetActive(false);
         return;
     }
+    CheckClosingWindows();
+    if (!FEffect || !IsActive())
+        return;
     const bool animated = FEffect->FAnimated || (FEffect->FBackground && FEffect->FBackground->FAnimated);
     if (FEffect->FState == esIdle && animated)
         invalidate();

@@ -11,6 +11,8 @@
 namespace zorvane {
 
 void TOpenGLForm::keyPressEvent(QKeyEvent* event) {
+    if (FilterKeyPress(event))
+        return;
     const int key = event->key();
     if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
         // With no effect (it could not be built) these still close the view.
@@ -36,6 +38,12 @@ void TOpenGLForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void TOpenGLForm::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::MiddleButton && FEffect && FEffect->FState == esIdle) {
+        // The middle button closes the window whose picture it is on.
+        const QPointF at = event->position() * devicePixelRatio();
+        RequestCloseOf(FEffect->PictureAt(static_cast<float>(at.x()), static_cast<float>(at.y())));
+        return;
+    }
     if (event->button() != Qt::LeftButton)
         return;
     if (!FEffect) {
