@@ -1,6 +1,7 @@
 // CommandLineTools: --list-windows, --capture DIR and --diagnostics over the X11 platform.
 #include "app/CommandLineTools.h"
 
+#include "app/HotKeyStatus.h"
 #include "app/unitSettings.h"
 #include "platform/x11/TextUtf8.h"
 #include "platform/x11/X11Platform.h"
@@ -104,8 +105,25 @@ int DiagnosticsCommand(const char* display, const std::string& settingsFile, std
         return 1;
     const std::string executableDir = ExecutableDirectory();
     out << platform->diagnostics();
-    out << "settings file: " << (settingsFile.empty() ? DefaultSettingsPath(executableDir) : settingsFile)
-        << "\n";
+    const std::string settingsPath = settingsFile.empty() ? DefaultSettingsPath(executableDir) : settingsFile;
+    // Who holds the hot keys: a key this process can grab is free; one it cannot is the running
+    // Zorvane's when that says so, else another program's.
+    TFormStorage settings(settingsPath);
+    settings.Restore();
+    THotKeyReport report;
+    report.WindowManager = platform->windowManagerName();
+    PublishedKeys running;
+    const bool instance = platform->runningInstanceKeys(running);
+    report.WinTab = platform->probeWinTab();
+    report.RunningInstance = instance && running.winTabOurs && report.WinTab == KeyHolder::khOtherProgram;
+    out << "Super+Tab: " << WinTabHolderText(report) << "\n";
+    const int stored = settings.GetInteger(TFormStorage::kShortCut, TFormStorage::kInitialShortCut);
+    report.ShortCut = static_cast<std::uint16_t>(stored >= 0 && stored <= 0xFFFF ? stored : 0);
+    report.HotKey = platform->probeHotKey(report.ShortCut);
+    report.RunningInstance = instance && running.hotKeyOurs && report.HotKey == KeyHolder::khOtherProgram;
+    const std::string key = ShortCutText(report.ShortCut);
+    out << "custom hot key" << (key.empty() ? "" : " " + key) << ": " << HotKeyHolderText(report) << "\n";
+    out << "settings file: " << settingsPath << "\n";
     out << "pictures folder: " << dataFolder(executableDir, "Images") << "\n";
     out << "language folder: " << dataFolder(executableDir, "Language") << "\n";
     out.flush();

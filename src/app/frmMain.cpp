@@ -14,6 +14,9 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLinearGradient>
@@ -23,6 +26,8 @@
 #include <QSocketNotifier>
 #include <QSystemTrayIcon>
 #include <QTimer>
+
+#include <cstdio>
 
 namespace zorvane {
 
@@ -82,11 +87,7 @@ TMainForm::TMainForm(Platform& platform, TFormStorage& settings)
     createTrayIcon();
     watchPlatformEvents();
 
-    FWinTabGrabbed = FPlatform.installWinTabGrab([this](bool shiftDown) {
-        FShiftDown = shiftDown;
-        // Like the hook, only note it here; the work runs from the event loop.
-        QMetaObject::invokeMethod(this, &TMainForm::WinTabMessage, Qt::QueuedConnection);
-    });
+    InstallWinTabGrab();
     RegisterShowHotKey();
 
     // The settings are read after creation; the stored custom hot key is registered right away, so
@@ -94,7 +95,109 @@ TMainForm::TMainForm(Platform& platform, TFormStorage& settings)
     FSettings.Restore();
     const int stored = FSettings.GetInteger(TFormStorage::kShortCut, TFormStorage::kInitialShortCut);
     FShowShortCut = static_cast<std::uint16_t>(stored >= 0 && stored <= 0xFFFF ? stored : 0);
+    FHotKeyHold = FSettings.GetInteger(TFormStorage::kHotKeyHold, 0) != 0;
     RegisterShowHotKey();
+
+    FKeyRetryTimer = new QTimer(this);
+    FKeyRetryTimer->setInterval(kKeyRetryMilliseconds);
+    connect(FKeyRetryTimer, &QTimer::timeout, this, &TMainForm::RetryKeys);
+    FKeyRetryTimer->start();
+    TraceKeyStatus();
+}
+
+void TMainForm::InstallWinTabGrab() {
+    FWinTabGrabbed = FPlatform.installWinTabGrab([this](bool shiftDown) {
+        FShiftDown = shiftDown;
+        // Like the hook, only note it here; the work runs from the event loop.
+        QMetaObject::invokeMethod(this, &TMainForm::WinTabMessage, Qt::QueuedConnection);
+    });
+}
+
+THotKeyReport TMainForm::HotKeyReport() {
+    THotKeyReport report;
+    report.WinTab = FPlatform.winTabHolder();
+    report.HotKey = FPlatform.hotKeyHolder();
+    report.ShortCut = IsDialogOpen() ? FSavedShortCut : FShowShortCut;
+    report.WindowManager = FPlatform.windowManagerName();
+    report.HotKeyHeld = FHotKeyHold;
+    return report;
+}
+
+void TMainForm::TraceKeyStatus() {
+    const auto name = [](KeyHolder holder) {
+        switch (holder) {
+        case KeyHolder::khOurs:
+            return "ours";
+        case KeyHolder::khNobody:
+            return "nobody";
+        case KeyHolder::khOtherProgram:
+            return "other";
+        case KeyHolder::khLeftSuperAlone:
+            return "left-super";
+        }
+        return "?";
+    };
+    const std::string line = std::string("keys super-tab ") + name(FPlatform.winTabHolder()) + " hot-key " +
+                             name(FPlatform.hotKeyHolder());
+    if (line != FKeyStatusTraced) {
+        FKeyStatusTraced = line;
+        Trace(line);
+    }
+}
+
+void TMainForm::RetryKeys() {
+    if (FClosed)
+        return;
+    // Freed in the window manager's settings: take it at once, without a restart.
+    if (!FWinTabGrabbed)
+        InstallWinTabGrab();
+    else
+        FPlatform.winTabHolder(); // the left Super key may have been taken or freed meanwhile
+    if (!IsDialogOpen() && FShowShortCut != 0 && FPlatform.hotKeyHolder() == KeyHolder::khOtherProgram)
+        RegisterShowHotKey();
+    TraceKeyStatus();
+}
+
+void TMainForm::TellKeyStatus() {
+    if (FKeyStatusTold)
+        return;
+    const THotKeyReport report = HotKeyReport();
+    if (!HotKeysNeedTelling(report))
+        return;
+    FKeyStatusTold = true;
+    const std::string message = HotKeyStatusMessage(report);
+    std::fprintf(stderr, "zorvane: %s\n", message.c_str());
+    std::fflush(stderr);
+    ShowKeyMessage(QString::fromStdString(message));
+}
+
+void TMainForm::ShowKeyMessage(const QString& text) {
+    // A desktop notification reaches the user without a tray too; where no notification service
+    // answers, the tray icon's balloon does.
+    const QString title = QStringLiteral("Zorvane: a hot key is taken");
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+    call << QStringLiteral("Zorvane") << 0u << QString() << title << text << QStringList() << QVariantMap()
+         << -1;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const auto trayMessage = [this, title, text] {
+        Trace("key-message tray");
+        if (JvTrayIcon1 && QSystemTrayIcon::isSystemTrayAvailable())
+            JvTrayIcon1->showMessage(title, text, QSystemTrayIcon::Warning, 30000);
+    };
+    if (!bus.isConnected()) {
+        trayMessage();
+        return;
+    }
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 5000), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, trayMessage] {
+        if (watcher->isError())
+            trayMessage();
+        else
+            Trace("key-message notification");
+        watcher->deleteLater();
+    });
 }
 
 TMainForm::~TMainForm() {
@@ -171,6 +274,7 @@ void TMainForm::Timer1Timer() {
     acGLShow->setEnabled(true);
     acShowEffect->setEnabled(true);
     Trace(QSystemTrayIcon::isSystemTrayAvailable() ? "resident tray" : "resident no-tray");
+    TellKeyStatus();
 }
 
 bool TMainForm::IsDialogOpen() const {
@@ -241,9 +345,38 @@ void TMainForm::RegisterShowHotKey() {
         return;
     }
     FPlatform.registerHotKey(shortcut, [this] {
-        QMetaObject::invokeMethod(
-            this, [this] { acShowEffect->trigger(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &TMainForm::HotKeyPressed, Qt::QueuedConnection);
     });
+}
+
+void TMainForm::HotKeyPressed() {
+    // Held like Super+Tab only when there are modifiers to hold.
+    const bool held = FHotKeyHold && (FShowShortCut & 0xE000) != 0;
+    if (!held) {
+        acShowEffect->trigger();
+        return;
+    }
+    Trace("hotkey-held");
+    if (!acShowEffect->isEnabled() || IsDialogOpen() || FBusy || FCapturing || !OpenGLForm)
+        return;
+    if (OpenGLForm->IsActive()) {
+        // The view did not get the keyboard, so the key came here: step as the view would.
+        OpenGLForm->EffectSelectNext();
+        return;
+    }
+    if (!OpenGLForm->CanOpen())
+        return;
+    FBusy = true;
+    try {
+        CaptureCycle(false);
+        Trace("capture-done " + std::to_string(FWindowInfos->Count()));
+        if (FWindowInfos->Count() > 1)
+            OpenGLForm->ShowHeld(THeldKeys::hkHotKeyModifiers);
+        else
+            Trace("show-skipped");
+    } catch (...) {
+    }
+    FBusy = false;
 }
 
 void TMainForm::SuspendShowHotKey() {

@@ -2,6 +2,7 @@
 // cycle, the activation of the picked window, and the settings and window lists it owns.
 #pragma once
 
+#include "app/HotKeyStatus.h"
 #include "app/PrevInstance.h"
 #include "view/frmOpenGL.h"
 
@@ -32,6 +33,7 @@ public:
     static constexpr int kSplashWidth = 189;
     static constexpr int kSplashHeight = 34;
     static constexpr int kSplashMilliseconds = 1500;
+    static constexpr int kKeyRetryMilliseconds = 3000;
     static constexpr const char* kWebSite = "https://zorvane.org";
 
     // FormCreate: builds the components, the lists and the hot keys; then reads the settings file.
@@ -54,6 +56,15 @@ public:
     void ResumeShowHotKey();
     void LoadLanguage(QWidget* form);
     void TranslateMenuHints();
+
+    // Who holds Super+Tab and the custom hot key now.
+    THotKeyReport HotKeyReport();
+    // Grabs Super+Tab (and the custom hot key) again where another program held them.
+    void RetryKeys();
+    // Tells the user, once per start, which hot key is taken, by whom and what works instead:
+    // standard error, then a desktop notification, or the tray icon's message without one.
+    void TellKeyStatus();
+    bool HotKeyHold() const { return FHotKeyHold; }
 
     // A tray-menu command sent by a later start of the program.
     void RunRemoteCommand(RemoteCommand command);
@@ -91,6 +102,10 @@ private:
     void FormClose();
     void OpenPage(const char* path);
     QAction* addAction(const char* name, const char* caption);
+    void InstallWinTabGrab();
+    void HotKeyPressed();
+    void TraceKeyStatus();
+    void ShowKeyMessage(const QString& text);
 
     Platform& FPlatform;
     TFormStorage& FSettings;
@@ -116,6 +131,8 @@ private:
     QAction* spInformations = nullptr;
     QAction* spClose = nullptr;
     QSocketNotifier* FPlatformNotifier = nullptr;
+    // Tries the keys again every few seconds while one is not ours.
+    QTimer* FKeyRetryTimer = nullptr;
 
     // Private fields.
     bool FBusy = false;
@@ -125,6 +142,9 @@ private:
     bool FClosed = false;
     bool FTrayActive = false;
     bool FWinTabGrabbed = false;
+    bool FKeyStatusTold = false;
+    bool FHotKeyHold = false; // HotKeyHold: the custom hot key is held like Super+Tab
+    std::string FKeyStatusTraced;
     std::uint16_t FShowShortCut = 32960;
     std::uint16_t FSavedShortCut = 0;
     std::unique_ptr<THandleInfos> FHandleInfos;

@@ -198,6 +198,7 @@ void TMainForm::acOptionExecute() {
     const QString executable = QCoreApplication::applicationFilePath();
     TOptionForm dialog(FSettings, autoStart, FShowShortCut, executable);
     dialog.LoadLanguage = [this](QWidget* form) { LoadLanguage(form); };
+    dialog.HotKeyStatus = QString::fromStdString(HotKeyStatusLine(HotKeyReport()));
     OptionForm = &dialog;
     SuspendShowHotKey();
     const int result = dialog.exec();
@@ -209,11 +210,14 @@ void TMainForm::acOptionExecute() {
                 (FSettings.GetInteger(TFormStorage::kBackEffectType, 0) & 0xFF) == 0);
         FShowShortCut = dialog.ShortCut();
         FSettings.SetValue(TFormStorage::kShortCut, static_cast<int>(FShowShortCut));
+        FHotKeyHold = FSettings.GetInteger(TFormStorage::kHotKeyHold, 0) != 0;
         RegisterShowHotKey();
     } else {
         ResumeShowHotKey();
     }
     OptionForm = nullptr;
+    // Freed meanwhile in the window manager's settings, perhaps: try Super+Tab again now.
+    RetryKeys();
 }
 
 void TMainForm::acAboutExecute() {

@@ -51,6 +51,9 @@ public:
     static constexpr const char* kFormVersion = "FormVersion";
     // Written by the options dialog after the six; read with its default when the file has none.
     static constexpr const char* kShowTitles = "ShowTitles"; // "-1" (the default) or "0"
+    // Boolean ("-1"/"0", default "0"): the custom hot key is held like Super+Tab instead of opening
+    // the view pinned.
+    static constexpr const char* kHotKeyHold = "HotKeyHold";
 
     static constexpr int kInitialShortCut = 32960; // Alt + virtual key 0xC0
     static constexpr const char* kInitialFlipEffectOption = "0,-1,-1,0,-1";

@@ -26,6 +26,20 @@ public:
     virtual ~InstanceLock() = default;
 };
 
+// Who holds a key combination this program wants.
+enum class KeyHolder : int {
+    khNobody,         // nobody: it is free (and not ours either)
+    khOurs,           // this program
+    khOtherProgram,   // another program grabbed the combination
+    khLeftSuperAlone, // another program grabbed the left Super key by itself, so Tab never comes with it
+};
+
+// What a running Zorvane on this display says about its own keys.
+struct PublishedKeys {
+    bool winTabOurs = false;
+    bool hotKeyOurs = false;
+};
+
 class Platform : public ScreenGeometry, public WallpaperSource {
 public:
     // Called for each top-level window, top of the stacking order first; returns false to stop.
@@ -77,6 +91,10 @@ public:
     virtual WindowHandle activeWindow() = 0;
     // Restores, raises and focuses the window; true when it is the active window at the end.
     virtual bool ForceForegroundWindow(WindowHandle window) = 0;
+    // Waits (bounded) until one of this program's own windows, just hidden, is unmapped and the
+    // window manager has let go of it, so that it does not hand the focus back to the window that
+    // had it before once the next window is activated. False when the wait ran out.
+    virtual bool waitUntilReleased(WindowHandle ownWindow) = 0;
     // The system's minimise and restore animation switch; returns the previous value.
     virtual int SetMinimizeAnimation(int value) = 0;
 
@@ -91,6 +109,25 @@ public:
     // key with no equivalent, or a combination another program holds.
     virtual bool registerHotKey(std::uint16_t shortcut, HotKeyHandler handler) = 0;
     virtual void unregisterHotKey() = 0;
+    // Who holds Super+Tab now, as this program sees it: khOurs only while its grab is in place and
+    // nobody has taken the left Super key alone; khOtherProgram after a failed grab.
+    virtual KeyHolder winTabHolder() = 0;
+    // Who holds the custom hot key after the last registration: khOurs, khOtherProgram when the
+    // combination was taken, khNobody when nothing is registered (no code, or no such key).
+    virtual KeyHolder hotKeyHolder() = 0;
+    // For a program that grabs nothing itself (the checking tools): tries Super+Tab, or the
+    // shortcut, and lets go at once. khNobody when free, khLeftSuperAlone / khOtherProgram when
+    // taken; the Zorvane running on this display counts as another program here.
+    virtual KeyHolder probeWinTab() = 0;
+    virtual KeyHolder probeHotKey(std::uint16_t shortcut) = 0;
+    // What the Zorvane running on this display published about its keys; false when none runs.
+    virtual bool runningInstanceKeys(PublishedKeys& keys) = 0;
+    // True while every modifier of the registered custom hot key is down (false without one).
+    virtual bool hotKeyModifiersDown() = 0;
+    // True when a key event's native code (on X11 the keycode) is the custom hot key's key.
+    virtual bool isHotKeyKey(std::uint32_t nativeScanCode) = 0;
+    // The running window manager's own name, empty when there is none or it gives no name.
+    virtual std::string windowManagerName() = 0;
 
     // --- Event loop integration: watch this descriptor for reading and call
     // processPendingEvents() when it is readable and before the loop blocks.

@@ -97,6 +97,12 @@ void TOptionForm::CreateComponents() {
     for (QWidget* part : HotKey1->findChildren<QWidget*>())
         part->installEventFilter(this);
 
+    lblHotKeyStatus = Make<QLabel>(gbHotKey, "lblHotKeyStatus", QRect(16, 66, 420, 30));
+    lblHotKeyStatus->setWordWrap(true);
+    lblHotKeyStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    cbHotKeyHold = MakeCheck(gbHotKey, "cbHotKeyHold", "Hold the custom hot key like Win + Tab",
+                             QRect(16, 98, 420, 20), false);
+
     gbForegroundEffect = Make<QGroupBox>(this, "gbForegroundEffect", QRect(10, 137, 447, 158));
     gbForegroundEffect->setTitle(QStringLiteral("Foreground Effect"));
     lblScreenEffect = MakeLabel(gbForegroundEffect, "lblScreenEffect", "Screen Effect", QPoint(16, 24));
@@ -188,6 +194,8 @@ void TOptionForm::FormActivate() {
     FActivated = true;
     if (LoadLanguage)
         LoadLanguage(this);
+    lblHotKeyStatus->setText(HotKeyStatus);
+    lblHotKeyStatus->setToolTip(HotKeyStatus);
     LoadSettings();
     cbFlipEffectChange(false);
     cbBackEffectChange(false);
@@ -210,6 +218,7 @@ void TOptionForm::LoadSettings() {
         if (i + 1 < flip.size())
             boxes[i]->setChecked(FieldToBool(flip[i + 1], true));
 
+    cbHotKeyHold->setChecked(FSettings.GetInteger(TFormStorage::kHotKeyHold, 0) != 0);
     cbBackEffect->setCurrentIndex(FSettings.GetValue(TFormStorage::kBackEffectType).asInteger(beWave));
     const auto back = SplitCommaText(FSettings.GetText(TFormStorage::kBackEffectOption));
     if (back.size() > 0)
@@ -262,6 +271,7 @@ void TOptionForm::cbBackEffectChange(bool userInitiated) {
 
 void TOptionForm::btnDefaultClick() {
     SetShortCut(kVkF12);
+    cbHotKeyHold->setChecked(false);
     cbFlipEffect->setCurrentIndex(feFlip);
     cbFlipEffectChange(true);
     cbBackEffect->setCurrentIndex(beWave);
@@ -281,6 +291,7 @@ void TOptionForm::btnOKClick() {
 }
 
 void TOptionForm::SaveSettings() {
+    FSettings.SetValue(TFormStorage::kHotKeyHold, cbHotKeyHold->isChecked() ? -1 : 0);
     FSettings.SetValue(TFormStorage::kFlipEffectType, cbFlipEffect->currentIndex());
     const std::vector<std::string> flip{
         std::to_string(cbCameraPosition->currentIndex()), BoolToField(cbStartingAnimation->isChecked()),

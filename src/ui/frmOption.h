@@ -33,6 +33,8 @@ public:
     // The main form's translation of this dialog; run on the first activation, before the
     // settings fill the lists.
     std::function<void(QWidget* form)> LoadLanguage;
+    // Who holds Super+Tab and the custom hot key, shown beside the default hot key.
+    QString HotKeyStatus;
 
     // HotKey1's combination as a shortcut code (0 for none). After OK it is the new hot key.
     std::uint16_t ShortCut() const;
@@ -51,6 +53,8 @@ public:
     QLabel* lblDefaultHotKey;
     QLabel* lblCustomHotKey;
     QKeySequenceEdit* HotKey1;
+    QLabel* lblHotKeyStatus;
+    QCheckBox* cbHotKeyHold;
     QGroupBox* gbForegroundEffect;
     QLabel* lblScreenEffect;
     QComboBox* cbFlipEffect;

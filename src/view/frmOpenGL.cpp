@@ -286,7 +286,22 @@ void TOpenGLForm::SetActive(bool value) {
     hide();
     FClosing = false;
     FPinned = false;
+    FHeldKeys = THeldKeys::hkLeftSuper;
     Trace("view-hidden");
+}
+
+void TOpenGLForm::ShowHeld(THeldKeys keys) {
+    if (!CanOpen())
+        return;
+    FHeldKeys = keys;
+    SetActive(true);
+    if (!IsActive())
+        FHeldKeys = THeldKeys::hkLeftSuper;
+}
+
+bool TOpenGLForm::HeldKeysDown() const {
+    return FHeldKeys == THeldKeys::hkHotKeyModifiers ? FPlatform.hotKeyModifiersDown()
+                                                     : FPlatform.isLeftSuperDown();
 }
 
 void TOpenGLForm::ShowPinned() {
@@ -453,6 +468,9 @@ void TOpenGLForm::OnHide() {
         } catch (...) {
         }
         const int selected = effect.FSelectedIndex;
+        // Gone from the screen before the pick is activated: a window manager that sees the
+        // view's unmap afterwards would give the focus back to the window that had it before.
+        ReleaseWindow();
         for (int attempt = 1; attempt <= 11; ++attempt) {
             try {
                 FOwner.ActivateWindow(selected);
@@ -476,6 +494,15 @@ void TOpenGLForm::OnHide() {
     }
 }
 
+void TOpenGLForm::ReleaseWindow() {
+    setKeyboardGrabEnabled(false);
+    hide();
+    // Hand the unmap to the server, then wait until the window manager has let go of the view.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (!FPlatform.waitUntilReleased(static_cast<WindowHandle>(winId())))
+        Trace("view-release-timeout");
+}
+
 bool TOpenGLForm::WorkerStopped() const {
     return !JvThread || JvThread->StopRequested() || JvThread->isFinished();
 }
@@ -495,7 +522,7 @@ void TOpenGLForm::RenderTick() {
         return;
     if (!FEffect) {
         // No effect could be built: the view still closes when the Win key is let go.
-        if (!FPinned && !FClosing && !FPlatform.isLeftSuperDown())
+        if (!FPinned && !FClosing && !HeldKeysDown())
             SetActive(false);
         return;
     }
@@ -531,7 +558,7 @@ void TOpenGLForm::RenderTick() {
         }
         return;
     }
-    if (!FPlatform.isLeftSuperDown() && !FEffect->FStayOpen) {
+    if (!HeldKeysDown() && !FEffect->FStayOpen) {
         SetActive(false);
         return;
     }

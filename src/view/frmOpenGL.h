@@ -88,6 +88,10 @@ private:
     std::atomic<bool> FStop{false};
 };
 
+// The keys whose release closes an unpinned view: the left Super key (Super+Tab), or the custom hot
+// key's modifiers when that is held like Super+Tab.
+enum class THeldKeys { hkLeftSuper, hkHotKeyModifiers };
+
 class TOpenGLForm : public QWindow, public EffectHost {
     Q_OBJECT
 public:
@@ -106,6 +110,9 @@ public:
     void SetActive(bool value);
     void Prepare();
     void ShowPinned();
+    // Opens unpinned, closing when these keys are let go (SetActive(true) holds the left Super key).
+    void ShowHeld(THeldKeys keys);
+    bool HeldByHotKey() const { return FHeldKeys == THeldKeys::hkHotKeyModifiers; }
     // True when an opening may start now: inactive, not closing, no effect still unwinding.
     bool CanOpen() const;
     // The worker component's stop query: no worker, or every worker told to stop.
@@ -178,6 +185,9 @@ private:
     void StopWorkerAndWait();
     void ReleaseTransientDesktop();
     void ReleaseDeferredEffects();
+    // Hides the view and waits (bounded) until the window manager has let go of it.
+    void ReleaseWindow();
+    bool HeldKeysDown() const;
     bool MakeCurrent();
 
     // Titles, the filter and closing windows (frmOpenGLTitles.cpp).
@@ -213,6 +223,7 @@ private:
     std::vector<std::unique_ptr<TEffect>> FDeferredEffects;
     bool FClosing = false;
     bool FPinned = false;
+    THeldKeys FHeldKeys = THeldKeys::hkLeftSuper;
     bool FPaintPending = false;
     bool FFirstFrameTraced = false;
 

@@ -4,6 +4,8 @@
 #include "view/VirtualKeys.h"
 #include "view/frmOpenGL.h"
 
+#include "platform/Platform.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
@@ -28,6 +30,14 @@ void TOpenGLForm::keyPressEvent(QKeyEvent* event) {
     }
     if (key == Qt::Key_Tab) {
         EffectSelectNext();
+        return;
+    }
+    // The custom hot key held like Super+Tab: its key again steps, with Shift back.
+    if (HeldByHotKey() && FPlatform.isHotKeyKey(event->nativeScanCode())) {
+        if (event->modifiers() & Qt::ShiftModifier)
+            EffectSelectPrevious();
+        else
+            EffectSelectNext();
         return;
     }
     EffectCall call(*this);

@@ -1,5 +1,6 @@
 // The shell's display-free parts: Qt keys to the effects' virtual-key codes, and the local socket
 // that carries tray-menu commands from a later start to the running instance.
+#include "app/HotKeyStatus.h"
 #include "app/PrevInstance.h"
 #include "view/VirtualKeys.h"
 
@@ -186,6 +187,81 @@ TEST_F(ChannelTest, StaleSocketFileFromAnEndedInstanceIsReplaced) {
     });
     EXPECT_TRUE(sent);
     EXPECT_EQ(calls, 1);
+}
+
+// --- What the user is told about the hot keys.
+TEST(HotKeyStatus, ShortCutsAreNamedAsTheyArePressed) {
+    const std::pair<std::uint16_t, const char*> rows[] = {
+        {32960, "Alt+`"},       {0x607B, "Ctrl+Shift+F12"},
+        {0xC058, "Ctrl+Alt+X"}, {0x2074, "Shift+F5"},
+        {0x0031, "1"},          {0, ""},
+        {0x8007, ""}, // no key: nothing to name
+    };
+    for (const auto& [code, text] : rows)
+        EXPECT_EQ(ShortCutText(code), text) << code;
+}
+
+TEST(HotKeyStatus, HoldersAreNamedWithTheWindowManager) {
+    struct Row {
+        KeyHolder holder;
+        const char* windowManager;
+        bool runningInstance;
+        const char* text;
+    };
+    const Row rows[] = {
+        {KeyHolder::khOurs, "Openbox", false, "held by Zorvane"},
+        {KeyHolder::khNobody, "i3", false, "free, nobody holds it"},
+        {KeyHolder::khOtherProgram, "Xfwm4", false, "taken by the window manager, xfwm4 (XFCE)"},
+        {KeyHolder::khOtherProgram, "Metacity", false,
+         "taken by the window manager, metacity (GNOME Flashback)"},
+        {KeyHolder::khOtherProgram, "Fluxbox", false, "taken by the window manager, fluxbox"},
+        {KeyHolder::khOtherProgram, "Openbox", false,
+         "taken by another program (the window manager is Openbox)"},
+        {KeyHolder::khOtherProgram, "", false, "taken by another program"},
+        {KeyHolder::khOtherProgram, "Openbox", true, "held by Zorvane (the one running on this display)"},
+        {KeyHolder::khLeftSuperAlone, "IceWM 3.3.1 (Linux/x86_64)", false,
+         "out of reach: the left Super key on its own is taken by the window manager, IceWM"},
+    };
+    for (const Row& row : rows) {
+        THotKeyReport report;
+        report.WinTab = row.holder;
+        report.WindowManager = row.windowManager;
+        report.RunningInstance = row.runningInstance;
+        EXPECT_EQ(WinTabHolderText(report), row.text) << row.windowManager;
+    }
+}
+
+TEST(HotKeyStatus, TheMessageSaysWhatWorksAndHowToFreeSuperTab) {
+    THotKeyReport report;
+    report.WinTab = KeyHolder::khOtherProgram;
+    report.HotKey = KeyHolder::khOurs;
+    report.ShortCut = 32960;
+    report.WindowManager = "Xfwm4";
+    ASSERT_TRUE(HotKeysNeedTelling(report));
+    std::string message = HotKeyStatusMessage(report);
+    EXPECT_NE(message.find("Super+Tab is taken by the window manager, xfwm4"), std::string::npos) << message;
+    EXPECT_NE(message.find("The custom hot key Alt+` works"), std::string::npos) << message;
+    EXPECT_NE(message.find("xfconf-query -c xfce4-keyboard-shortcuts -p '/xfwm4/custom/<Super>Tab' -r"),
+              std::string::npos);
+    // An unknown window manager: every known way is listed.
+    report.WindowManager = "Some WM";
+    message = HotKeyStatusMessage(report);
+    for (const char* way :
+         {"xfconf-query", "gsettings set org.gnome", "~/.fluxbox/keys", "Win95Keys=0", "KWin"})
+        EXPECT_NE(message.find(way), std::string::npos) << way;
+    // Both keys taken: only the tray and the command line are left.
+    report.HotKey = KeyHolder::khOtherProgram;
+    EXPECT_NE(HotKeyStatusLine(report).find("zorvane --show"), std::string::npos);
+    // Super+Tab ours, the custom key taken: told too, without the advice for Super+Tab.
+    report.WinTab = KeyHolder::khOurs;
+    EXPECT_TRUE(HotKeysNeedTelling(report));
+    EXPECT_EQ(HotKeyStatusMessage(report).find("To free Super+Tab"), std::string::npos);
+    // Nothing to tell when both work, or when no custom key is set.
+    report.HotKey = KeyHolder::khOurs;
+    EXPECT_FALSE(HotKeysNeedTelling(report));
+    report.ShortCut = 0;
+    report.HotKey = KeyHolder::khNobody;
+    EXPECT_FALSE(HotKeysNeedTelling(report));
 }
 
 } // namespace

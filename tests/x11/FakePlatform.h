@@ -110,12 +110,21 @@ public:
     bool minimizeWindow(WindowHandle) override { return true; }
     WindowHandle activeWindow() override { return 0; }
     bool ForceForegroundWindow(WindowHandle) override { return false; }
+    bool waitUntilReleased(WindowHandle) override { return true; }
     int SetMinimizeAnimation(int) override { return 0; }
     bool isLeftSuperDown() override { return false; }
     bool installWinTabGrab(WinTabHandler) override { return false; }
     void removeWinTabGrab() override {}
     bool registerHotKey(std::uint16_t, HotKeyHandler) override { return false; }
     void unregisterHotKey() override {}
+    KeyHolder winTabHolder() override { return KeyHolder::khNobody; }
+    KeyHolder hotKeyHolder() override { return KeyHolder::khNobody; }
+    KeyHolder probeWinTab() override { return KeyHolder::khNobody; }
+    KeyHolder probeHotKey(std::uint16_t) override { return KeyHolder::khNobody; }
+    bool runningInstanceKeys(PublishedKeys&) override { return false; }
+    bool hotKeyModifiersDown() override { return false; }
+    bool isHotKeyKey(std::uint32_t) override { return false; }
+    std::string windowManagerName() override { return {}; }
     int connectionFd() const override { return -1; }
     void processPendingEvents() override {}
     void setWallpaperFallback(const std::string&, int, std::uint32_t) override {}

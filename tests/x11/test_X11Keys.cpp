@@ -254,3 +254,105 @@ TEST_F(X11Keys, HotKeyTakenByAnotherProgramOrUnmappableFails) {
 
 } // namespace
 } // namespace zorvane
+
+namespace zorvane {
+namespace {
+
+// Tab with Super and any of Shift, Ctrl and Alt is Win+Tab too (Shift still says "back").
+TEST_F(X11Keys, TabWithSuperAndEveryOtherModifierIsCaught) {
+    struct Row {
+        std::vector<unsigned long> held;
+        bool shift;
+    };
+    const std::vector<Row> rows = {
+        {{XK_Super_L, XK_Control_L}, false},
+        {{XK_Super_L, XK_Alt_L}, false},
+        {{XK_Super_L, XK_Control_L, XK_Alt_L}, false},
+        {{XK_Super_L, XK_Control_L, XK_Shift_L}, true},
+        {{XK_Super_L, XK_Alt_L, XK_Shift_L, XK_Control_L}, true},
+    };
+    std::vector<bool> expected;
+    for (const Row& row : rows) {
+        chord(row.held, XK_Tab);
+        expected.push_back(row.shift);
+        const std::string log = settle();
+        EXPECT_EQ(log.find("press Tab"), std::string::npos) << log;
+    }
+    EXPECT_EQ(winTabs, expected);
+    // The right Super key with Ctrl still passes the Tab on.
+    chord({XK_Super_R, XK_Control_L}, XK_Tab);
+    EXPECT_NE(settle().find("press Tab"), std::string::npos);
+    EXPECT_EQ(winTabs.size(), rows.size());
+}
+
+// Who holds the keys: ours, another program's Super+Tab, another program's left Super key alone;
+// what a second process (the checking tools) sees; and taking Super+Tab once it is freed.
+TEST_F(X11Keys, KeyHoldersAreKnownAndSuperTabIsTakenOnceFreed) {
+    EXPECT_EQ(x11->winTabHolder(), KeyHolder::khOurs);
+    std::string error;
+    auto tools = createX11Platform(desktop.display().c_str(), error);
+    ASSERT_TRUE(tools) << error;
+    PublishedKeys published;
+    ASSERT_TRUE(tools->runningInstanceKeys(published)) << "the grabbing process publishes its keys";
+    EXPECT_TRUE(published.winTabOurs);
+    EXPECT_EQ(tools->probeWinTab(), KeyHolder::khOtherProgram) << "held by the first process";
+
+    // Another program takes the left Super key alone (a start menu): Tab never comes with it.
+    const unsigned superL = key(XK_Super_L);
+    XGrabKey(desktop.dpy(), superL, 0, desktop.root(), False, GrabModeAsync, GrabModeAsync);
+    XSync(desktop.dpy(), False);
+    EXPECT_EQ(x11->winTabHolder(), KeyHolder::khLeftSuperAlone);
+    XUngrabKey(desktop.dpy(), superL, 0, desktop.root());
+    XSync(desktop.dpy(), False);
+    EXPECT_EQ(x11->winTabHolder(), KeyHolder::khOurs);
+
+    // Another program holds Super+Tab itself.
+    x11->removeWinTabGrab();
+    EXPECT_EQ(tools->probeWinTab(), KeyHolder::khNobody);
+    const unsigned tab = key(XK_Tab);
+    XGrabKey(desktop.dpy(), tab, Mod4Mask, desktop.root(), False, GrabModeAsync, GrabModeAsync);
+    XSync(desktop.dpy(), False);
+    EXPECT_FALSE(x11->installWinTabGrab([this](bool shift) { winTabs.push_back(shift); }));
+    EXPECT_EQ(x11->winTabHolder(), KeyHolder::khOtherProgram);
+    EXPECT_EQ(tools->probeWinTab(), KeyHolder::khOtherProgram);
+    ASSERT_TRUE(tools->runningInstanceKeys(published));
+    EXPECT_FALSE(published.winTabOurs);
+    // Nothing of Super+Tab is half held: Super+Shift+Tab reaches the focused program.
+    chord({XK_Super_L, XK_Shift_L}, XK_Tab);
+    EXPECT_NE(settle().find("press Tab"), std::string::npos);
+
+    XUngrabKey(desktop.dpy(), tab, Mod4Mask, desktop.root());
+    XSync(desktop.dpy(), False);
+    ASSERT_TRUE(x11->installWinTabGrab([this](bool shift) { winTabs.push_back(shift); }));
+    EXPECT_EQ(x11->winTabHolder(), KeyHolder::khOurs);
+    chord({XK_Super_L}, XK_Tab);
+    EXPECT_EQ(settle().find("press Tab"), std::string::npos);
+    EXPECT_EQ(winTabs, std::vector<bool>{false});
+}
+
+TEST_F(X11Keys, CustomHotKeyHolderAndItsModifiersAreKnown) {
+    XGrabKey(desktop.dpy(), key(XK_F11), 0, desktop.root(), False, GrabModeAsync, GrabModeAsync);
+    XSync(desktop.dpy(), False);
+    EXPECT_FALSE(x11->registerHotKey(0x007A, [] {}));
+    EXPECT_EQ(x11->hotKeyHolder(), KeyHolder::khOtherProgram);
+    EXPECT_EQ(x11->probeHotKey(0x007A), KeyHolder::khOtherProgram);
+    EXPECT_EQ(x11->probeHotKey(0x007B), KeyHolder::khNobody);
+    EXPECT_FALSE(x11->registerHotKey(0, [] {}));
+    EXPECT_EQ(x11->hotKeyHolder(), KeyHolder::khNobody) << "nothing asked for, nothing taken";
+
+    ASSERT_TRUE(x11->registerHotKey(0xC058, [] {})); // Ctrl+Alt+X
+    EXPECT_EQ(x11->hotKeyHolder(), KeyHolder::khOurs);
+    EXPECT_TRUE(x11->isHotKeyKey(key(XK_x)));
+    EXPECT_FALSE(x11->isHotKeyKey(key(XK_y)));
+    EXPECT_FALSE(x11->hotKeyModifiersDown());
+    desktop.keyDown(key(XK_Control_L));
+    EXPECT_FALSE(x11->hotKeyModifiersDown()) << "Alt is still up";
+    desktop.keyDown(key(XK_Alt_L));
+    EXPECT_TRUE(x11->hotKeyModifiersDown());
+    desktop.keyUp(key(XK_Alt_L));
+    desktop.keyUp(key(XK_Control_L));
+    EXPECT_FALSE(x11->hotKeyModifiersDown());
+}
+
+} // namespace
+} // namespace zorvane

@@ -4,6 +4,7 @@
 
 #include <X11/extensions/Xdamage.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -15,6 +16,7 @@ constexpr int kStateChangeMs = 1000; // a window manager answers in about 25 ms;
 constexpr int kActivationMs = 500;
 constexpr int kFallbackMs = 250;
 constexpr int kPaintMs = 300;
+constexpr int kReleaseMs = 500;
 
 struct PropertyOn {
     Window window;
@@ -190,6 +192,21 @@ bool X11Platform::ForceForegroundWindow(WindowHandle window) {
         XSetInputFocus(display_, handle, RevertToParent, time);
     }
     return waitFor(kFallbackMs, [&] { return activeWindow() == window; });
+}
+
+bool X11Platform::waitUntilReleased(WindowHandle ownWindow) {
+    const auto handle = static_cast<Window>(ownWindow);
+    // Seen unmapped here, the unmap has reached the window manager before anything we send next;
+    // off its client list (or withdrawn), it has been dealt with.
+    return waitFor(kReleaseMs, [&] {
+        if (isViewable(handle))
+            return false;
+        if (!hasWindowManager())
+            return true;
+        const auto clients = getCardinals(root_, atoms_.netClientList, XA_WINDOW, 4096);
+        const bool listed = std::find(clients.begin(), clients.end(), handle) != clients.end();
+        return !listed && wmState(handle) != NormalState;
+    });
 }
 
 } // namespace zorvane::x11

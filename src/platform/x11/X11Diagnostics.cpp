@@ -62,13 +62,8 @@ std::string X11Platform::diagnostics() {
     out << "mit-shm: " << yesNo(hasShm_) << "\n";
     out << "shape: " << yesNo(hasShape_) << "\n";
     out << "randr: " << yesNo(hasRandr_) << "\n";
-    std::string wmName = "none";
-    const auto check = getCardinals(root_, atoms_.netSupportingWmCheck, XA_WINDOW, 1);
-    if (!check.empty()) {
-        if (const auto name = getProperty(check[0], atoms_.netWmName, atoms_.utf8String, 256))
-            wmName.assign(name->bytes.begin(), name->bytes.end());
-    }
-    out << "window manager: " << wmName << "\n";
+    const std::string wmName = windowManagerName();
+    out << "window manager: " << (wmName.empty() ? "none" : wmName) << "\n";
     out << "gl renderer: " << glRenderer(display_, screen_) << "\n";
     // Qt's tray icon docks through XEmbed here, or through a StatusNotifierItem host on D-Bus,
     // which this connection cannot see.

@@ -40,14 +40,16 @@ void Atoms::intern(Display* display) {
                            "WM_CHANGE_STATE",
                            "UTF8_STRING",
                            "_XROOTPMAP_ID",
-                           "_ZORVANE_TIMESTAMP"};
+                           "_ZORVANE_TIMESTAMP",
+                           "_ZORVANE_KEYS",
+                           "_ZORVANE_KEYS_WINDOW"};
     Atom* targets[] = {&netClientListStacking, &netClientList,     &netActiveWindow,
                        &netSupportingWmCheck,  &netWmName,         &netWmState,
                        &netWmStateHidden,      &netWmStateMaxVert, &netWmStateMaxHorz,
                        &netWmStateSkipTaskbar, &netWmWindowType,   &netWmWindowTypeNormal,
                        &netWmWindowTypeDialog, &netWmPid,          &wmState,
                        &wmChangeState,         &utf8String,        &xrootpmapId,
-                       &zorvaneTimestamp};
+                       &zorvaneTimestamp,      &zorvaneKeys,       &zorvaneKeysWindow};
     constexpr int count = sizeof names / sizeof names[0];
     static_assert(count == sizeof targets / sizeof targets[0]);
     Atom values[count];
@@ -99,6 +101,11 @@ X11Platform::X11Platform(Display* display)
 X11Platform::~X11Platform() {
     removeWinTabGrab();
     unregisterHotKey();
+    if (publishing_) {
+        const auto owner = getCardinals(root_, atoms_.zorvaneKeysWindow, XA_WINDOW, 1);
+        if (!owner.empty() && owner[0] == helper_)
+            XDeleteProperty(display_, root_, atoms_.zorvaneKeysWindow);
+    }
     shm_.reset();
     if (helper_ != None)
         XDestroyWindow(display_, helper_);
@@ -139,7 +146,8 @@ void X11Platform::keyboardMapChanged() {
     refreshModifiers();
     const KeyCode tab = XKeysymToKeycode(display_, XK_Tab);
     const bool moved = superMask_ != oldSuper || numLockMask_ != oldNumLock ||
-                       scrollLockMask_ != oldScrollLock || tabKeycodes_ != std::vector<KeyCode>{tab};
+                       scrollLockMask_ != oldScrollLock || altMask_ != oldAlt ||
+                       tabKeycodes_ != std::vector<KeyCode>{tab};
     const WinTabHandler winTab = winTabHandler_;
     if (!winTab || !moved)
         return;

@@ -39,6 +39,7 @@ struct Atoms {
     Atom netWmState, netWmStateHidden, netWmStateMaxVert, netWmStateMaxHorz, netWmStateSkipTaskbar;
     Atom netWmWindowType, netWmWindowTypeNormal, netWmWindowTypeDialog, netWmPid;
     Atom wmState, wmChangeState, utf8String, xrootpmapId, zorvaneTimestamp;
+    Atom zorvaneKeys, zorvaneKeysWindow;
     void intern(Display* display);
 };
 
@@ -107,6 +108,7 @@ public:
     bool minimizeWindow(WindowHandle window) override;
     WindowHandle activeWindow() override;
     bool ForceForegroundWindow(WindowHandle window) override;
+    bool waitUntilReleased(WindowHandle ownWindow) override;
     int SetMinimizeAnimation(int) override { return 0; } // X11 has no such global switch
 
     bool isLeftSuperDown() override;
@@ -114,6 +116,14 @@ public:
     void removeWinTabGrab() override;
     bool registerHotKey(std::uint16_t shortcut, HotKeyHandler handler) override;
     void unregisterHotKey() override;
+    KeyHolder winTabHolder() override;
+    KeyHolder hotKeyHolder() override { return hotKeyHolder_; }
+    KeyHolder probeWinTab() override;
+    KeyHolder probeHotKey(std::uint16_t shortcut) override;
+    bool runningInstanceKeys(PublishedKeys& keys) override;
+    bool hotKeyModifiersDown() override;
+    bool isHotKeyKey(std::uint32_t nativeScanCode) override;
+    std::string windowManagerName() override;
 
     int connectionFd() const override;
     void processPendingEvents() override;
@@ -168,6 +178,16 @@ private:
     unsigned int modifierMaskFor(KeySym keysym) const;
     void grabKeyAllLocks(KeyCode keycode, unsigned int modifiers, int keyboardMode, bool& failed);
     void ungrabKeyAllLocks(KeyCode keycode, unsigned int modifiers);
+    // Grabs the combination in every lock state, or (when any part is taken) none of it.
+    bool grabWhole(KeyCode keycode, unsigned int modifiers, int keyboardMode);
+    // True when another program holds the left Super key by itself.
+    bool leftSuperTaken();
+    // Super plus each combination of Shift, Ctrl and Alt; the first two are Super and Super+Shift.
+    std::vector<unsigned int> winTabModifierSets() const;
+    // The custom hot key's keycode and modifiers; false for a code with no key.
+    bool hotKeyCombination(std::uint16_t shortcut, KeyCode& keycode, unsigned int& modifiers) const;
+    // Tells later checking tools on this display what this program holds.
+    void publishKeys();
     void refreshModifiers();
     void keyboardMapChanged();
     void handleKeyPress(XKeyEvent& event);
@@ -191,8 +211,12 @@ private:
 
     WinTabHandler winTabHandler_;
     std::vector<KeyCode> tabKeycodes_;
+    std::vector<unsigned int> winTabGrabs_; // the modifier sets held with Tab
+    KeyHolder winTabHolder_ = KeyHolder::khNobody;
     HotKeyHandler hotKeyHandler_;
     std::vector<KeyGrab> hotKeyGrabs_;
+    KeyHolder hotKeyHolder_ = KeyHolder::khNobody;
+    bool publishing_ = false;
 
     std::string wallpaperFile_;
     int wallpaperStyle_ = 0;
