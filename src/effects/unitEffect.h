@@ -145,6 +145,8 @@ protected:
     // every window's with the selected one highlighted (Grid). Nothing unless the host shows titles.
     void DrawTitles(bool everyWindow, float alpha);
 
+public:
+    // Fields of the frame and of a stack change, public like the others for tests.
     std::vector<std::pair<const TWindowInfo*, TScreenBox>> FPictureBoxes;
 
     // A stack change being played (StackChanged): where each record of the old list was — its
@@ -168,6 +170,8 @@ protected:
         float Opacity(const TWindowInfo* record) const;
     };
     TStackMotion FMotion;
+
+protected:
     // Remembers the old list's places (scaleOf: a record's drawn scale at an old index), before
     // the effect moves its layout on; then PlayStackMotion runs the in-between frames with the
     // selection steps' pacing and leaves nothing of the old list behind.
