@@ -562,6 +562,7 @@ void TOpenGLForm::RenderTick() {
         SetActive(false);
         return;
     }
+    ServicePendingInput();
     CheckClosingWindows();
     if (!FEffect || !IsActive())
         return;

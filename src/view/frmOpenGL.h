@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -195,8 +196,12 @@ private:
     void CloseTitles();
     void DrawFilterOverlay();
     void SetFilterText(const std::string& text);
-    // Asks the window of this record to close; its picture leaves once the window has gone.
-    void RequestCloseOf(const TWindowInfo* record);
+    void ApplyFilterText(const std::string& text);
+    // Asks the window to close; its picture leaves once the window has gone.
+    void RequestCloseOf(std::uint64_t handle);
+    void AskToClose(std::uint64_t handle);
+    // Typing and close requests that came while the effect was moving, applied once it is idle.
+    void ServicePendingInput();
     void CheckClosingWindows();
     void RemoveClosedWindow(const TWindowInfo* record);
     std::vector<const TWindowInfo*> ListSnapshot() const;
@@ -238,6 +243,8 @@ private:
     bool FFilterPlateStale = false;
     std::vector<std::pair<std::uint64_t, double>> FClosingWindows;
     double FNextCloseCheck = 0;
+    std::optional<std::string> FPendingFilter;
+    std::vector<std::uint64_t> FPendingCloses;
 };
 
 // True when ZORVANE_TRACE=1: the view then writes one line per milestone to stderr, with a

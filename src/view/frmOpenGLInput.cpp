@@ -3,6 +3,7 @@
 #include "effects/unitEffect.h"
 #include "view/VirtualKeys.h"
 #include "view/frmOpenGL.h"
+#include "windows/unitWindowInfos.h"
 
 #include "platform/Platform.h"
 
@@ -48,10 +49,12 @@ void TOpenGLForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void TOpenGLForm::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::MiddleButton && FEffect && FEffect->FState == esIdle) {
-        // The middle button closes the window whose picture it is on.
+    if (event->button() == Qt::MiddleButton && FEffect && FFilter) {
+        // The middle button closes the window whose picture it is on (in the last frame drawn).
         const QPointF at = event->position() * devicePixelRatio();
-        RequestCloseOf(FEffect->PictureAt(static_cast<float>(at.x()), static_cast<float>(at.y())));
+        if (const TWindowInfo* picture =
+                FEffect->PictureAt(static_cast<float>(at.x()), static_cast<float>(at.y())))
+            RequestCloseOf(picture->Handle);
         return;
     }
     if (event->button() != Qt::LeftButton)

@@ -64,6 +64,8 @@ void TOpenGLForm::OpenTitles(const ViewSettings& settings) {
     FShowTitles = settings.ShowTitles;
     FFilter = std::make_unique<TWindowFilter>(FOwner.WindowInfos());
     FClosingWindows.clear();
+    FPendingFilter.reset();
+    FPendingCloses.clear();
     FFilterPlateStale = true;
 }
 
@@ -82,6 +84,8 @@ void TOpenGLForm::CloseTitles() {
         }
     }
     FClosingWindows.clear();
+    FPendingFilter.reset();
+    FPendingCloses.clear();
     if (MakeCurrent()) {
         FTitleTextures.clear();
         FFilterPlate = TViewTexture();
@@ -149,7 +153,9 @@ bool TOpenGLForm::FilterKeyPress(QKeyEvent* event) {
     if (!FEffect || !FFilter || FClosing)
         return false;
     const int key = event->key();
-    const std::string& text = FFilter->Text();
+    // Keys that arrive while the effect is still moving (nested in its frames) are kept and
+    // applied, in order, once it is idle again.
+    const std::string text = FPendingFilter ? *FPendingFilter : FFilter->Text();
     if (key == Qt::Key_Escape) {
         if (text.empty())
             return false; // the view closes, as it always has
@@ -162,8 +168,8 @@ bool TOpenGLForm::FilterKeyPress(QKeyEvent* event) {
         return true;
     }
     if (key == Qt::Key_Delete) {
-        if (FEffect->FState == esIdle)
-            RequestCloseOf(FEffect->SelectedRecord());
+        if (const TWindowInfo* selected = FEffect->SelectedRecord())
+            RequestCloseOf(selected->Handle);
         return true;
     }
     // Shortcuts and the numeric keypad (the Grid's arrows) are not typing.
@@ -178,36 +184,61 @@ bool TOpenGLForm::FilterKeyPress(QKeyEvent* event) {
 }
 
 void TOpenGLForm::SetFilterText(const std::string& text) {
+    FPendingFilter = text;
+    ServicePendingInput();
+}
+
+void TOpenGLForm::ServicePendingInput() {
+    if (!FEffect || !FFilter || FClosing || FEffect->FState != esIdle)
+        return;
+    if (FPendingFilter) {
+        const std::string text = *FPendingFilter;
+        FPendingFilter.reset();
+        ApplyFilterText(text);
+    }
+    while (!FPendingCloses.empty() && FEffect && FEffect->FState == esIdle && !FClosing) {
+        const WindowHandle handle = FPendingCloses.front();
+        FPendingCloses.erase(FPendingCloses.begin());
+        AskToClose(handle);
+    }
+}
+
+void TOpenGLForm::ApplyFilterText(const std::string& text) {
     const auto before = ListSnapshot();
     const TWindowInfo* selected = FEffect->SelectedRecord();
     const bool changed = FFilter->SetText(text);
     FFilterPlateStale = true;
     TWindowInfos& infos = FOwner.WindowInfos();
-    if (!changed || infos.Count() == 0) {
+    if (changed && infos.Count() > 0) {
+        // Narrowing selects the first match; clearing keeps the window that was selected.
+        const TWindowInfo* wanted = text.empty() && selected != nullptr ? selected : &infos.Items(0);
+        EffectCall call(*this);
+        FEffect->StackChanged(before, wanted);
+    } else {
         invalidate();
-        return;
     }
-    // Narrowing selects the first match; clearing keeps the window that was selected.
-    const TWindowInfo* wanted = text.empty() && selected != nullptr ? selected : &infos.Items(0);
-    EffectCall call(*this);
-    FEffect->StackChanged(before, wanted);
+    Trace("filter [" + FilterText() + "] " + std::to_string(infos.Count()) +
+          (FFilter && FFilter->NoMatch() ? " nomatch" : ""));
 }
 
-void TOpenGLForm::RequestCloseOf(const TWindowInfo* record) {
-    if (record == nullptr)
-        return;
+void TOpenGLForm::RequestCloseOf(WindowHandle handle) {
+    FPendingCloses.push_back(handle);
+    ServicePendingInput();
+}
+
+void TOpenGLForm::AskToClose(WindowHandle handle) {
     const auto shown = ListSnapshot();
-    if (std::find(shown.begin(), shown.end(), record) == shown.end())
+    if (std::none_of(shown.begin(), shown.end(),
+                     [&](const TWindowInfo* info) { return info->Handle == handle; }))
         return;
     bool asked = false;
     try {
-        asked = FPlatform.requestClose(record->Handle);
+        asked = FPlatform.requestClose(handle);
     } catch (...) {
     }
     Trace(std::string("close-requested ") + (asked ? "1" : "0"));
     if (!asked)
         return;
-    const WindowHandle handle = record->Handle;
     const auto pending = std::find_if(FClosingWindows.begin(), FClosingWindows.end(),
                                       [&](const auto& entry) { return entry.first == handle; });
     if (pending == FClosingWindows.end())
@@ -273,8 +304,11 @@ void TOpenGLForm::RemoveClosedWindow(const TWindowInfo* record) {
         SetActive(false);
         return;
     }
-    EffectCall call(*this);
-    FEffect->StackChanged(before, selected);
+    {
+        EffectCall call(*this);
+        FEffect->StackChanged(before, selected);
+    }
+    Trace("stack-settled");
 }
 
 } // namespace zorvane
