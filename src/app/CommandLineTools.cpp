@@ -2,6 +2,7 @@
 #include "app/CommandLineTools.h"
 
 #include "app/HotKeyStatus.h"
+#include "app/SettingsLocation.h"
 #include "app/unitSettings.h"
 #include "platform/x11/TextUtf8.h"
 #include "platform/x11/X11Platform.h"
@@ -105,7 +106,10 @@ int DiagnosticsCommand(const char* display, const std::string& settingsFile, std
         return 1;
     const std::string executableDir = ExecutableDirectory();
     out << platform->diagnostics();
-    const std::string settingsPath = settingsFile.empty() ? DefaultSettingsPath(executableDir) : settingsFile;
+    const TSettingsLocation location = settingsFile.empty()
+                                           ? DefaultSettingsLocation(executableDir)
+                                           : TSettingsLocation{settingsFile, "named by --settings"};
+    const std::string& settingsPath = location.Path;
     // Who holds the hot keys: a key this process can grab is free; one it cannot is the running
     // Zorvane's when that says so, else another program's.
     TFormStorage settings(settingsPath);
@@ -124,6 +128,7 @@ int DiagnosticsCommand(const char* display, const std::string& settingsFile, std
     const std::string key = ShortCutText(report.ShortCut);
     out << "custom hot key" << (key.empty() ? "" : " " + key) << ": " << HotKeyHolderText(report) << "\n";
     out << "settings file: " << settingsPath << "\n";
+    out << "settings file chosen: " << location.Reason << "\n";
     out << "pictures folder: " << dataFolder(executableDir, "Images") << "\n";
     out << "language folder: " << dataFolder(executableDir, "Language") << "\n";
     out.flush();

@@ -228,6 +228,7 @@ ViewSettings TMainForm::ReadViewSettings() {
     values.FlipEffectOption = FSettings.GetText(TFormStorage::kFlipEffectOption);
     values.BackEffectType = FSettings.GetInteger(TFormStorage::kBackEffectType, 0);
     values.BackEffectOption = FSettings.GetText(TFormStorage::kBackEffectOption);
+    values.LivePictures = FSettings.GetInteger(TFormStorage::kLivePictures, -1) != 0;
     values.ShowTitles = FSettings.GetInteger(TFormStorage::kShowTitles, -1) != 0;
     return values;
 }
@@ -302,7 +303,8 @@ void TMainForm::acGLShowExecute() {
     try {
         CaptureCycle(false);
         Trace("capture-done " + std::to_string(FWindowInfos->Count()));
-        if (FWindowInfos->Count() > 1)
+        // Decided on the records the view will show: the ones left without a picture go first.
+        if (FWindowInfos->PrepareForShowing() > 1)
             OpenGLForm->SetActive(true);
         else
             Trace("show-skipped");
@@ -330,7 +332,7 @@ void TMainForm::JvTrayIcon1Click(Qt::MouseButton button) {
             return;
         CaptureCycle(false);
         Trace("capture-done " + std::to_string(FWindowInfos->Count()));
-        if (FWindowInfos->Count() > 1)
+        if (FWindowInfos->PrepareForShowing() > 1)
             OpenGLForm->ShowPinned();
         else
             Trace("show-skipped");
@@ -400,40 +402,15 @@ void TMainForm::CaptureCycle(bool startUp) {
         explicit Flag(bool& v) : value(v) { value = true; }
         ~Flag() { value = false; }
     } capturing(FCapturing);
-    FHandleInfos->Clear();
+    const int previous = startUp ? SetMinimizeAnimation(FPlatform, 0) : 0;
     // Hot keys, the tray and the menu are handled between windows during a long cycle.
-    EnumerateWindows(FPlatform, *FHandleInfos, [] { QCoreApplication::processEvents(); });
-    int previous = 0;
+    RunCaptureCycle(FPlatform, *FHandleInfos, *FWindowInfos, startUp,
+                    [] { QCoreApplication::processEvents(); });
+    if (OpenGLForm)
+        OpenGLForm->ReleaseUnusedTextures();
     if (startUp) {
-        previous = SetMinimizeAnimation(FPlatform, 0);
-    } else {
-        std::vector<WindowHandle> handles;
-        for (int i = 0; i < FHandleInfos->Count(); ++i)
-            handles.push_back(FHandleInfos->Items(i).Handle);
-        FWindowInfos->DeleteMissing(handles);
-    }
-    int skipped = 0;
-    for (int i = 0; i < FHandleInfos->Count(); ++i) {
-        const THandleInfo& info = FHandleInfos->Items(i);
-        const bool minimised = startUp && info.ShowCmd == scMinimized;
-        if (minimised)
-            FPlatform.restoreWindow(info.Handle);
-        std::unique_ptr<CaptureImage> image;
-        CaptureEnumerated(FPlatform, info, image);
-        if (image && image->width() >= 1 && image->height() >= 1)
-            FWindowInfos->Update(i - skipped, info.Handle, info.ClassName, info.Caption, info.ShowCmd,
-                                 std::move(image));
-        else
-            ++skipped;
-        if (minimised)
-            FPlatform.minimizeWindow(info.Handle);
-    }
-    if (startUp) {
-        try {
-            FWindowInfos->StoreAll();
-        } catch (...) {
-            // A picture that cannot be written stays in memory.
-        }
+        // Written by the file writer; the pictures stay in memory for the first showing.
+        FWindowInfos->StoreChanged();
         SetMinimizeAnimation(FPlatform, previous);
     }
 }
@@ -462,6 +439,9 @@ void TMainForm::FormClose() {
         OpenGLForm->SetActive(false);
     if (!FSettings.Save())
         Trace("settings-not-saved " + FSettings.LastError());
+    // No file may be written after the folder is emptied.
+    if (FWindowInfos)
+        FWindowInfos->FlushStores();
     EmptyCaptureFolder(CaptureFolderPath());
     if (FWinTabGrabbed) {
         FPlatform.removeWinTabGrab();

@@ -2,6 +2,8 @@
 // single-instance rule, then the main form, the view and the event loop.
 #include "app/CommandLineTools.h"
 #include "app/PrevInstance.h"
+#include "app/SettingsLocation.h"
+#include "app/SignalExit.h"
 #include "app/frmMain.h"
 #include "app/unitSettings.h"
 #include "platform/x11/X11Platform.h"
@@ -30,8 +32,8 @@ const char* const kUsage =
     "per user and display; starting it again does nothing.\n"
     "\n"
     "Options:\n"
-    "  --settings FILE    use FILE as the settings file (default: Zorvane.xml beside the\n"
-    "                     program, else $XDG_CONFIG_HOME/zorvane/Zorvane.xml)\n"
+    "  --settings FILE    use FILE as the settings file (default: ~/.config/zorvane/Zorvane.xml,\n"
+    "                     or Zorvane.xml beside the program when it is there or in a build tree)\n"
     "  --show             tell the running Zorvane to open the switcher (as the tray icon)\n"
     "  --options          tell the running Zorvane to open its options dialog\n"
     "  --about            tell the running Zorvane to open its about box\n"
@@ -145,6 +147,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Zorvane");
     QApplication::setQuitOnLastWindowClosed(false);
+    // Qt's connection replaced the X error handlers; ours keep vanished windows harmless and end
+    // the program with one line when the X server goes away, whichever connection notices first.
+    ClaimX11ErrorHandlers();
+    InstallConnectionLostFilter();
 
     const std::string settingsPath =
         options.settingsFile.empty() ? DefaultSettingsPath(ExecutableDirectory()) : options.settingsFile;
@@ -156,6 +162,8 @@ int main(int argc, char** argv) {
         mainForm.SetOpenGLForm(&openGLForm);
         InstanceChannel channel(InstanceChannelPath("Zorvane", DisplayName()),
                                 [&mainForm](RemoteCommand command) { mainForm.RunRemoteCommand(command); });
+        // A session ending (SIGTERM), Ctrl+C (SIGINT) or a closed terminal (SIGHUP) is an Exit.
+        SignalExit signalExit([&mainForm](int) { mainForm.acExitExecute(); });
         mainForm.show();
         result = app.exec();
         mainForm.SetOpenGLForm(nullptr);

@@ -1,6 +1,7 @@
 # The settings store and the comma-text option fields (core: no Qt, no X11).
 add_library(zv_settings STATIC
   ${CMAKE_CURRENT_LIST_DIR}/unitSettings.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SettingsLocation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CommaText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Latin1.cpp)
 target_include_directories(zv_settings PUBLIC ${CMAKE_SOURCE_DIR}/src)

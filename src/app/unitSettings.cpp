@@ -556,29 +556,4 @@ bool TFormStorage::Save() {
                        lastError_);
 }
 
-// --- Paths and encodings ----------------------------------------------------------------------
-
-std::string DefaultSettingsPath(const std::string& executableDirectory) {
-    const fs::path beside = fs::path(executableDirectory) / "Zorvane.xml";
-    std::error_code ec;
-    if (fs::exists(beside, ec) || ::access(executableDirectory.c_str(), W_OK) == 0)
-        return beside.string();
-    fs::path config;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
-        config = xdg;
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        config = fs::path(home) / ".config";
-    else
-        config = "/tmp";
-    return (config / "zorvane" / "Zorvane.xml").string();
-}
-
-std::string ExecutableDirectory() {
-    std::error_code ec;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (ec)
-        return fs::current_path(ec).string();
-    return exe.parent_path().string();
-}
-
 } // namespace zorvane

@@ -54,6 +54,8 @@ public:
     // Boolean ("-1"/"0", default "0"): the custom hot key is held like Super+Tab instead of opening
     // the view pinned.
     static constexpr const char* kHotKeyHold = "HotKeyHold";
+    // Added settings, read with their default when the file does not have them yet.
+    static constexpr const char* kLivePictures = "LivePictures"; // boolean, default on (-1)
 
     static constexpr int kInitialShortCut = 32960; // Alt + virtual key 0xC0
     static constexpr const char* kInitialFlipEffectOption = "0,-1,-1,0,-1";
@@ -112,11 +114,5 @@ private:
     bool keepDamagedFile_ = false;
     std::string lastError_;
 };
-
-// Where the settings live: "Zorvane.xml" beside the executable when that file exists or that folder is
-// writable (portable use); otherwise $XDG_CONFIG_HOME/zorvane/Zorvane.xml ($HOME/.config when unset).
-std::string DefaultSettingsPath(const std::string& executableDirectory);
-// The folder of the running executable (from /proc/self/exe), without a trailing slash.
-std::string ExecutableDirectory();
 
 } // namespace zorvane

@@ -138,7 +138,7 @@ void TEffect_Flip::DrawImages() {
         ApplyTilt();
         glTranslatef(info.X, info.Y, DepthAt(FMotion.Slot(&info, i)) + FBounce);
         RecordBox(info, 0.0f, -info.Height, info.Width, 0.0f, 1.0f);
-        glBindTexture(GL_TEXTURE_2D, info.Texture);
+        const TPictureBinding picture(info);
         ImageQuad(info);
         glPopMatrix();
     }
@@ -158,7 +158,7 @@ void TEffect_Flip::DrawReflections() {
         ApplyTilt();
         glTranslatef(info.X, static_cast<float>(info.Y - (info.Height + 0.002)),
                      DepthAt(FMotion.Slot(&info, i)) + FBounce);
-        glBindTexture(GL_TEXTURE_2D, info.Texture);
+        const TPictureBinding picture(info);
         ReflectionQuad(info);
         glPopMatrix();
     }
@@ -173,7 +173,7 @@ void TEffect_Flip::DrawLeaving() {
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f - FMotion.T);
         ApplyTilt();
         glTranslatef(place.X, place.Y, DepthAt(place.Index) + FBounce);
-        glBindTexture(GL_TEXTURE_2D, record->Texture);
+        const TPictureBinding picture(*record);
         ImageQuad(*record);
         glPopMatrix();
     }

@@ -106,7 +106,7 @@ void TEffect_Grid::DrawLeaving() {
         glColor4f(kDimmed, kDimmed, kDimmed, 1.0f - FMotion.T);
         glTranslatef(place.X, place.Y, 8.0f);
         glScalef(place.Scale, place.Scale, 1.0f);
-        glBindTexture(GL_TEXTURE_2D, record->Texture);
+        const TPictureBinding picture(*record);
         ImageQuad(*record);
         glPopMatrix();
     }
@@ -208,7 +208,7 @@ void TEffect_Grid::Draw() {
         glTranslatef(x, y, depth);
         glScalef(c, c, 1.0f);
         RecordBox(info, 0.0f, -info.Height, info.Width, 0.0f, 1.0f);
-        glBindTexture(GL_TEXTURE_2D, info.Texture);
+        const TPictureBinding picture(info);
         ImageQuad(info);
         glPopMatrix();
     }
@@ -228,7 +228,7 @@ void TEffect_Grid::Draw() {
             glTranslatef(info.X, info.Y, 8.0f);
             glScalef(c, c, 1.0f);
             glTranslatef(0.0f, -info.Height, 0.0f);
-            glBindTexture(GL_TEXTURE_2D, info.Texture);
+            const TPictureBinding picture(info);
             ReflectionQuad(info);
             glPopMatrix();
         }

@@ -95,9 +95,10 @@ TEffect_WaveFlip::TEffect_WaveFlip(EffectHost& handle, const std::string& option
 
     for (auto [colours, firstRow] : {std::pair{&reflectionColours_, 0},
                                      std::pair{&visibleReflectionColours_, FirstVisibleReflectionRow()}}) {
-        ForEachDrawnVertex(firstRow, [colours](int, int q) {
+        // An init-capture: clang 14 (the fuzz build) cannot capture a structured binding itself.
+        ForEachDrawnVertex(firstRow, [target = colours](int, int q) {
             const float shade = ReflectionShade(q);
-            colours->insert(colours->end(), {shade, shade, shade, shade});
+            target->insert(target->end(), {shade, shade, shade, shade});
         });
     }
     // The records are only reordered while the effect lives, so their sheets are laid out once.
@@ -124,7 +125,7 @@ void TEffect_WaveFlip::DrawLeaving() {
         PlaceImage(*record);
         glTranslatef(place.X, place.Y, SheetDepthAt(place.Index) + FBounce);
         glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
-        glBindTexture(GL_TEXTURE_2D, record->Texture);
+        const TPictureBinding picture(*record);
         DrawSheet(*record, kImageAmplitude, false);
         glPopMatrix();
     }
@@ -224,7 +225,7 @@ void TEffect_WaveFlip::DrawImages() {
                   static_cast<float>(0.43 * info.Width), static_cast<float>(0.45 * info.Height), 0.0f);
         // Upside down: mesh rows run downward in the image, and the depth is negated with it.
         glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
-        glBindTexture(GL_TEXTURE_2D, info.Texture);
+        const TPictureBinding picture(info);
         DrawSheet(info, amplitude, false);
         glPopMatrix();
     }
@@ -245,7 +246,7 @@ void TEffect_WaveFlip::DrawReflections() {
         // Not turned over: the sheet hangs mirrored, its last row touching the image's bottom edge.
         glTranslatef(info.X, static_cast<float>(info.Y - 0.86 * info.Height),
                      SheetDepthAt(FMotion.Slot(&info, i)) + FBounce);
-        glBindTexture(GL_TEXTURE_2D, info.Texture);
+        const TPictureBinding picture(info);
         DrawSheet(info, kReflectionAmplitude, true);
         glPopMatrix();
     }

@@ -19,6 +19,13 @@ namespace zorvane {
 // Show commands as a window's placement reports them.
 enum ShowCommand : int { scNormal = 1, scMinimized = 2, scMaximized = 3 };
 
+// What changed in a window's picture since its previous picture was taken.
+struct PictureChange {
+    bool changed = true; // false: the previous picture still shows the window as it is
+    bool whole = true;   // all of it (first look, resize, unknown); else only `area`
+    Rect area;           // picture coordinates, when not whole
+};
+
 // Held while this process is the one running instance; released when destroyed (and by the
 // kernel when the process ends).
 class InstanceLock {
@@ -82,6 +89,23 @@ public:
     // corner; parts the window does not cover stay black. False when the window has no picture
     // now (gone, unmapped, or printing unavailable).
     virtual bool printWindow(WindowHandle window, CaptureImage& image) = 0;
+    // Prints only `area` (picture coordinates) of the window into the same place of the image.
+    virtual bool printWindowArea(WindowHandle window, CaptureImage& image, const Rect& area) {
+        (void)area;
+        return printWindow(window, image);
+    }
+
+    // --- Picture changes. Call before taking a picture: answers what changed since the last
+    // call for that window and starts over from now, so nothing drawn after the answer is missed.
+    // A window seen for the first time starts being watched and answers "all of it".
+    virtual PictureChange takePictureChange(WindowHandle window) {
+        (void)window;
+        return {};
+    }
+    // True when a watched window changed since its last takePictureChange (no server round trip).
+    virtual bool anyPictureChanged() { return false; }
+    // Stops watching every window not among `windows`.
+    virtual void watchOnly(const std::vector<WindowHandle>& windows) { (void)windows; }
 
     // --- Activation. Each waits a bounded time for the window manager; the result tells
     // whether the window reached the wanted state.

@@ -22,7 +22,18 @@ struct Rect {
     int width() const { return right - left; }
     int height() const { return bottom - top; }
     bool operator==(const Rect&) const = default;
+    bool empty() const { return width() <= 0 || height() <= 0; }
 };
+
+// The smallest rectangle holding both; an empty one adds nothing.
+inline Rect Unite(const Rect& a, const Rect& b) {
+    if (a.empty())
+        return b;
+    if (b.empty())
+        return a;
+    return Rect{a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
+                a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom};
+}
 
 // What placing a window picture on the screen needs: the primary screen's size, a window's
 // rectangle on the desktop (decorations included) and its region's bounding box.

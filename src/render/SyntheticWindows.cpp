@@ -38,9 +38,9 @@ void FillRect(CaptureImage& image, int left, int top, int right, int bottom, std
     for (int y = top; y < bottom; ++y) {
         std::uint8_t* row = image.row(y);
         for (int x = left; x < right; ++x) {
-            row[x * 3] = b;
-            row[x * 3 + 1] = g;
-            row[x * 3 + 2] = r;
+            row[x * 4] = b;
+            row[x * 4 + 1] = g;
+            row[x * 4 + 2] = r;
         }
     }
 }
@@ -427,9 +427,9 @@ std::unique_ptr<CaptureImage> MakeGradientWallpaper(int width, int height) {
                 g += glow.g * k;
                 b += glow.b * k;
             }
-            row[x * 3] = static_cast<std::uint8_t>(std::clamp(b, 0.0, 255.0));
-            row[x * 3 + 1] = static_cast<std::uint8_t>(std::clamp(g, 0.0, 255.0));
-            row[x * 3 + 2] = static_cast<std::uint8_t>(std::clamp(r, 0.0, 255.0));
+            row[x * 4] = static_cast<std::uint8_t>(std::clamp(b, 0.0, 255.0));
+            row[x * 4 + 1] = static_cast<std::uint8_t>(std::clamp(g, 0.0, 255.0));
+            row[x * 4 + 2] = static_cast<std::uint8_t>(std::clamp(r, 0.0, 255.0));
         }
     }
     return image;

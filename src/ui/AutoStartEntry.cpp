@@ -184,6 +184,7 @@ bool XdgAutoStartEntry::Write(const std::string& executablePath) {
             << "Type=Application\n"
             << "Name=Zorvane\n"
             << "Comment=3D window switcher (Super+Tab)\n"
+            << "Icon=zorvane\n"
             << "Exec=" << DesktopExecValue(executablePath) << "\n"
             << "Terminal=false\n"
             << "X-GNOME-Autostart-enabled=true\n";

@@ -1,6 +1,7 @@
 // AutoStartEntry: starting the program with the desktop session, as the options dialog offers it.
 // The X11 desktop's mechanism is an XDG autostart entry ("zorvane.desktop" whose Exec= names the
-// executable's full path). Plain C++ (no Qt).
+// executable's full path) with the name, comment and icon of the program's own desktop entry
+// (data/org.zorvane.Zorvane.desktop). Plain C++ (no Qt).
 #pragma once
 
 #include <filesystem>

@@ -145,6 +145,8 @@ void TOptionForm::CreateComponents() {
     // How the view behaves: one row of check boxes, then the choices of which windows and where.
     gbView = Make<QGroupBox>(this, "gbView", QRect(10, 424, 447, 100));
     gbView->setTitle(QStringLiteral("View"));
+    cbLivePictures =
+        MakeCheck(gbView, "cbLivePictures", "Live window pictures", QRect(12, 20, 200, 20), true);
     cbShowTitles = MakeCheck(gbView, "cbShowTitles", "Show window titles", QRect(220, 20, 200, 20), true);
 
     cbAutoStart =
@@ -227,6 +229,7 @@ void TOptionForm::LoadSettings() {
         cbActiveBackground->setChecked(FieldToBool(back[1], true));
     if (back.size() > 2)
         tbFramePerSec->setValue(FieldToInt(back[2], 1));
+    cbLivePictures->setChecked(FSettings.GetInteger(TFormStorage::kLivePictures, -1) != 0);
     cbShowTitles->setChecked(FSettings.GetValue(TFormStorage::kShowTitles).asInteger(-1) != 0);
 }
 
@@ -277,6 +280,7 @@ void TOptionForm::btnDefaultClick() {
     cbBackEffect->setCurrentIndex(beWave);
     cbBackEffectChange(true);
     cbAutoStart->setChecked(true);
+    cbLivePictures->setChecked(true);
     cbShowTitles->setChecked(true);
 }
 
@@ -305,6 +309,7 @@ void TOptionForm::SaveSettings() {
     const std::vector<std::string> back{picture, BoolToField(cbActiveBackground->isChecked()),
                                         std::to_string(tbFramePerSec->value())};
     FSettings.SetValue(TFormStorage::kBackEffectOption, JoinCommaText(back));
+    FSettings.SetValue(TFormStorage::kLivePictures, cbLivePictures->isChecked() ? -1 : 0);
     FSettings.SetValue(TFormStorage::kShowTitles, cbShowTitles->isChecked() ? -1 : 0);
 }
 

@@ -76,6 +76,7 @@ public:
     QLabel* lblFrameMax;
     TTipTrackBar* tbFramePerSec;
     QGroupBox* gbView;
+    QCheckBox* cbLivePictures;
     QCheckBox* cbShowTitles;
     QCheckBox* cbAutoStart;
     QPushButton* btnDefault;

@@ -330,7 +330,7 @@ bool LoadBMPStream(std::istream& stream, GLuint& texture) {
     readExactly(stream, skipped.data(), colourTable, "bitmap colour table");
 
     // Rows are padded to 4 bytes even when the image-size field is 0.
-    const std::size_t stride = bitCount == 24 ? CaptureImage::strideFor(width) : std::size_t(width) * 4;
+    const std::size_t stride = bitCount == 24 ? Bmp24Stride(width) : std::size_t(width) * 4;
     const std::size_t needed = stride * static_cast<std::size_t>(rows);
     if (needed > kMaxPixelBytes)
         return false;
@@ -408,7 +408,7 @@ GLuint CreateTexture(std::uint16_t width, std::uint16_t height, GLenum format, c
 void SwapRedBlue24(std::span<std::uint8_t> pixels, int width, int height) {
     if (width <= 0 || height <= 0)
         return;
-    const std::size_t stride = CaptureImage::strideFor(width);
+    const std::size_t stride = Bmp24Stride(width);
     const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
     for (int y = 0; y < height; ++y) {
         const std::size_t start = static_cast<std::size_t>(y) * stride;

@@ -43,9 +43,9 @@ std::unique_ptr<CaptureImage> decodeWithStb(std::span<const std::uint8_t> bytes)
             pixels.data + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) * 3;
         std::uint8_t* target = image->row(y);
         for (int x = 0; x < width; ++x) {
-            target[x * 3] = source[x * 3 + 2];
-            target[x * 3 + 1] = source[x * 3 + 1];
-            target[x * 3 + 2] = source[x * 3];
+            target[x * 4] = source[x * 3 + 2];
+            target[x * 4 + 1] = source[x * 3 + 1];
+            target[x * 4 + 2] = source[x * 3];
         }
     }
     return image;
@@ -57,10 +57,11 @@ void blit(CaptureImage& canvas, const CaptureImage& picture, int left, int top) 
     const int y0 = std::max(0, top), y1 = std::min(canvas.height(), top + picture.height());
     if (x0 >= x1)
         return;
-    const std::size_t bytes = static_cast<std::size_t>(x1 - x0) * 3;
+    constexpr std::size_t pixel = CaptureImage::kBytesPerPixel;
+    const std::size_t bytes = static_cast<std::size_t>(x1 - x0) * pixel;
     for (int y = y0; y < y1; ++y)
-        std::memcpy(canvas.row(y) + static_cast<std::size_t>(x0) * 3,
-                    picture.row(y - top) + static_cast<std::size_t>(x0 - left) * 3, bytes);
+        std::memcpy(canvas.row(y) + static_cast<std::size_t>(x0) * pixel,
+                    picture.row(y - top) + static_cast<std::size_t>(x0 - left) * pixel, bytes);
 }
 
 void tile(CaptureImage& canvas, const CaptureImage& picture) {
@@ -79,8 +80,8 @@ void stretch(CaptureImage& canvas, const CaptureImage& picture) {
         const std::uint8_t* source = picture.row(static_cast<int>(y * picture.height() / height));
         std::uint8_t* target = canvas.row(static_cast<int>(y));
         for (std::int64_t x = 0; x < width; ++x)
-            std::memcpy(target + x * 3,
-                        source + static_cast<std::size_t>(columns[static_cast<std::size_t>(x)]) * 3, 3);
+            std::memcpy(target + x * 4,
+                        source + static_cast<std::size_t>(columns[static_cast<std::size_t>(x)]) * 4, 4);
     }
 }
 
@@ -152,20 +153,27 @@ void CreateDesktopTexture(const WallpaperSource& source, const ScreenGeometry& s
     const int textureWidth = NextPowerOfTwo(width), textureHeight = NextPowerOfTwo(height);
     info.TexS = static_cast<float>(static_cast<double>(width) / textureWidth);
     info.TexT = static_cast<float>(static_cast<double>(height) / textureHeight);
-    // The picture stays at the top-left corner; the added area is never sampled.
-    canvas->resize(textureWidth, textureHeight);
     info.FileName = wallpaper.fileName;
 
     glGenTextures(1, &info.Texture);
     glBindTexture(GL_TEXTURE_2D, info.Texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    GLint previousAlignment = 4;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4); // the canvas rows are padded to 4 bytes
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, textureWidth, textureHeight, 0, 0x80E0 /* GL_BGR_EXT */,
-                 GL_UNSIGNED_BYTE, canvas->bits());
-    glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
+    // The picture's top row goes to the texture's last row (rows go up bottom row first), so t = 0
+    // is the top edge and t = -TexT the bottom edge; the added area is never sampled.
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, textureWidth, textureHeight, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                 nullptr);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    // The canvas is ours to reorder: bottom row first, then one upload into the top rows.
+    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
+        std::swap_ranges(canvas->row(top), canvas->row(top) + canvas->stride(), canvas->row(bottom));
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, textureHeight - height, width, height, GL_BGRA,
+                    GL_UNSIGNED_INT_8_8_8_8_REV, canvas->bits());
+    glPopClientAttrib();
 }
 
 } // namespace zorvane

@@ -5,8 +5,12 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 #include <jpeglib.h>
+// After jpeglib.h, which it needs.
+#include <jerror.h>
 
 namespace zorvane {
 
@@ -18,6 +22,9 @@ namespace {
 struct JpegErrorManager {
     jpeg_error_mgr base;
     std::jmp_buf jump;
+    // Set when the data ran out: libjpeg would go on decoding made-up data for the rest of the
+    // picture, which for a header claiming 8000 x 8000 pixels in a few hundred bytes takes seconds.
+    bool dataEnded;
 };
 
 extern "C" void jpegErrorExit(j_common_ptr info) {
@@ -27,6 +34,12 @@ extern "C" void jpegErrorExit(j_common_ptr info) {
 
 extern "C" void jpegSilentMessage(j_common_ptr) {}
 
+extern "C" void jpegNoteWarning(j_common_ptr info, int level) {
+    // The file ends, or the scan's data ends at a marker, before the picture's last row.
+    if (level < 0 && (info->err->msg_code == JWRN_JPEG_EOF || info->err->msg_code == JWRN_HIT_MARKER))
+        reinterpret_cast<JpegErrorManager*>(info->err)->dataEnded = true;
+}
+
 // Owns the decompressor so every way out releases it.
 struct JpegDecompressor {
     jpeg_decompress_struct info{};
@@ -35,6 +48,7 @@ struct JpegDecompressor {
         info.err = jpeg_std_error(&errors.base);
         errors.base.error_exit = jpegErrorExit;
         errors.base.output_message = jpegSilentMessage;
+        errors.base.emit_message = jpegNoteWarning;
     }
     ~JpegDecompressor() { jpeg_destroy_decompress(&info); }
     JpegDecompressor(const JpegDecompressor&) = delete;
@@ -57,7 +71,8 @@ bool decodeInto(JpegDecompressor& jpeg, std::span<const std::uint8_t> data,
     const auto height = static_cast<int>(jpeg.info.output_height);
     if (jpeg.info.output_components != 3 || width <= 0 || height <= 0 || width > kMaxSide ||
         height > kMaxSide ||
-        CaptureImage::strideFor(width) * static_cast<std::size_t>(height) > kMaxPixelBytes)
+        CaptureImage::kBytesPerPixel * static_cast<std::size_t>(width) * static_cast<std::size_t>(height) >
+            kMaxPixelBytes)
         return false;
     // The picture is allocated outside the jump's reach: the caller owns it through `image`.
     image = std::make_unique<CaptureImage>(width, height);
@@ -68,10 +83,15 @@ bool decodeInto(JpegDecompressor& jpeg, std::span<const std::uint8_t> data,
             return false;
         std::uint8_t* target = image->row(y);
         for (int x = 0; x < width; ++x) {
-            target[x * 3] = line[x * 3 + 2];
-            target[x * 3 + 1] = line[x * 3 + 1];
-            target[x * 3 + 2] = line[x * 3];
+            target[x * 4] = line[x * 3 + 2];
+            target[x * 4 + 1] = line[x * 3 + 1];
+            target[x * 4 + 2] = line[x * 3];
         }
+        // The rows that arrived are shown, to the end of the band of rows being decoded when the
+        // data ran out; the rest stay black.
+        const auto band = static_cast<JDIMENSION>(jpeg.info.max_v_samp_factor * DCTSIZE);
+        if (jpeg.errors.dataEnded && jpeg.info.output_scanline % band == 0)
+            return true;
     }
     jpeg_finish_decompress(&jpeg.info);
     return true;
@@ -114,10 +134,22 @@ bool LoadJPG(const std::string& fileName, GLuint& texture, bool fromResource) {
     }
     if (!image)
         return false;
-    // The decoded picture is laid out as a 24-bit BMP would be: blue-green-red, bottom-up, rows padded.
-    SwapRedBlue24(std::span(image->bits(), image->byteSize()), image->width(), image->height());
-    texture = CreateTexture(static_cast<std::uint16_t>(image->width()),
-                            static_cast<std::uint16_t>(image->height()), GL_RGB, image->bits(), 4);
+    // Laid out as the 24-bit BMP stream would be: blue-green-red, bottom-up, rows padded; then
+    // red and blue exchanged, as for any 24-bit BMP.
+    const int width = image->width();
+    const int height = image->height();
+    const std::size_t stride = Bmp24Stride(width);
+    std::vector<std::uint8_t> pixels(stride * static_cast<std::size_t>(height), 0);
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* in = image->row(height - 1 - y);
+        std::uint8_t* out = pixels.data() + static_cast<std::size_t>(y) * stride;
+        for (int x = 0; x < width; ++x)
+            std::memcpy(out + 3 * x, in + 4 * x, 3);
+    }
+    image.reset();
+    SwapRedBlue24(pixels, width, height);
+    texture = CreateTexture(static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height), GL_RGB,
+                            pixels.data(), 4);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "effects/unitEffect.h"
 #include "platform/Platform.h"
 #include "windows/WindowFilter.h"
+#include "windows/unitHandleInfos.h"
 #include "windows/unitWindowInfos.h"
 
 #include <QCoreApplication>
@@ -196,6 +197,10 @@ void TOpenGLForm::Paint() {
         }
     }
     FRC->swapBuffers(this);
+    if (FStorePending && FFirstFrameTraced) {
+        FStorePending = false;
+        FOwner.WindowInfos().StoreChanged();
+    }
 }
 
 bool TOpenGLForm::event(QEvent* event) {
@@ -271,6 +276,7 @@ void TOpenGLForm::SetActive(bool value) {
         requestActivate();
         // Keys reach the view even when the window manager keeps the focus elsewhere.
         setKeyboardGrabEnabled(true);
+        FShownAt = MonotonicMilliseconds();
         Trace("view-shown");
         return;
     }
@@ -349,6 +355,8 @@ void TOpenGLForm::OnShow() {
     FFirstFrameTraced = false;
     TWindowInfos& infos = FOwner.WindowInfos();
     infos.PrepareForShowing();
+    ReleaseUnusedTextures();
+    // Textures are kept between showings: this uploads only what changed since the last one.
     for (int i = 0; i < infos.Count(); ++i) {
         TWindowInfo& info = infos.Items(i);
         try {
@@ -356,15 +364,11 @@ void TOpenGLForm::OnShow() {
         } catch (...) {
             // The picture shows as an empty texture.
         }
-        try {
-            info.StoreBitmap();
-        } catch (...) {
-            // The file could not be written (disk full, folder gone or read-only): the picture
-            // stays in memory for this showing.
-        }
     }
+    FStorePending = true;
     Trace("textures-done");
     const ViewSettings settings = FOwner.ReadViewSettings();
+    FLivePictures = settings.LivePictures;
     const int type = settings.FlipEffectType & 0xFF;
     BuildEffects(static_cast<std::int8_t>(type == 1 ? 1 : type == 2 ? 2 : 0));
     OpenTitles(settings);
@@ -482,16 +486,19 @@ void TOpenGLForm::OnHide() {
         }
     }
     BuildEffects(-1);
-    CloseTitles(); // every record back in the list before the textures go
-    if (MakeCurrent()) {
-        TWindowInfos& infos = FOwner.WindowInfos();
-        for (int i = 0; i < infos.Count(); ++i) {
-            TWindowInfo& info = infos.Items(i);
-            if (info.Texture != 0 && glIsTexture(info.Texture))
-                glDeleteTextures(1, &info.Texture);
-            info.Texture = 0;
-        }
+    CloseTitles(); // every record back in the list before its picture is stored
+    // The textures stay for the next showing; the files now hold what was shown.
+    if (FStorePending) {
+        FStorePending = false;
+        FOwner.WindowInfos().StoreChanged();
     }
+}
+
+void TOpenGLForm::ReleaseUnusedTextures() {
+    std::vector<std::uint32_t> unused = FOwner.WindowInfos().TakeUnusedTextures();
+    if (unused.empty() || !MakeCurrent())
+        return;
+    glDeleteTextures(static_cast<GLsizei>(unused.size()), unused.data());
 }
 
 void TOpenGLForm::ReleaseWindow() {
@@ -518,8 +525,26 @@ void TOpenGLForm::StopWorkerAndWait() {
 }
 
 void TOpenGLForm::RenderTick() {
+    try {
+        Tick();
+    } catch (...) {
+        // Dropped: a tick that failed leaves the view as it was.
+    }
+}
+
+bool TOpenGLForm::ReadyForOpening() const {
+    // Drawn before the window is mapped and exposed, the opening's first frames would go to
+    // nothing; a window manager that never exposes it gets the opening after a while anyway.
+    constexpr double kExposeWaitMs = 500;
+    return isExposed() || MonotonicMilliseconds() - FShownAt > kExposeWaitMs;
+}
+
+void TOpenGLForm::Tick() {
     if (!IsActive())
         return;
+    if (FLivePictures && FEffect && MakeCurrent() &&
+        RefreshChangedPictures(FPlatform, FOwner.WindowInfos()) > 0)
+        invalidate();
     if (!FEffect) {
         // No effect could be built: the view still closes when the Win key is let go.
         if (!FPinned && !FClosing && !HeldKeysDown())
@@ -527,7 +552,7 @@ void TOpenGLForm::RenderTick() {
         return;
     }
     if (FOpeningPending == 1 && FEffect->FState == esIdle) {
-        if (!isVisible())
+        if (!ReadyForOpening())
             return;
         FOpeningPending = 0;
         Trace("first-tick");

@@ -54,6 +54,8 @@ struct ViewSettings {
     std::string FlipEffectOption = "0,-1,-1,0,-1";
     int BackEffectType = 0;
     std::string BackEffectOption = ",0,20";
+    // Windows that repaint while the view shows are shown repainting.
+    bool LivePictures = true;
     bool ShowTitles = true; // the windows' titles and icons under their pictures
 };
 
@@ -144,8 +146,11 @@ public:
     // The typed filter's text ("" when none) and whether it matches no window, for tests.
     std::string FilterText() const;
 
-    // Runs on the user-interface thread on behalf of the worker.
+    // Runs on the user-interface thread on behalf of the worker. Whatever one tick raises is
+    // caught and dropped there; the next tick comes a millisecond later.
     void RenderTick();
+    // Deletes the textures of records that have left the list (their windows have gone).
+    void ReleaseUnusedTextures();
 
 protected:
     bool event(QEvent* event) override;
@@ -177,6 +182,9 @@ private:
     };
 
     void FormCreate();
+    void Tick();
+    // Opening: whether the window has been mapped and exposed (or waited for long enough).
+    bool ReadyForOpening() const;
     void FormResize();
     void Paint();
     void OnShow();
@@ -231,6 +239,10 @@ private:
     THeldKeys FHeldKeys = THeldKeys::hkLeftSuper;
     bool FPaintPending = false;
     bool FFirstFrameTraced = false;
+    // The stored files are written once the opening's first frame is on the screen.
+    bool FStorePending = false;
+    bool FLivePictures = true;
+    double FShownAt = 0;
 
     // Titles and icons of this showing: plates by (window, title, width, highlight), icons by window.
     bool FShowTitles = false;

@@ -283,10 +283,16 @@ void TOpenGLForm::RemoveClosedWindow(const TWindowInfo* record) {
         selected = index + 1 < infos.Count() ? before[static_cast<std::size_t>(index + 1)]
                    : index > 0               ? before[static_cast<std::size_t>(index - 1)]
                                              : nullptr;
-    std::unique_ptr<TWindowInfo> gone = FFilter->Remove(record);
+    // The closed window's record lives on until its picture has faded out of the stack.
+    struct Gone {
+        TOpenGLForm& form;
+        std::unique_ptr<TWindowInfo> record;
+        ~Gone() {
+            if (record && record->Texture != 0 && form.MakeCurrent() && glIsTexture(record->Texture))
+                glDeleteTextures(1, &record->Texture);
+        }
+    } gone{*this, FFilter->Remove(record)};
     Trace("window-closed");
-    if (gone && gone->Texture != 0 && MakeCurrent() && glIsTexture(gone->Texture))
-        glDeleteTextures(1, &gone->Texture);
     if (infos.Count() == 0 && FFilter->Hidden() > 0) {
         // The last match went: the others come back.
         FFilter->Clear();

@@ -19,7 +19,8 @@ constexpr std::size_t kInfoHeader = 40;
 bool sizeAllowed(int width, int height) {
     if (width <= 0 || height <= 0)
         return false;
-    return CaptureImage::strideFor(width) <= kMaxBytes / static_cast<std::size_t>(height);
+    return static_cast<std::size_t>(width) * CaptureImage::kBytesPerPixel <=
+           kMaxBytes / static_cast<std::size_t>(height);
 }
 
 void put16(std::uint8_t* p, std::uint16_t v) {
@@ -48,15 +49,16 @@ CaptureImage::CaptureImage(int width, int height) : width_(width), height_(heigh
 }
 
 std::uint32_t CaptureImage::pixel(int x, int y) const {
-    const std::uint8_t* p = row(y) + static_cast<std::size_t>(x) * 3;
+    const std::uint8_t* p = row(y) + static_cast<std::size_t>(x) * kBytesPerPixel;
     return std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 | p[0];
 }
 
 void CaptureImage::setPixel(int x, int y, std::uint32_t rgb) {
-    std::uint8_t* p = row(y) + static_cast<std::size_t>(x) * 3;
+    std::uint8_t* p = row(y) + static_cast<std::size_t>(x) * kBytesPerPixel;
     p[0] = static_cast<std::uint8_t>(rgb);
     p[1] = static_cast<std::uint8_t>(rgb >> 8);
     p[2] = static_cast<std::uint8_t>(rgb >> 16);
+    p[3] = 0;
 }
 
 void CaptureImage::fill(std::uint32_t rgb) {
@@ -71,11 +73,11 @@ void CaptureImage::resize(int width, int height) {
     if (!sizeAllowed(width, height))
         throw std::invalid_argument("capture image: bad size " + std::to_string(width) + " x " +
                                     std::to_string(height));
-    const std::size_t newStride = strideFor(width);
+    const std::size_t newStride = static_cast<std::size_t>(width) * kBytesPerPixel;
     std::vector<std::uint8_t> grown(newStride * static_cast<std::size_t>(height), 0);
-    const std::size_t keep = static_cast<std::size_t>(std::min(width, width_)) * 3;
+    const std::size_t keep = static_cast<std::size_t>(std::min(width, width_)) * kBytesPerPixel;
     for (int y = 0; y < std::min(height, height_); ++y)
-        std::memcpy(grown.data() + static_cast<std::size_t>(height - 1 - y) * newStride, row(y), keep);
+        std::memcpy(grown.data() + static_cast<std::size_t>(y) * newStride, row(y), keep);
     pixels_ = std::move(grown);
     width_ = width;
     height_ = height;
@@ -83,7 +85,8 @@ void CaptureImage::resize(int width, int height) {
 
 bool CaptureImage::saveBMP(const std::string& path) const {
     std::uint8_t header[kFileHeader + kInfoHeader] = {};
-    const auto dataSize = static_cast<std::uint32_t>(pixels_.size());
+    const std::size_t fileStride = Bmp24Stride(width_);
+    const auto dataSize = static_cast<std::uint32_t>(fileStride * static_cast<std::size_t>(height_));
     header[0] = 'B';
     header[1] = 'M';
     put32(header + 2, static_cast<std::uint32_t>(kFileHeader + kInfoHeader) + dataSize);
@@ -100,8 +103,18 @@ bool CaptureImage::saveBMP(const std::string& path) const {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
         return false;
-    bool ok = std::fwrite(header, sizeof header, 1, file) == 1 &&
-              std::fwrite(pixels_.data(), 1, pixels_.size(), file) == pixels_.size();
+    bool ok = std::fwrite(header, sizeof header, 1, file) == 1;
+    // Bottom row first, three bytes a pixel, each row padded with zeros.
+    std::vector<std::uint8_t> line(fileStride, 0);
+    for (int y = height_ - 1; ok && y >= 0; --y) {
+        const std::uint8_t* in = row(y);
+        for (int x = 0; x < width_; ++x) {
+            line[3 * x] = in[4 * x];
+            line[3 * x + 1] = in[4 * x + 1];
+            line[3 * x + 2] = in[4 * x + 2];
+        }
+        ok = std::fwrite(line.data(), 1, fileStride, file) == fileStride;
+    }
     ok = (std::fclose(file) == 0) && ok;
     return ok;
 }
@@ -154,11 +167,9 @@ std::unique_ptr<CaptureImage> CaptureImage::decodeBMP(const std::uint8_t* data, 
         const int fromTop = topDown ? y : height - 1 - y;
         const std::uint8_t* src = data + offset + static_cast<std::size_t>(y) * srcStride;
         std::uint8_t* dst = image->row(fromTop);
-        if (bytesPerPixel == 3) {
-            std::memcpy(dst, src, static_cast<std::size_t>(width) * 3);
-        } else {
-            for (int x = 0; x < width; ++x)
-                std::memcpy(dst + x * 3, src + x * 4, 3);
+        for (int x = 0; x < width; ++x) {
+            std::memcpy(dst + x * kBytesPerPixel, src + x * bytesPerPixel, 3);
+            dst[x * kBytesPerPixel + 3] = 0;
         }
     }
     return image;

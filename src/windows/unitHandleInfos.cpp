@@ -1,6 +1,8 @@
 // unitHandleInfos: the enumeration list, the candidate filter and the window capture with retries.
 #include "windows/unitHandleInfos.h"
 
+#include "windows/unitWindowInfos.h"
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -161,9 +163,104 @@ void CaptureEnumerated(Platform& platform, const THandleInfo& record, std::uniqu
         const int sy = region.top + y;
         if (sy < 0 || sy >= whole->height())
             continue;
-        std::memcpy(image->row(y) + 3 * (left - region.left), whole->row(sy) + 3 * left,
-                    static_cast<std::size_t>(right - left) * 3);
+        constexpr std::size_t pixel = CaptureImage::kBytesPerPixel;
+        std::memcpy(image->row(y) + pixel * static_cast<std::size_t>(left - region.left),
+                    whole->row(sy) + pixel * static_cast<std::size_t>(left),
+                    static_cast<std::size_t>(right - left) * pixel);
     }
+}
+
+void CapturePictures(Platform& platform, const THandleInfos& windows, TWindowInfos& list, bool startUp) {
+    int skipped = 0;
+    for (int i = 0; i < windows.Count(); ++i) {
+        const THandleInfo& info = windows.Items(i);
+        const int position = i - skipped;
+        const bool minimised = info.ShowCmd == scMinimized;
+        const int existing = list.IndexOf(info.Handle, info.ClassName);
+        if (!startUp && existing >= 0 && list.Items(existing).Bitmap) {
+            TWindowInfo& record = list.Items(existing);
+            // A minimised window shows as it last looked.
+            if (minimised) {
+                list.Keep(position, existing, info.Caption, info.ShowCmd);
+                continue;
+            }
+            const PictureChange change = platform.takePictureChange(info.Handle);
+            if (!change.changed && !record.FRecapture) {
+                list.Keep(position, existing, info.Caption, info.ShowCmd);
+                continue;
+            }
+            // Only the changed area, where the picture is the window's whole frame.
+            const bool uncropped = info.RegionRect.left == 0 && info.RegionRect.top == 0;
+            if (!change.whole && !record.FRecapture && uncropped &&
+                platform.printWindowArea(info.Handle, record.WritablePicture(), change.area)) {
+                record.PictureChanged(change.area);
+                list.Keep(position, existing, info.Caption, info.ShowCmd);
+                continue;
+            }
+        } else {
+            platform.takePictureChange(info.Handle); // watched from now on
+        }
+        const bool restore = startUp && minimised;
+        if (restore)
+            platform.restoreWindow(info.Handle);
+        std::unique_ptr<CaptureImage> image;
+        CaptureEnumerated(platform, info, image);
+        if (image && image->width() >= 1 && image->height() >= 1) {
+            list.Update(position, info.Handle, info.ClassName, info.Caption, info.ShowCmd, std::move(image));
+            list.Items(position).FRecapture = false;
+        } else {
+            ++skipped;
+            if (const int kept = list.IndexOf(info.Handle, info.ClassName); kept >= 0)
+                list.Items(kept).FRecapture = true;
+        }
+        if (restore)
+            platform.minimizeWindow(info.Handle);
+    }
+}
+
+void RunCaptureCycle(Platform& platform, THandleInfos& windows, TWindowInfos& list, bool startUp,
+                     const std::function<void()>& processMessages) {
+    EnumerateWindows(platform, windows, processMessages);
+    std::vector<WindowHandle> handles;
+    for (int i = 0; i < windows.Count(); ++i)
+        handles.push_back(windows.Items(i).Handle);
+    if (!startUp)
+        list.DeleteMissing(handles);
+    platform.watchOnly(handles);
+    CapturePictures(platform, windows, list, startUp);
+}
+
+int RefreshChangedPictures(Platform& platform, TWindowInfos& list) {
+    if (!platform.anyPictureChanged())
+        return 0;
+    int changed = 0;
+    for (int i = 0; i < list.Count(); ++i) {
+        TWindowInfo& record = list.Items(i);
+        if (!record.Bitmap || record.ShowCmd == scMinimized)
+            continue;
+        const PictureChange change = platform.takePictureChange(record.Handle);
+        if (!change.changed)
+            continue;
+        // The image keeps its size and place while the view shows: a window resized or cropped
+        // to a region is taken whole at the next cycle instead.
+        Rect rect;
+        Rect box;
+        const bool sameSize = platform.windowRect(record.Handle, rect) &&
+                              rect.width() == record.Bitmap->width() &&
+                              rect.height() == record.Bitmap->height();
+        const bool cropped = platform.windowRegionBox(record.Handle, box) && (box.left != 0 || box.top != 0);
+        const Rect area =
+            change.whole ? Rect{0, 0, record.Bitmap->width(), record.Bitmap->height()} : change.area;
+        if (!sameSize || cropped ||
+            !platform.printWindowArea(record.Handle, record.WritablePicture(), area)) {
+            record.FRecapture = true;
+            continue;
+        }
+        record.PictureChanged(area);
+        record.UpdateTexture();
+        ++changed;
+    }
+    return changed;
 }
 
 int SetMinimizeAnimation(Platform& platform, int value) {

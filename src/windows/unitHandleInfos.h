@@ -70,6 +70,20 @@ void EnumerateWindows(Platform& platform, THandleInfos& list,
 bool CaptureWindow(Platform& platform, WindowHandle window, std::unique_ptr<CaptureImage>& image);
 // Pictures the record's window, cropped to its region box when that box is offset from the corner.
 void CaptureEnumerated(Platform& platform, const THandleInfo& record, std::unique_ptr<CaptureImage>& image);
+class TWindowInfos;
+
+// Takes one capture cycle's pictures into the list, in enumeration order. A window whose record's
+// picture still shows it keeps that picture (a minimised one always does), a changed one has only
+// its changed area taken again where that is known, every other window is pictured whole and
+// merged (TWindowInfos::Update). At start-up, minimised windows are restored for their picture.
+void CapturePictures(Platform& platform, const THandleInfos& windows, TWindowInfos& list, bool startUp);
+// One capture cycle: enumerates into `windows`, drops the records of windows that have gone (not
+// at start-up), watches exactly the listed windows and takes their pictures (CapturePictures).
+void RunCaptureCycle(Platform& platform, THandleInfos& windows, TWindowInfos& list, bool startUp,
+                     const std::function<void()>& processMessages = {});
+// While the view shows: takes again what changed in the records' windows and uploads it to their
+// textures (a current GL context is needed). Returns how many records changed.
+int RefreshChangedPictures(Platform& platform, TWindowInfos& list);
 // The system's minimise and restore animation; returns the previous value.
 int SetMinimizeAnimation(Platform& platform, int value);
 

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
+#include <utility>
 
 namespace zorvane {
 
@@ -29,28 +30,32 @@ bool fileExists(const std::string& fileName) {
     return std::filesystem::exists(std::filesystem::symlink_status(fileName, ec));
 }
 
-// Uploads the picture into the bound texture at tw x th, the picture's top row at the texture's top
-// row (rows go up bottom row first), the rest black. The picture itself is not touched, so nothing
-// of a picture wider or higher than its texture is lost.
-void uploadPicture(const CaptureImage& picture, int tw, int th) {
-    GLint maxSize = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-    if (tw > maxSize || th > maxSize)
-        return; // the texture stays empty, as it would after a refused upload
-    const std::size_t stride = static_cast<std::size_t>(tw) * 3; // a multiple of 4, as tw >= 128
-    std::vector<std::uint8_t> texels(stride * static_cast<std::size_t>(th), 0);
-    const int rows = std::min(picture.height(), th);
-    const std::size_t bytes = static_cast<std::size_t>(std::min(picture.width(), tw)) * 3;
-    for (int y = 0; y < rows; ++y)
-        std::memcpy(texels.data() + static_cast<std::size_t>(th - 1 - y) * stride, picture.row(y), bytes);
+// A texture of the picture's own size stands for the power-of-two texture that the effects'
+// addressing assumes: the texture matrix scales their coordinates onto it, and where the larger
+// texture would have held black padding next to the picture, the border is black.
+void setTextureParameters(int width, int height) {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    const GLfloat black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    glTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, black);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S,
+                    width == NextPowerOfTwo(width) ? GL_REPEAT : GL_CLAMP_TO_BORDER);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T,
+                    height == NextPowerOfTwo(height) ? GL_REPEAT : GL_CLAMP_TO_BORDER);
+}
+
+// Uploads the area of the picture into the bound texture of the same size: the picture's rows as
+// they are, top row first, 32-bit blue-green-red-unused, which the driver takes without converting.
+void uploadArea(const CaptureImage& picture, const Rect& area) {
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, picture.width());
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, area.top);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, area.left);
     glPixelStorei(GL_UNPACK_SWAP_BYTES, GL_FALSE);
     glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, tw, th, 0, GL_BGR, GL_UNSIGNED_BYTE, texels.data());
+    glTexSubImage2D(GL_TEXTURE_2D, 0, area.left, area.top, area.width(), area.height(), GL_BGRA,
+                    GL_UNSIGNED_INT_8_8_8_8_REV, picture.bits());
     glPopClientAttrib();
 }
 
@@ -94,13 +99,79 @@ char LocaleDecimalSeparator() {
 // --- TWindowInfo ----------------------------------------------------------------------------
 
 TWindowInfo::TWindowInfo(WindowHandle handle, std::string className, std::string caption,
-                         std::int32_t showCmd, std::unique_ptr<CaptureImage> bitmap, std::string fileName)
+                         std::int32_t showCmd, std::shared_ptr<CaptureImage> bitmap, std::string fileName,
+                         TPictureWriter* writer)
     : Handle(handle), ClassName(std::move(className)), Caption(std::move(caption)), ShowCmd(showCmd),
-      Bitmap(std::move(bitmap)), FileName(std::move(fileName)) {}
+      Bitmap(std::move(bitmap)), FileName(std::move(fileName)), FWriter(writer) {}
 
 TWindowInfo::~TWindowInfo() {
-    if (!FileName.empty())
-        ::unlink(FileName.c_str()); // a file that was never written is simply not there
+    if (FileName.empty())
+        return;
+    if (FWriter)
+        FWriter->Forget(FileName); // no write of this file may follow its deletion
+    ::unlink(FileName.c_str());    // a file that was never written is simply not there
+}
+
+TPictureBinding::~TPictureBinding() {
+    GLint mode = GL_MODELVIEW;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glMatrixMode(static_cast<GLenum>(mode));
+}
+
+void TWindowInfo::BindTexture() const {
+    glBindTexture(GL_TEXTURE_2D, Texture);
+    GLint mode = GL_MODELVIEW;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glScalef(FMatrixS, FMatrixT, 1.0f);
+    glMatrixMode(static_cast<GLenum>(mode));
+}
+
+void TWindowInfo::PictureChanged() {
+    FUploadAll = true;
+    FStoreDirty = true;
+}
+
+void TWindowInfo::PictureChanged(const Rect& area) {
+    FUploadArea = Unite(FUploadArea, area);
+    FStoreDirty = true;
+}
+
+CaptureImage& TWindowInfo::WritablePicture() {
+    if (!Bitmap)
+        throw std::logic_error("WritablePicture: the record of \"" + Caption + "\" holds no picture");
+    if (Bitmap.use_count() > 1) {
+        // The writer still reads this one: draw into a copy, which then stands for it.
+        const CaptureImage* shared = Bitmap.get();
+        Bitmap = std::make_shared<CaptureImage>(*shared);
+        if (FUploadedPicture == shared)
+            FUploadedPicture = Bitmap.get();
+        if (FStoredPicture == shared)
+            FStoredPicture = Bitmap.get();
+    }
+    return *Bitmap;
+}
+
+bool TWindowInfo::StoreNeeded() const {
+    return Bitmap && (FStoreDirty || FStoredPicture != Bitmap.get());
+}
+
+void TWindowInfo::QueueStore() {
+    if (!StoreNeeded())
+        return;
+    std::string why;
+    if (!EnsureCaptureFolder(folderOf(FileName), &why))
+        return; // nothing is written into a folder that is not the user's own; the picture stays
+    if (FWriter) {
+        FWriter->Queue(FileName, Bitmap);
+    } else if (!Bitmap->saveBMP(FileName)) {
+        return;
+    }
+    FStoredPicture = Bitmap.get();
+    FStoreDirty = false;
 }
 
 void TWindowInfo::BuildTexture(const ScreenGeometry& screen) {
@@ -122,14 +193,52 @@ void TWindowInfo::BuildTexture(const ScreenGeometry& screen) {
     HomeY = layout.HomeY;
     X = HomeX;
     Y = HomeY;
+    UpdateTexture();
+}
 
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    Texture = name;
+void TWindowInfo::UpdateTexture() {
+    if (!Bitmap)
+        return;
+    const CaptureImage& picture = *Bitmap;
+    const int w = picture.width();
+    const int h = picture.height();
+    GLuint name = Texture;
+    if (name == 0 || !glIsTexture(name)) {
+        glGenTextures(1, &name);
+        Texture = name;
+        FTextureWidth = FTextureHeight = 0;
+    }
     glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    uploadPicture(*Bitmap, layout.textureWidth, layout.textureHeight);
+    if (FTextureWidth != w || FTextureHeight != h) {
+        // Storage once per size; the pixels follow below.
+        FTextureWidth = w;
+        FTextureHeight = h;
+        FUploadAll = true;
+        FMatrixS = static_cast<float>(static_cast<double>(NextPowerOfTwo(w)) / w);
+        FMatrixT = static_cast<float>(-static_cast<double>(NextPowerOfTwo(h)) / h);
+        setTextureParameters(w, h);
+        GLint maxSize = 0;
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+        if (w > maxSize || h > maxSize) {
+            // The texture stays empty, as it would after a refused upload.
+            FUploadedPicture = &picture;
+            FUploadAll = false;
+            FUploadArea = Rect{};
+            return;
+        }
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, w, h, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+    }
+    if (FUploadAll || FUploadedPicture != &picture) {
+        uploadArea(picture, Rect{0, 0, w, h});
+    } else {
+        const Rect area{std::max(FUploadArea.left, 0), std::max(FUploadArea.top, 0),
+                        std::min(FUploadArea.right, w), std::min(FUploadArea.bottom, h)};
+        if (area.width() > 0 && area.height() > 0)
+            uploadArea(picture, area);
+    }
+    FUploadedPicture = &picture;
+    FUploadAll = false;
+    FUploadArea = Rect{};
 }
 
 void TWindowInfo::StoreBitmap() {
@@ -140,26 +249,37 @@ void TWindowInfo::StoreBitmap() {
     std::string why;
     if (!EnsureCaptureFolder(folderOf(FileName), &why))
         throw std::system_error(EACCES, std::generic_category(), "the capture folder is not usable: " + why);
+    if (FWriter)
+        FWriter->Forget(FileName); // this write is the newer one
     errno = 0;
     if (!Bitmap->saveBMP(FileName))
         throw std::system_error(errno ? errno : EIO, std::generic_category(), "cannot write " + FileName);
     Bitmap.reset();
+    FStoredPicture = nullptr;
+    FUploadedPicture = nullptr;
+    FStoreDirty = false;
 }
 
 bool TWindowInfo::LoadStoredBitmap() {
     if (FileName.empty() || !IsCaptureFolderSafe(folderOf(FileName)))
         return false;
+    if (FWriter)
+        FWriter->Settle(FileName); // the file holds the last picture handed to the writer
     std::unique_ptr<CaptureImage> stored = CaptureImage::loadBMP(FileName);
     if (!stored)
         return false;
     Bitmap = std::move(stored);
+    FStoredPicture = Bitmap.get();
+    FStoreDirty = false;
+    FUploadAll = true;
     return true;
 }
 
 // --- TWindowInfos ---------------------------------------------------------------------------
 
 TWindowInfos::TWindowInfos(const ScreenGeometry& screen, std::string captureFolder, const Clock& clock)
-    : screen_(screen), captureFolder_(std::move(captureFolder)), clock_(clock) {
+    : screen_(screen), captureFolder_(std::move(captureFolder)), clock_(clock),
+      writer_(std::make_unique<TPictureWriter>()) {
     if (!captureFolder_.empty() && captureFolder_.back() != '/')
         captureFolder_ += '/';
 }
@@ -193,7 +313,7 @@ std::string TWindowInfos::ChooseFileName() const {
 int TWindowInfos::Add(WindowHandle handle, const std::string& className, const std::string& caption,
                       std::int32_t showCmd, std::unique_ptr<CaptureImage> bitmap) {
     records_.push_back(std::make_unique<TWindowInfo>(handle, className, caption, showCmd, std::move(bitmap),
-                                                     ChooseFileName()));
+                                                     ChooseFileName(), writer_.get()));
     return Count() - 1;
 }
 
@@ -208,11 +328,21 @@ void TWindowInfos::Update(int position, WindowHandle handle, const std::string& 
         record.Caption = caption;
         record.ShowCmd = showCmd;
         // A minimised window shows as it last looked, when that picture can still be read.
-        if (!(showCmd == 2 && LoadBitmap(i)))
+        if (!(showCmd == 2 && LoadBitmap(i))) {
             record.Bitmap = std::move(bitmap);
+            record.PictureChanged();
+        }
     }
     if (i != position)
         Move(i, std::clamp(position, 0, Count() - 1));
+}
+
+void TWindowInfos::Keep(int position, int from, const std::string& caption, std::int32_t showCmd) {
+    TWindowInfo& record = Items(from);
+    record.Caption = caption;
+    record.ShowCmd = showCmd;
+    if (from != position)
+        Move(from, std::clamp(position, 0, Count() - 1));
 }
 
 void TWindowInfos::Move(int from, int to) {
@@ -228,6 +358,8 @@ void TWindowInfos::Move(int from, int to) {
 void TWindowInfos::Delete(int position) {
     if (position < 0 || position >= Count())
         throw std::out_of_range("TWindowInfos::Delete: position outside the list");
+    if (const std::uint32_t texture = records_[static_cast<std::size_t>(position)]->Texture; texture != 0)
+        unusedTextures_.push_back(texture);
     records_.erase(records_.begin() + position);
 }
 
@@ -269,6 +401,19 @@ void TWindowInfos::StoreAll() {
     for (auto& record : records_)
         if (record->Bitmap)
             record->StoreBitmap();
+}
+
+void TWindowInfos::StoreChanged() {
+    for (auto& record : records_)
+        record->QueueStore();
+}
+
+void TWindowInfos::FlushStores() {
+    writer_->Flush();
+}
+
+std::vector<std::uint32_t> TWindowInfos::TakeUnusedTextures() {
+    return std::exchange(unusedTextures_, {});
 }
 
 bool TWindowInfos::LoadBitmap(int position) {

@@ -1,11 +1,14 @@
 // unitWindowInfos: the captured window list. One record per offered window, in the order offered,
 // with its latest picture, the picture's stored copy on disk, its texture and its place in the view.
+// Pictures and textures are kept from one showing to the next: only what changed is taken and
+// uploaded again, and the stored files are written by a thread of their own.
 #pragma once
 
 #include "platform/PlatformTypes.h"
 #include "windows/CaptureFolder.h"
 #include "windows/CaptureImage.h"
 #include "windows/Clock.h"
+#include "windows/PictureWriter.h"
 
 #include <cstdint>
 #include <memory>
@@ -43,7 +46,7 @@ class TWindowInfo {
 public:
     // Fills the fields and takes the picture; fileName is chosen by the list. Writes no file.
     TWindowInfo(WindowHandle handle, std::string className, std::string caption, std::int32_t showCmd,
-                std::unique_ptr<CaptureImage> bitmap, std::string fileName);
+                std::shared_ptr<CaptureImage> bitmap, std::string fileName, TPictureWriter* writer = nullptr);
     // Frees the picture and deletes the stored file if there is one. The texture is not deleted here:
     // it belongs to the view.
     ~TWindowInfo();
@@ -53,7 +56,25 @@ public:
     // Makes Texture from Bitmap (needs a current GL context and a picture) and computes TexS, TexT,
     // Width, Height, HomeX, HomeY and X, Y from the picture and the window's place on the screen.
     // The picture itself is left unchanged. Throws std::logic_error without a picture.
+    // The texture has the picture's own size and is kept: a later call uploads only what changed.
     void BuildTexture(const ScreenGeometry& screen);
+    // Uploads what changed in the picture since the last upload, leaving the geometry alone (the
+    // effects may be moving the image). Needs a current GL context; nothing without a picture.
+    void UpdateTexture();
+    // Binds Texture for drawing, with the texture matrix that maps the effects' addressing
+    // (s from 0 to TexS, t from 0 to -TexT) onto the picture-sized texture. Leaves the matrix
+    // mode as it was; TPictureBinding puts the texture matrix back afterwards.
+    void BindTexture() const;
+
+    // The picture was drawn into in place: all of it, or only `area` (picture coordinates).
+    void PictureChanged();
+    void PictureChanged(const Rect& area);
+    // The picture, ready to be drawn into: copied first while the file writer still holds it.
+    CaptureImage& WritablePicture();
+    // The stored file does not hold the picture yet.
+    bool StoreNeeded() const;
+    // Hands the picture to the file writer (or writes it here without one); the picture is kept.
+    void QueueStore();
     // Writes Bitmap to FileName (replacing any earlier content) and frees it; a capture folder that
     // has gone is made again. Throws std::system_error when the file cannot be written or the folder
     // is not the user's own (the picture is then kept) and std::logic_error without a picture.
@@ -66,7 +87,7 @@ public:
     std::string ClassName;
     std::string Caption;
     std::int32_t ShowCmd;
-    std::unique_ptr<CaptureImage> Bitmap;
+    std::shared_ptr<CaptureImage> Bitmap;
     std::string FileName;
     std::uint32_t Texture = 0;
     float TexS = 0;
@@ -77,6 +98,33 @@ public:
     float Height = 0;
     float X = 0;
     float Y = 0;
+    // Take the whole picture again at the next capture cycle (a change seen while the view showed
+    // could not be taken then).
+    bool FRecapture = false;
+
+private:
+    friend class TWindowInfos;
+    TPictureWriter* FWriter;
+    // The picture the texture and the file were last made from, and what changed in it since.
+    const CaptureImage* FUploadedPicture = nullptr;
+    const CaptureImage* FStoredPicture = nullptr;
+    int FTextureWidth = 0;
+    int FTextureHeight = 0;
+    bool FUploadAll = true;
+    Rect FUploadArea;
+    bool FStoreDirty = true;
+    float FMatrixS = 1;
+    float FMatrixT = -1;
+};
+
+// Binds a record's texture for drawing and resets the texture matrix when it goes out of scope,
+// so that other textures (backgrounds, titles) are drawn as before.
+class TPictureBinding {
+public:
+    explicit TPictureBinding(const TWindowInfo& info) { info.BindTexture(); }
+    ~TPictureBinding();
+    TPictureBinding(const TPictureBinding&) = delete;
+    TPictureBinding& operator=(const TPictureBinding&) = delete;
 };
 
 class TWindowInfos {
@@ -97,6 +145,9 @@ public:
     // stored picture of a minimised window whose file reads, and moves the record to `position`.
     void Update(int position, WindowHandle handle, const std::string& className, const std::string& caption,
                 std::int32_t showCmd, std::unique_ptr<CaptureImage> bitmap);
+    // Merges a window whose record's picture is still good (unchanged, or changed in place):
+    // refreshes Caption and ShowCmd and moves the record at `from` to `position`.
+    void Keep(int position, int from, const std::string& caption, std::int32_t showCmd);
     // Takes the record out at `from` and inserts it at `to`.
     void Move(int from, int to);
     // Destroys the record at the position and closes the gap.
@@ -113,6 +164,13 @@ public:
     const TWindowInfo& Items(int position) const;
     // StoreBitmap on every record that holds a picture, position 0 first.
     void StoreAll();
+    // Hands every picture whose file is out of date to the file writer, position 0 first; the
+    // pictures are kept.
+    void StoreChanged();
+    // Waits until every stored file holds its picture.
+    void FlushStores();
+    // Textures of records deleted since the last call: the view deletes them (it has the context).
+    std::vector<std::uint32_t> TakeUnusedTextures();
     // LoadStoredBitmap on the record at the position.
     bool LoadBitmap(int position);
 
@@ -136,6 +194,8 @@ private:
     const ScreenGeometry& screen_;
     std::string captureFolder_;
     const Clock& clock_;
+    std::unique_ptr<TPictureWriter> writer_;
+    std::vector<std::uint32_t> unusedTextures_;
     std::vector<std::unique_ptr<TWindowInfo>> records_;
 };
 

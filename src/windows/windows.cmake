@@ -6,6 +6,7 @@ target_include_directories(zv_image PUBLIC ${CMAKE_SOURCE_DIR}/src)
 # Clock.h is header-only, so anyone may use it without linking this library.
 add_library(zv_windows STATIC
   ${CMAKE_CURRENT_LIST_DIR}/unitWindowInfos.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PictureWriter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CaptureFolder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WindowFilter.cpp)
 target_include_directories(zv_windows PUBLIC ${CMAKE_SOURCE_DIR}/src)

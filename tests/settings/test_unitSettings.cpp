@@ -2,6 +2,8 @@
 // that are damaged, foreign or read-only.
 #include "app/unitSettings.h"
 
+#include "app/SettingsLocation.h"
+
 #include "app/Latin1.h"
 
 #include <gtest/gtest.h>
@@ -415,22 +417,68 @@ TEST_F(SettingsFile, SaveKeepsTheFileModeAndLeavesNoTemporaryFiles) {
 
 // --- Where the file lives ---------------------------------------------------------------------
 
-TEST_F(SettingsFile, PathIsBesideTheExecutableWhenPossibleElseInTheConfigFolder) {
-    EXPECT_EQ(DefaultSettingsPath(folder.string()), (folder / "Zorvane.xml").string());
-
-    const fs::path missing = folder / "not-there";
+// Each row lays out a real folder tree and asks where a program in it keeps its settings.
+TEST_F(SettingsFile, PathFollowsHowTheProgramIsLaidOut) {
+    const auto make = [&](const std::string& relative, const std::string& bytes = "") {
+        fs::create_directories((folder / relative).parent_path());
+        if (relative.back() != '/')
+            writeFile(folder / relative, bytes);
+    };
+    make("build/CMakeCache.txt");
+    make("build/bin/");
+    make("portable/Zorvane.xml", "<Configuration/>");
+    make("portable/Images/");
+    make("usr/bin/");
+    make("usr/share/zorvane/Images/");
+    make("old/bin/Zorvane.xml");
+    make("old/share/zorvane/");
+    make("lonely/bin/");
+    make("writable/");
+    const std::string config = (folder / "config").string();
+    const std::string home = (folder / "home").string();
+    struct Row {
+        const char* what;
+        std::string executableDir;
+        const char* xdgConfigHome;
+        std::string expected;
+        const char* reasonHas;
+    };
+    const Row rows[] = {
+        {"build tree: beside the program", "build/bin", config.c_str(), "build/bin/Zorvane.xml",
+         "build tree"},
+        {"portable folder holding Zorvane.xml", "portable", config.c_str(), "portable/Zorvane.xml",
+         "already"},
+        {"installed, XDG_CONFIG_HOME set", "usr/bin", config.c_str(), "config/zorvane/Zorvane.xml",
+         "installed"},
+        {"installed, XDG_CONFIG_HOME unset", "usr/bin", nullptr, "home/.config/zorvane/Zorvane.xml",
+         "installed"},
+        {"installed, XDG_CONFIG_HOME empty", "usr/bin", "", "home/.config/zorvane/Zorvane.xml", "installed"},
+        {"installed, XDG_CONFIG_HOME relative (ignored)", "usr/bin", "relative/dir",
+         "home/.config/zorvane/Zorvane.xml", "installed"},
+        {"installed but a file from before is beside it: kept", "old/bin", config.c_str(),
+         "old/bin/Zorvane.xml", "already"},
+        {"a bare binary elsewhere", "lonely/bin", config.c_str(), "config/zorvane/Zorvane.xml",
+         "not a build"},
+        {"a writable folder is no longer enough", "writable", config.c_str(), "config/zorvane/Zorvane.xml",
+         "not a build"},
+    };
+    for (const Row& row : rows) {
+        const TSettingsLocation where =
+            LocateSettings((folder / row.executableDir).string(), row.xdgConfigHome, home.c_str());
+        EXPECT_EQ(where.Path, (folder / row.expected).string()) << row.what;
+        EXPECT_NE(where.Reason.find(row.reasonHas), std::string::npos) << row.what << ": " << where.Reason;
+    }
+    // Neither variable set: never a path relative to wherever the program was started.
+    EXPECT_EQ(LocateSettings((folder / "usr/bin").string(), nullptr, nullptr).Path.front(), '/');
+    // The real process: its environment, and its own folder found through /proc.
     const char* saved = std::getenv("XDG_CONFIG_HOME");
     const std::string savedValue = saved ? saved : "";
-    ::setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
-    EXPECT_EQ(DefaultSettingsPath(missing.string()),
-              (folder / "config" / "zorvane" / "Zorvane.xml").string());
-    ::setenv("XDG_CONFIG_HOME", "relative/path", 1); // not absolute: ignored
-    EXPECT_NE(DefaultSettingsPath(missing.string()).find("/.config/zorvane/Zorvane.xml"), std::string::npos);
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    EXPECT_EQ(DefaultSettingsPath((folder / "usr/bin").string()), config + "/zorvane/Zorvane.xml");
     if (saved)
         ::setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
     else
         ::unsetenv("XDG_CONFIG_HOME");
-
     EXPECT_FALSE(ExecutableDirectory().empty());
     EXPECT_TRUE(fs::exists(fs::path(ExecutableDirectory()) / "test_settings"));
 }

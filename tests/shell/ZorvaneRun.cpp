@@ -89,6 +89,16 @@ std::string ZorvaneRun::trace() const {
     return text.str();
 }
 
+std::vector<std::string> ZorvaneRun::ownLines() const {
+    std::vector<std::string> found;
+    std::istringstream text(trace());
+    std::string line;
+    while (std::getline(text, line))
+        if (line.rfind("zorvane-trace ", 0) != 0)
+            found.push_back(line);
+    return found;
+}
+
 std::vector<std::string> ZorvaneRun::lines(const std::string& prefix) const {
     std::vector<std::string> found;
     std::istringstream text(trace());

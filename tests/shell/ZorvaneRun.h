@@ -31,6 +31,8 @@ public:
     // True when `first` appears in the trace before any `second` line (or with no `second` at all).
     bool before(const std::string& first, const std::string& second) const;
     std::string trace() const;
+    // What the program wrote to standard error besides its trace lines.
+    std::vector<std::string> ownLines() const;
 
     // True once the process has ended; its exit status then in exitCode.
     bool waitExit(int timeoutMs, int& exitCode);

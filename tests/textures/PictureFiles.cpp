@@ -93,6 +93,27 @@ Bytes buildTGA(const TgaSpec& spec) {
     return out;
 }
 
+Bytes ddsHeader(int w, int h, std::uint32_t pfFlags, std::uint32_t fourCC, std::uint32_t bits,
+                std::array<std::uint32_t, 3> masks) {
+    Bytes out{'D', 'D', 'S', ' '};
+    std::array<std::uint32_t, 31> header{};
+    header[0] = 124;
+    header[1] = 0x1007;
+    header[2] = static_cast<std::uint32_t>(h);
+    header[3] = static_cast<std::uint32_t>(w);
+    header[18] = 32; // pixel format size
+    header[19] = pfFlags;
+    header[20] = fourCC;
+    header[21] = bits;
+    header[22] = masks[0];
+    header[23] = masks[1];
+    header[24] = masks[2];
+    for (std::uint32_t v : header)
+        for (int b = 0; b < 4; ++b)
+            out.push_back(static_cast<std::uint8_t>(v >> (8 * b)));
+    return out;
+}
+
 std::vector<std::vector<std::uint32_t>> uniformRows(int width, const std::vector<std::uint32_t>& colours) {
     std::vector<std::vector<std::uint32_t>> rows;
     for (std::uint32_t c : colours)

@@ -4,6 +4,8 @@
 
 #include <GL/gl.h>
 
+#include <array>
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -40,6 +42,11 @@ struct TgaSpec {
     std::vector<std::vector<std::uint32_t>> rows{};
 };
 Bytes buildTGA(const TgaSpec& spec);
+
+// The magic "DDS " and the 124-byte DirectDraw Surface header of a w x h surface with the given
+// pixel-format flags, FourCC code, bit count and red, green and blue masks; the pixels follow.
+Bytes ddsHeader(int w, int h, std::uint32_t pfFlags, std::uint32_t fourCC, std::uint32_t bits,
+                std::array<std::uint32_t, 3> masks);
 
 // Rows of equal pixels: rows[y] is width copies of colours[y].
 std::vector<std::vector<std::uint32_t>> uniformRows(int width, const std::vector<std::uint32_t>& colours);

@@ -234,27 +234,6 @@ TEST(DesktopPicture, WallpaperFormatsDecode) {
     EXPECT_LE(colourDistance(jpeg->pixel(4, 3), 0x40A060), 6);
 }
 
-Bytes ddsHeader(int w, int h, std::uint32_t pfFlags, std::uint32_t fourCC, std::uint32_t bits,
-                std::array<std::uint32_t, 3> masks) {
-    Bytes out{'D', 'D', 'S', ' '};
-    std::array<std::uint32_t, 31> header{};
-    header[0] = 124;
-    header[1] = 0x1007;
-    header[2] = static_cast<std::uint32_t>(h);
-    header[3] = static_cast<std::uint32_t>(w);
-    header[18] = 32; // pixel format size
-    header[19] = pfFlags;
-    header[20] = fourCC;
-    header[21] = bits;
-    header[22] = masks[0];
-    header[23] = masks[1];
-    header[24] = masks[2];
-    for (std::uint32_t v : header)
-        for (int b = 0; b < 4; ++b)
-            out.push_back(static_cast<std::uint8_t>(v >> (8 * b)));
-    return out;
-}
-
 TEST(DesktopPicture, DdsSurfacesDecode) {
     TempDir dir;
     // Uncompressed 32-bit, red in the low byte.

@@ -379,6 +379,29 @@ TEST_F(TextureLoader, JpegCutInItsScanShowsTheRowsThatArrived) {
     EXPECT_LE(colourDistance(image.rgb(10, 63), 0x2040C0), 8); // the top row is the last uploaded
 }
 
+// Found by fuzzing: a few hundred bytes whose header claims 8000 x 8000 pixels. libjpeg goes on
+// decoding made-up data to the last row once the data has run out (seconds of work, every row
+// the colour of the last real block); decoding stops there, and the rows that never arrived are black.
+TEST_F(TextureLoader, JpegClaimingFarMoreRowsThanItHoldsStopsWhereItsDataEnds) {
+    Bytes jpeg = encodeJPEG(8, 8, 0xE0E0E0);
+    std::size_t frame = 0; // the start-of-frame marker: FF C0, length, precision, height, width
+    for (std::size_t i = 0; i + 1 < jpeg.size() && frame == 0; ++i)
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0)
+            frame = i;
+    ASSERT_NE(frame, 0u);
+    for (std::size_t at : {frame + 5, frame + 7}) {
+        jpeg[at] = 8000 >> 8;
+        jpeg[at + 1] = 8000 & 0xFF;
+    }
+    const auto picture = LoadWallpaperPicture(dir.write("claims.jpg", jpeg));
+    ASSERT_TRUE(picture);
+    ASSERT_EQ(picture->width(), 8000);
+    ASSERT_EQ(picture->height(), 8000);
+    EXPECT_LE(colourDistance(picture->pixel(3, 3), 0xE0E0E0), 8) << "the rows that arrived";
+    EXPECT_EQ(picture->pixel(3, 4000), 0x000000u);
+    EXPECT_EQ(picture->pixel(7999, 7999), 0x000000u);
+}
+
 // Pictures whose sides are not powers of two are scaled to the nearest power of two with no row
 // lost: GLU's own scaling blanks the last row when only the width changes.
 TEST_F(TextureLoader, ScaledPicturesKeepEveryRow) {

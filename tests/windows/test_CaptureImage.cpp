@@ -38,15 +38,23 @@ CaptureImage patterned(int w, int h) {
 
 } // namespace
 
-TEST(CaptureImage, LayoutIsBottomUpBgrWithPaddedRows) {
+// The layout the server's image reads deliver and the texture upload takes: 32-bit blue, green,
+// red, unused; top row first; no padding.
+TEST(CaptureImage, LayoutIsTopDownBgrxWithoutPadding) {
     CaptureImage image(5, 3);
-    EXPECT_EQ(image.stride(), 16u); // 15 bytes padded to 16
-    EXPECT_EQ(image.byteSize(), 48u);
-    image.setPixel(0, 0, 0x112233); // top-left lives in the last stored row
-    const std::uint8_t* last = image.bits() + 2 * image.stride();
-    EXPECT_EQ(last[0], 0x33);
-    EXPECT_EQ(last[1], 0x22);
-    EXPECT_EQ(last[2], 0x11);
+    EXPECT_EQ(image.stride(), 20u);
+    EXPECT_EQ(image.byteSize(), 60u);
+    image.setPixel(0, 0, 0x112233); // top-left is the first pixel stored
+    EXPECT_EQ(image.bits()[0], 0x33);
+    EXPECT_EQ(image.bits()[1], 0x22);
+    EXPECT_EQ(image.bits()[2], 0x11);
+    image.setPixel(4, 2, 0x445566);
+    const std::uint8_t* last = image.bits() + 2 * image.stride() + 4 * 4;
+    EXPECT_EQ(last[0], 0x66);
+    EXPECT_EQ(last[2], 0x44);
+    // The unused byte never shows in a pixel's value.
+    image.bits()[3] = 0xff;
+    EXPECT_EQ(image.pixel(0, 0), 0x112233u);
 }
 
 TEST(CaptureImage, ResizeKeepsTopLeftAndCropsRightAndBottom) {
@@ -75,7 +83,11 @@ TEST(CaptureImage, BmpRoundTripForOddWidths) {
         const CaptureImage image = patterned(w, 9);
         const auto path = tempFile("roundtrip.bmp");
         ASSERT_TRUE(image.saveBMP(path.string()));
-        EXPECT_EQ(std::filesystem::file_size(path), 54 + image.byteSize());
+        // Stored files stay 24-bit, bottom-up, rows padded to 4 bytes.
+        EXPECT_EQ(std::filesystem::file_size(path), 54 + zorvane::Bmp24Stride(w) * 9);
+        const std::vector<std::uint8_t> bytes = readBytes(path);
+        EXPECT_EQ(bytes[28], 24);
+        EXPECT_EQ(bytes[54], image.pixel(0, 8) & 0xff) << "the bottom row comes first";
         auto loaded = CaptureImage::loadBMP(path.string());
         ASSERT_TRUE(loaded);
         ASSERT_EQ(loaded->width(), w);

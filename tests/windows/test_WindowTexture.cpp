@@ -49,7 +49,7 @@ protected:
         glClear(GL_COLOR_BUFFER_BIT);
         glEnable(GL_TEXTURE_2D);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-        glBindTexture(GL_TEXTURE_2D, record.Texture);
+        const TPictureBinding binding(record);
         glBegin(GL_QUADS);
         glTexCoord2f(0, 0);
         glVertex2f(0, 0);
@@ -108,7 +108,9 @@ TEST_F(WindowTexture, AQuadFromOriginToTexSMinusTexTReproducesTheCapture) {
     }
 }
 
-TEST_F(WindowTexture, UploadIsOneLevelWithLinearFiltersAndRepeatWraps) {
+// The texture has the picture's own size (four bytes a pixel at most); where the power-of-two
+// texture the effects address would have had black padding beside the picture, the border is black.
+TEST_F(WindowTexture, UploadIsOnePictureSizedLevelWithLinearFiltersAndBlackBorder) {
     screen.rects[1] = Rect{500, 400, 600, 460};
     screen.regions[1] = Rect{4, 4, 96, 56};
     list->Add(1, "C", "", 1, noisePicture(100, 60, 1));
@@ -130,18 +132,22 @@ TEST_F(WindowTexture, UploadIsOneLevelWithLinearFiltersAndRepeatWraps) {
     glBindTexture(GL_TEXTURE_2D, record.Texture);
     const std::pair<GLenum, GLint> parameters[] = {{GL_TEXTURE_MIN_FILTER, GL_LINEAR},
                                                    {GL_TEXTURE_MAG_FILTER, GL_LINEAR},
-                                                   {GL_TEXTURE_WRAP_S, GL_REPEAT},
-                                                   {GL_TEXTURE_WRAP_T, GL_REPEAT}};
+                                                   {GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER},
+                                                   {GL_TEXTURE_WRAP_T, GL_CLAMP_TO_BORDER}};
     for (const auto& [parameter, expected] : parameters) {
         glGetTexParameteriv(GL_TEXTURE_2D, parameter, &value);
         EXPECT_EQ(value, expected) << "parameter 0x" << std::hex << parameter;
     }
+    GLfloat border[4] = {1, 1, 1, 0};
+    glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, border);
+    EXPECT_EQ(border[0] + border[1] + border[2], 0.0f);
+    EXPECT_EQ(border[3], 1.0f);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &value);
-    EXPECT_EQ(value, 128);
+    EXPECT_EQ(value, 100);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &value);
-    EXPECT_EQ(value, 128);
+    EXPECT_EQ(value, 60);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &value);
-    EXPECT_EQ(value, GL_RGB);
+    EXPECT_EQ(value, GL_RGB8);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &value);
     EXPECT_EQ(value, 0) << "no mipmaps";
     expectNoGLError("queries");
@@ -171,6 +177,64 @@ TEST_F(WindowTexture, APictureWiderThanAnyTextureIsNotCut) {
     record.StoreBitmap();
     ASSERT_TRUE(record.LoadStoredBitmap());
     EXPECT_EQ(record.Bitmap->pixel(39999, 1), 0x13579bu);
+}
+
+// A texture is kept from one showing to the next: a change drawn into the picture reaches it
+// through an upload of just that area, and a picture of another size gets storage of its size.
+TEST_F(WindowTexture, KeptTexturesTakeChangedAreasAndNewSizes) {
+    recreate(201, 131);
+    screen.rects[1] = Rect{0, 0, 201, 131};
+    list->Add(1, "C", "", 1, noisePicture(201, 131, 7));
+    TWindowInfo& record = list->Items(0);
+    record.BuildTexture(screen);
+    const std::uint32_t name = record.Texture;
+
+    CaptureImage& picture = record.WritablePicture();
+    for (int y = 40; y < 60; ++y)
+        for (int x = 150; x < 190; ++x)
+            picture.setPixel(x, y, 0x123456);
+    record.PictureChanged(Rect{150, 40, 190, 60});
+    // Outside the area the texture keeps what it had, even where the picture differs.
+    const std::uint32_t untold = picture.pixel(3, 3);
+    picture.setPixel(3, 3, untold ^ 0xffffff);
+    record.UpdateTexture();
+    expectNoGLError("UpdateTexture");
+    EXPECT_EQ(record.Texture, name);
+    drawRecord(record, 201, 131);
+    EXPECT_EQ(gl->pixel(150, 40), 0x123456u);
+    EXPECT_EQ(gl->pixel(189, 59), 0x123456u);
+    EXPECT_NE(gl->pixel(149, 40), 0x123456u);
+    EXPECT_NE(gl->pixel(150, 60), 0x123456u);
+    EXPECT_EQ(gl->pixel(3, 3), untold);
+
+    // Resized: the whole new picture, addressed by the geometry of its new size.
+    recreate(90, 250);
+    list->Update(0, 1, "C", "", 1, noisePicture(90, 250, 8));
+    screen.rects[1] = Rect{0, 0, 90, 250};
+    const CaptureImage resized = *record.Bitmap;
+    record.BuildTexture(screen);
+    GLint value = 0;
+    glBindTexture(GL_TEXTURE_2D, record.Texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &value);
+    EXPECT_EQ(value, 90);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &value);
+    EXPECT_EQ(value, 250);
+    EXPECT_FLOAT_EQ(record.TexS, 90.0f / 128);
+    EXPECT_FLOAT_EQ(record.TexT, 250.0f / 256);
+    drawRecord(record, 90, 250);
+    int wrong = 0;
+    for (int y = 0; y < 250; ++y)
+        for (int x = 0; x < 90; ++x)
+            wrong += gl->pixel(x, y) != resized.pixel(x, y) ? 1 : 0;
+    EXPECT_EQ(wrong, 0);
+
+    // After drawing, other textures see the texture matrix as it was.
+    GLfloat matrix[16] = {};
+    glGetFloatv(GL_TEXTURE_MATRIX, matrix);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(matrix[i], i % 5 == 0 ? 1.0f : 0.0f) << i;
+    GLuint texture = record.Texture;
+    glDeleteTextures(1, &texture);
 }
 
 TEST_F(WindowTexture, ARecordWithoutAPictureIsRefused) {

@@ -445,3 +445,68 @@ TEST_F(WindowListFixture, EmptyingTheCaptureFolderDeletesItsFilesOnly) {
 }
 
 } // namespace
+
+// --- Files written by the writer thread, pictures kept ------------------------------------------
+
+namespace zorvane::test {
+
+// The file always holds the picture last handed over by the time anyone reads it; a picture drawn
+// into while the writer still holds it is copied first, so the file never gets a half-new one.
+TEST_F(WindowListFixture, StoredFilesFollowTheLastPictureAndPicturesStayInMemory) {
+    list->Add(1, "XTerm", "one", 1, solidPicture(0xff0000, 300, 200));
+    list->Add(2, "XTerm", "two", 1, solidPicture(0x00ff00, 300, 200));
+    TWindowInfo& one = list->Items(0);
+    EXPECT_TRUE(one.StoreNeeded());
+    list->StoreChanged();
+    // Drawn into right away: the writer keeps the old one, the record draws into a copy.
+    CaptureImage& writable = one.WritablePicture();
+    writable.setPixel(5, 5, 0x0000ff);
+    one.PictureChanged(Rect{5, 5, 6, 6});
+    list->FlushStores();
+    EXPECT_EQ(filesInFolder(), 2);
+    ASSERT_TRUE(one.Bitmap) << "the picture stays in memory";
+    auto stored = CaptureImage::loadBMP(one.FileName);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->pixel(5, 5), 0xff0000u) << "the writer's picture was not drawn into";
+    EXPECT_EQ(one.Bitmap->pixel(5, 5), 0x0000ffu);
+    EXPECT_TRUE(one.StoreNeeded());
+    EXPECT_FALSE(list->Items(1).StoreNeeded());
+
+    // Handed over again: this time the file has the change; a read waits for it.
+    list->StoreChanged();
+    ASSERT_TRUE(one.LoadStoredBitmap());
+    EXPECT_EQ(one.Bitmap->pixel(5, 5), 0x0000ffu);
+    EXPECT_FALSE(one.StoreNeeded());
+
+    // A record that goes while its file is queued leaves no file behind.
+    list->Items(1).WritablePicture().setPixel(0, 0, 0);
+    list->Items(1).PictureChanged();
+    list->StoreChanged();
+    const std::string gone = list->Items(1).FileName;
+    list->Delete(1);
+    list->FlushStores();
+    EXPECT_FALSE(std::filesystem::exists(gone));
+    EXPECT_EQ(filesInFolder(), 1);
+}
+
+// Deleted records leave their textures to the view, which has the context to delete them.
+TEST_F(WindowListFixture, TexturesOfDeletedRecordsAreHandedBackOnce) {
+    list->Add(1, "A", "", 1, solidPicture(1));
+    list->Add(2, "B", "", 1, solidPicture(2));
+    list->Add(3, "C", "", 1, solidPicture(3));
+    list->Items(0).Texture = 11;
+    list->Items(2).Texture = 33;
+    list->DeleteMissing({2});
+    EXPECT_EQ(list->TakeUnusedTextures(), (std::vector<std::uint32_t>{33, 11}));
+    EXPECT_TRUE(list->TakeUnusedTextures().empty());
+    // Keep refreshes the texts and moves the record without touching its picture.
+    list->Add(4, "D", "", 1, solidPicture(4));
+    const CaptureImage* picture = list->Items(1).Bitmap.get();
+    list->Keep(0, 1, "renamed", 2);
+    EXPECT_EQ(list->Items(0).Handle, 4u);
+    EXPECT_EQ(list->Items(0).Caption, "renamed");
+    EXPECT_EQ(list->Items(0).ShowCmd, 2);
+    EXPECT_EQ(list->Items(0).Bitmap.get(), picture);
+}
+
+} // namespace zorvane::test

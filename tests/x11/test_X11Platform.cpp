@@ -484,6 +484,40 @@ TEST_F(X11Desktop, DiagnosticsNameTheDisplayItsExtensionsAndPaths) {
     expectLines(desktop.run({tool(), "--diagnostics"}), {"system tray (XEmbed): yes\n"});
 }
 
+// A StatusNotifierItem host is seen on the session bus: none without a bus, none without the watcher,
+// none while the watcher has no host, then one. A real dbus-daemon of the test's own.
+TEST_F(X11Desktop, DiagnosticsSeeStatusNotifierHostsOnTheSessionBus) {
+    const std::string folder = "/tmp/zv-bus-" + std::to_string(::getpid());
+    std::filesystem::create_directories(folder);
+    const std::string bus = "unix:path=" + folder + "/bus";
+    const auto trayLine = [&](const std::vector<std::string>& environment) {
+        std::vector<std::string> argv{"env", "-u", "DBUS_SESSION_BUS_ADDRESS"};
+        argv.insert(argv.end(), environment.begin(), environment.end());
+        argv.insert(argv.end(), {tool(), "--diagnostics"});
+        const RunResult result = desktop.run(argv);
+        const auto at = result.out.find("system tray (StatusNotifierItem): ");
+        return at == std::string::npos ? "(missing) " + result.out + result.err
+                                       : result.out.substr(at, result.out.find('\n', at) - at);
+    };
+    EXPECT_EQ(trayLine({"XDG_RUNTIME_DIR=" + folder}),
+              "system tray (StatusNotifierItem): no (no session bus)");
+    desktop.spawn({"dbus-daemon", "--session", "--nofork", "--address=" + bus});
+    ASSERT_TRUE(desktop.waitUntil([&] { return std::filesystem::exists(folder + "/bus"); }, 15000));
+    // With the variable unset the user's runtime folder's bus is the session bus.
+    EXPECT_EQ(trayLine({"XDG_RUNTIME_DIR=" + folder}), "system tray (StatusNotifierItem): no");
+
+    const std::vector<std::string> onBus{"DBUS_SESSION_BUS_ADDRESS=" + bus};
+    const pid_t lonely = desktop.spawn({"env", onBus[0], test::BinDir() + "/zv-sni-watcher", "--no-host"});
+    EXPECT_TRUE(desktop.waitUntil([&] {
+        return trayLine(onBus) == "system tray (StatusNotifierItem): no (a watcher without a host)";
+    })) << trayLine(onBus);
+    desktop.stop(lonely);
+    desktop.spawn({"env", onBus[0], test::BinDir() + "/zv-sni-watcher"});
+    EXPECT_TRUE(desktop.waitUntil([&] { return trayLine(onBus) == "system tray (StatusNotifierItem): yes"; }))
+        << trayLine(onBus);
+    std::filesystem::remove_all(folder);
+}
+
 TEST_F(X11Desktop, MinimiseAndRestoreWaitForTheWindowManager) {
     const Window w = startClient({"--title", "toggle"}, "toggle");
     auto x11 = platform();

@@ -59,38 +59,24 @@ struct Channel {
     }
 };
 
-// One row of 32-bit pixels stored blue, green, red, unused (little-endian 0x00RRGGBB) into
-// blue, green, red bytes: two pixels at a time through one 64-bit word, no per-pixel calls.
-// Measured here at about 0.3 ms for 1280 x 720 where the byte-by-byte loop takes three times that.
-void copyRowBgrx(const std::uint8_t* in, std::uint8_t* out, int width) {
-    int x = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-        for (; x + 2 <= width; x += 2, in += 8, out += 6) {
-            std::uint64_t pair;
-            std::memcpy(&pair, in, sizeof pair);
-            const std::uint64_t packed = (pair & 0xFFFFFFu) | ((pair >> 8) & 0xFFFFFF000000u);
-            std::memcpy(out, &packed, 6);
-        }
-    }
-    for (; x < width; ++x, in += 4, out += 3) {
-        out[0] = in[0];
-        out[1] = in[1];
-        out[2] = in[2];
-    }
-}
-
-// Copies the XImage into the capture image (BGR rows); the area outside either stays as it is.
-void copyInto(XImage* source, const Visual* visual, CaptureImage& image) {
-    const int width = std::min(source->width, image.width());
-    const int height = std::min(source->height, image.height());
+// Copies the XImage into the capture image with its top-left corner at (left, top); the area
+// outside either stays as it is.
+void copyInto(XImage* source, const Visual* visual, CaptureImage& image, int left = 0, int top = 0) {
+    const int width = std::min(source->width, image.width() - left);
+    const int height = std::min(source->height, image.height() - top);
+    if (width <= 0 || height <= 0)
+        return;
     // XGetImage leaves the image's channel masks empty: the visual's are the ones that hold.
     const bool bgrx = source->bits_per_pixel == 32 && visual->red_mask == 0xFF0000 &&
                       visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF &&
                       source->byte_order == LSBFirst;
     if (bgrx) {
+        // The picture's own layout: rows are copied as they come.
         const auto* data = reinterpret_cast<const std::uint8_t*>(source->data);
+        const std::size_t bytes = static_cast<std::size_t>(width) * CaptureImage::kBytesPerPixel;
         for (int y = 0; y < height; ++y)
-            copyRowBgrx(data + static_cast<std::size_t>(y) * source->bytes_per_line, image.row(y), width);
+            std::memcpy(image.row(top + y) + static_cast<std::size_t>(left) * CaptureImage::kBytesPerPixel,
+                        data + static_cast<std::size_t>(y) * source->bytes_per_line, bytes);
         return;
     }
     // Any other TrueColor layout (16-bit, 30-bit, big-endian servers): rare, so the generic way.
@@ -98,12 +84,14 @@ void copyInto(XImage* source, const Visual* visual, CaptureImage& image) {
     const Channel green(visual->green_mask);
     const Channel blue(visual->blue_mask);
     for (int y = 0; y < height; ++y) {
-        std::uint8_t* out = image.row(y);
+        std::uint8_t* out =
+            image.row(top + y) + static_cast<std::size_t>(left) * CaptureImage::kBytesPerPixel;
         for (int x = 0; x < width; ++x) {
             const unsigned long pixel = XGetPixel(source, x, y);
-            out[3 * x] = blue.of(pixel);
-            out[3 * x + 1] = green.of(pixel);
-            out[3 * x + 2] = red.of(pixel);
+            out[4 * x] = blue.of(pixel);
+            out[4 * x + 1] = green.of(pixel);
+            out[4 * x + 2] = red.of(pixel);
+            out[4 * x + 3] = 0;
         }
     }
 }
@@ -230,8 +218,8 @@ bool X11Platform::redirectTopLevels() {
     return true;
 }
 
-bool X11Platform::captureDrawable(Drawable drawable, Visual* visual, int depth, int width, int height,
-                                  CaptureImage& image) {
+bool X11Platform::captureDrawable(Drawable drawable, Visual* visual, int depth, int left, int top, int width,
+                                  int height, CaptureImage& image) {
     if (width <= 0 || height <= 0)
         return false;
     if (useShm_) {
@@ -252,9 +240,9 @@ bool X11Platform::captureDrawable(Drawable drawable, Visual* visual, int depth, 
             target->bytes_per_line = shm_->strideFor(width);
             // A request with a reply reports its error in its status: no trap (and no extra
             // round trips) needed.
-            const Status ok = XShmGetImage(display_, drawable, target, 0, 0, AllPlanes);
+            const Status ok = XShmGetImage(display_, drawable, target, left, top, AllPlanes);
             if (ok)
-                copyInto(target, visual, image);
+                copyInto(target, visual, image, left, top);
             target->width = savedWidth;
             target->height = savedHeight;
             target->bytes_per_line = savedStride;
@@ -266,19 +254,27 @@ bool X11Platform::captureDrawable(Drawable drawable, Visual* visual, int depth, 
         useShm_ = false;
     }
     std::unique_ptr<XImage, XImageDeleter> read(
-        XGetImage(display_, drawable, 0, 0, static_cast<unsigned int>(width),
+        XGetImage(display_, drawable, left, top, static_cast<unsigned int>(width),
                   static_cast<unsigned int>(height), AllPlanes, ZPixmap));
     if (!read)
         return false;
-    copyInto(read.get(), visual, image);
+    copyInto(read.get(), visual, image, left, top);
     return true;
 }
 
 bool X11Platform::printWindow(WindowHandle window, CaptureImage& image) {
+    return printFrame(static_cast<Window>(window), image, nullptr);
+}
+
+bool X11Platform::printWindowArea(WindowHandle window, CaptureImage& image, const Rect& area) {
+    return printFrame(static_cast<Window>(window), image, &area);
+}
+
+bool X11Platform::printFrame(Window window, CaptureImage& image, const Rect* area) {
     // A minimised client is unmapped even where its window manager keeps the frame mapped.
-    if (!isViewable(static_cast<Window>(window)))
+    if (!isViewable(window))
         return false;
-    const Window frame = frameOf(static_cast<Window>(window));
+    const Window frame = frameOf(window);
     if (frame == None)
         return false;
     // The client is viewable, so its frame is too: only the frame's size and depth are needed,
@@ -297,15 +293,26 @@ bool X11Platform::printWindow(WindowHandle window, CaptureImage& image) {
     // absurdly large one) costs no more than the image it is printed into.
     const int width = std::min(static_cast<int>(frameWidth + 2 * border), image.width());
     const int height = std::min(static_cast<int>(frameHeight + 2 * border), image.height());
+    Rect part{0, 0, width, height};
+    if (area != nullptr)
+        part = Rect{std::max(area->left, 0), std::max(area->top, 0), std::min(area->right, width),
+                    std::min(area->bottom, height)};
+    if (part.width() <= 0 || part.height() <= 0)
+        return area != nullptr; // nothing of the area is left inside the picture
     if (hasComposite_) {
         // No error trap (two round trips): if the window is unmapped meanwhile, the naming fails
         // quietly and so does the read of the unnamed pixmap, which reports it in its status.
         NamedPixmap named(display_, XCompositeNameWindowPixmap(display_, frame));
-        return captureDrawable(named.get(), visual.visual, visual.depth, width, height, image);
+        return captureDrawable(named.get(), visual.visual, visual.depth, part.left, part.top, part.width(),
+                               part.height(), image);
     }
     // Without Composite only what shows on the screen can be read.
-    return captureDrawable(frame, visual.visual, visual.depth, std::min(static_cast<int>(frameWidth), width),
-                           std::min(static_cast<int>(frameHeight), height), image);
+    part.right = std::min(part.right, static_cast<int>(frameWidth));
+    part.bottom = std::min(part.bottom, static_cast<int>(frameHeight));
+    if (part.width() <= 0 || part.height() <= 0)
+        return area != nullptr;
+    return captureDrawable(frame, visual.visual, visual.depth, part.left, part.top, part.width(),
+                           part.height(), image);
 }
 
 } // namespace zorvane::x11

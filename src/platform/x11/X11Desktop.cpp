@@ -149,9 +149,9 @@ WallpaperInfo X11Platform::wallpaperInfo() const {
                     const int ty = sy % readH;
                     for (int sx = 0; sx < screenW; ++sx) {
                         const unsigned long pixel = XGetPixel(read, sx % readW, ty);
-                        out[3 * sx] = static_cast<std::uint8_t>(pixel);
-                        out[3 * sx + 1] = static_cast<std::uint8_t>(pixel >> 8);
-                        out[3 * sx + 2] = static_cast<std::uint8_t>(pixel >> 16);
+                        out[4 * sx] = static_cast<std::uint8_t>(pixel);
+                        out[4 * sx + 1] = static_cast<std::uint8_t>(pixel >> 8);
+                        out[4 * sx + 2] = static_cast<std::uint8_t>(pixel >> 16);
                     }
                 }
                 XDestroyImage(read);

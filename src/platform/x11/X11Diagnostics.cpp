@@ -1,6 +1,7 @@
 // X11Diagnostics: what --diagnostics reports about the display: extensions, window manager,
 // OpenGL renderer, system tray and the paths in use.
 #include "platform/x11/PosixSession.h"
+#include "platform/x11/StatusNotifierHosts.h"
 #include "platform/x11/X11PlatformImpl.h"
 #include "platform/x11/XErrorTrap.h"
 
@@ -65,11 +66,11 @@ std::string X11Platform::diagnostics() {
     const std::string wmName = windowManagerName();
     out << "window manager: " << (wmName.empty() ? "none" : wmName) << "\n";
     out << "gl renderer: " << glRenderer(display_, screen_) << "\n";
-    // Qt's tray icon docks through XEmbed here, or through a StatusNotifierItem host on D-Bus,
-    // which this connection cannot see.
+    // Qt's tray icon docks through XEmbed here, or through a StatusNotifierItem host on D-Bus.
     const std::string trayName = "_NET_SYSTEM_TRAY_S" + std::to_string(screen_);
     const Atom tray = XInternAtom(display_, trayName.c_str(), False);
     out << "system tray (XEmbed): " << yesNo(XGetSelectionOwner(display_, tray) != None) << "\n";
+    out << "system tray (StatusNotifierItem): " << StatusNotifierHostState() << "\n";
     const WallpaperInfo wallpaper = wallpaperInfo();
     out << "desktop picture: " << (wallpaper.picture ? wallpaper.fileName : "none") << "\n";
     out << "language: " << systemLanguage() << "\n";

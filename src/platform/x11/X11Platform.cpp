@@ -19,6 +19,17 @@ std::unique_ptr<Platform> createX11Platform(const char* display, std::string& er
     return x11::X11Platform::open(display, error);
 }
 
+void ClaimX11ErrorHandlers() {
+    x11::installErrorHandler();
+}
+
+void X11ConnectionLost() {
+    // write() and _exit() only: the process may be anywhere inside Xlib or Qt when this runs.
+    static constexpr char line[] = "zorvane: lost the connection to the X server\n";
+    [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, line, sizeof line - 1);
+    _exit(1);
+}
+
 namespace x11 {
 
 void Atoms::intern(Display* display) {
@@ -89,11 +100,17 @@ X11Platform::X11Platform(Display* display)
     useShm_ = hasShm_ && std::getenv("ZORVANE_NO_SHM") == nullptr;
     hasShape_ = XShapeQueryExtension(display_, &event, &errorBase) == True;
     hasRandr_ = XRRQueryExtension(display_, &event, &errorBase) == True;
+    hasDamage_ = std::getenv("ZORVANE_NO_DAMAGE") == nullptr && startWatchingPictures();
 
     XSetWindowAttributes attributes{};
     attributes.event_mask = PropertyChangeMask;
     helper_ = XCreateWindow(display_, root_, -1, -1, 1, 1, 0, 0, InputOnly, CopyFromParent, CWEventMask,
                             &attributes);
+    // The process id on this connection's one window lets resource tools (xrestop) tell whose
+    // connection it is.
+    const long pid = static_cast<long>(getpid());
+    XChangeProperty(display_, helper_, atoms_.netWmPid, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pid), 1);
     refreshModifiers();
     XFlush(display_);
 }
@@ -106,6 +123,7 @@ X11Platform::~X11Platform() {
         if (!owner.empty() && owner[0] == helper_)
             XDeleteProperty(display_, root_, atoms_.zorvaneKeysWindow);
     }
+    watchOnly({});
     shm_.reset();
     if (helper_ != None)
         XDestroyWindow(display_, helper_);
@@ -130,6 +148,7 @@ void X11Platform::processPendingEvents() {
                 keyboardMapChanged();
             break;
         default:
+            handlePictureEvent(event);
             break;
         }
     }

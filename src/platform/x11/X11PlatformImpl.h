@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace zorvane::x11 {
@@ -101,6 +102,10 @@ public:
     void hideWindow(WindowHandle window) override;
 
     bool printWindow(WindowHandle window, CaptureImage& image) override;
+    bool printWindowArea(WindowHandle window, CaptureImage& image, const Rect& area) override;
+    PictureChange takePictureChange(WindowHandle window) override;
+    bool anyPictureChanged() override;
+    void watchOnly(const std::vector<WindowHandle>& windows) override;
     std::optional<TIconImage> windowIcon(WindowHandle window, int wanted) override;
     bool requestClose(WindowHandle window) override;
 
@@ -167,8 +172,30 @@ private:
     bool redirectTopLevels();
     // The icon pixmap (and its mask) that WM_HINTS names, as ARGB.
     std::optional<TIconImage> hintsIcon(Window window);
-    bool captureDrawable(Drawable drawable, Visual* visual, int depth, int width, int height,
-                         CaptureImage& image);
+    // Reads width x height pixels at (left, top) of the drawable into the same place of the image.
+    bool captureDrawable(Drawable drawable, Visual* visual, int depth, int left, int top, int width,
+                         int height, CaptureImage& image);
+    // printWindow and printWindowArea: the whole picture when area is null.
+    bool printFrame(Window client, CaptureImage& image, const Rect* area);
+
+    // A watched window: the DAMAGE object on its frame and what changed since its last picture.
+    struct Watched {
+        Window frame = None; // None: the frame has gone (window manager restarted); found again
+        XID damage = None;
+        int border = 0;
+        unsigned int width = 0;
+        unsigned int height = 0;
+        bool dirty = false;
+        bool whole = false;
+        Rect area;
+        // Events about changes before this request were cleared and are in the picture taken.
+        unsigned long clearedAt = 0;
+    };
+    // Picture-change events: damage, and the frames' size, mapping, destruction and reparenting.
+    void handlePictureEvent(const XEvent& event);
+    // False without Composite or DAMAGE: every picture is then taken whole each time.
+    bool startWatchingPictures();
+    Watched* watchedByFrame(Window frame);
 
     struct KeyGrab {
         KeyCode keycode = 0;
@@ -202,7 +229,10 @@ private:
     bool useShm_ = false;
     bool hasShape_ = false;
     bool hasRandr_ = false;
+    bool hasDamage_ = false;
+    int damageEvent_ = 0;
     std::unique_ptr<ShmImage> shm_;
+    std::unordered_map<Window, Watched> watched_; // by client window
 
     unsigned int numLockMask_ = 0;
     unsigned int scrollLockMask_ = 0;

@@ -1,7 +1,7 @@
 // XErrorTrap: the X error handler and the scoped trap that records errors per query.
 #include "platform/x11/XErrorTrap.h"
 
-#include <atomic>
+#include "platform/x11/X11Platform.h"
 
 namespace zorvane::x11 {
 
@@ -9,7 +9,11 @@ namespace {
 // Xlib calls its error handler as a plain C function with no user data, so the innermost open
 // trap has to be reachable from here. Only the thread that owns the connection makes requests.
 thread_local XErrorTrap* innermostTrap = nullptr;
-std::atomic<bool> handlerInstalled{false};
+
+// The connection is gone: Xlib may not be called again for it, so the process ends from here.
+int handleIOError(Display*) {
+    X11ConnectionLost();
+}
 } // namespace
 
 int handleXError(Display* display, XErrorEvent* event) {
@@ -24,8 +28,8 @@ int handleXError(Display* display, XErrorEvent* event) {
 }
 
 void installErrorHandler() {
-    if (!handlerInstalled.exchange(true))
-        XSetErrorHandler(&handleXError);
+    XSetErrorHandler(&handleXError);
+    XSetIOErrorHandler(&handleIOError);
 }
 
 XErrorTrap::XErrorTrap(Display* display) : display_(display), previous_(innermostTrap) {

@@ -6,8 +6,10 @@
 
 namespace zorvane::x11 {
 
-// Installs the handler once. Errors outside any trap are dropped silently: a vanished window is
-// normal on a live desktop, not a reason to stop.
+// Installs the error handler and the connection-lost handler. Errors outside any trap are dropped
+// silently: a vanished window is normal on a live desktop, not a reason to stop. Xlib keeps one
+// handler per process, and other users of Xlib in the process (Qt's own connection) install theirs
+// when they connect, so this runs again after them and before every trap.
 void installErrorHandler();
 
 // Errors raised by requests made while the trap lives are recorded here. The constructor syncs

@@ -142,45 +142,70 @@ void XDesktop::start(const Options& options) {
         reason_ = "cannot connect to " + display_;
         return;
     }
-    if (options.windowManager) {
-        wm_ = spawn({"openbox", "--sm-disable"});
-        children_.pop_back(); // the window manager is ended after the clients
-        const bool managed = waitUntil(
-            [&] {
-                const auto check = cardinals(dpy_, root(), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
-                return !check.empty();
-            },
-            15000);
-        // The check window appears before openbox handles map requests, and a request sent in
-        // between is never answered: map a probe until openbox manages it.
-        const Window probe = XCreateSimpleWindow(dpy_, root(), 0, 0, 10, 10, 0, 0, 0);
-        bool answered = false;
-        for (int attempt = 0; managed && !answered && attempt < 50; ++attempt) {
-            XMapWindow(dpy_, probe);
-            answered = waitUntil(
-                [&] {
-                    const auto state =
-                        cardinals(dpy_, probe, "WM_STATE", XInternAtom(dpy_, "WM_STATE", False));
-                    return !state.empty();
-                },
-                300);
-            if (!answered) {
-                XUnmapWindow(dpy_, probe);
-                XSync(dpy_, False);
-            }
-        }
-        XDestroyWindow(dpy_, probe);
-        XSync(dpy_, False);
-        if (!managed || !answered) {
-            reason_ = "openbox did not start";
-            return;
-        }
-        waitUntil([&] {
-            const auto clients = cardinals(dpy_, root(), "_NET_CLIENT_LIST", XA_WINDOW);
-            return std::find(clients.begin(), clients.end(), probe) == clients.end();
-        });
+    if (options.windowManager && !startWindowManager()) {
+        reason_ = "openbox did not start";
+        return;
     }
     ok_ = true;
+}
+
+bool XDesktop::startWindowManager() {
+    wm_ = spawn({"openbox", "--sm-disable"});
+    children_.pop_back(); // the window manager is ended after the clients
+    // A window manager that died leaves its check window's id behind on the root (and the server
+    // may hand the same id to the next one): the window itself has to exist.
+    const bool managed = waitUntil(
+        [&] {
+            const auto check = cardinals(dpy_, root(), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
+            XWindowAttributes attributes{};
+            return !check.empty() && XGetWindowAttributes(dpy_, check.front(), &attributes) != 0;
+        },
+        15000);
+    // The check window appears before openbox handles map requests, and a request sent in
+    // between is never answered: map a probe until openbox manages it.
+    const Window probe = XCreateSimpleWindow(dpy_, root(), 0, 0, 10, 10, 0, 0, 0);
+    bool answered = false;
+    for (int attempt = 0; managed && !answered && attempt < 50; ++attempt) {
+        XMapWindow(dpy_, probe);
+        answered = waitUntil(
+            [&] {
+                const auto state = cardinals(dpy_, probe, "WM_STATE", XInternAtom(dpy_, "WM_STATE", False));
+                return !state.empty();
+            },
+            300);
+        if (!answered) {
+            XUnmapWindow(dpy_, probe);
+            XSync(dpy_, False);
+        }
+    }
+    XDestroyWindow(dpy_, probe);
+    XSync(dpy_, False);
+    if (!managed || !answered)
+        return false;
+    waitUntil([&] {
+        const auto clients = cardinals(dpy_, root(), "_NET_CLIENT_LIST", XA_WINDOW);
+        return std::find(clients.begin(), clients.end(), probe) == clients.end();
+    });
+    return true;
+}
+
+void XDesktop::killWindowManager() {
+    if (wm_ <= 0)
+        return;
+    ::kill(wm_, SIGKILL);
+    int status = 0;
+    ::waitpid(wm_, &status, 0);
+    wm_ = -1;
+}
+
+void XDesktop::killServer() {
+    if (dpy_ != nullptr)
+        XCloseDisplay(dpy_);
+    dpy_ = nullptr;
+    ::kill(xvfb_, SIGKILL);
+    int status = 0;
+    ::waitpid(xvfb_, &status, 0);
+    xvfb_ = -1;
 }
 
 XDesktop::~XDesktop() {

@@ -75,6 +75,13 @@ public:
     // Sets Caps Lock and Num Lock on or off by tapping them as needed.
     void setLocks(bool capsLock, bool numLock);
 
+    // Kills the window manager (SIGKILL, as a crash would); startWindowManager starts a new one and
+    // waits until it manages windows. False when it does not come up.
+    void killWindowManager();
+    bool startWindowManager();
+    // Kills the X server itself (after closing the test's own connection, which is gone then).
+    void killServer();
+
     // Asks the window manager to minimise / activate a client and waits for it.
     bool minimize(Window client);
     bool activate(Window client);
