@@ -10,6 +10,15 @@
 namespace zorvane::test {
 namespace {
 
+// The application goes before the program's static objects do, or Qt crashes on the way out.
+class QtEnvironment : public ::testing::Environment {
+public:
+    void TearDown() override { ReleaseApp(); }
+};
+// gtest owns registered environments.
+[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
 // Light text pixels (the text is drawn near white on a dark plate).
 int LightPixels(const QImage& image, const QRect& area) {
     int count = 0;
