@@ -92,6 +92,9 @@ TMainForm::TMainForm(Platform& platform, TFormStorage& settings)
 
     // The settings are read after creation; the stored custom hot key is registered right away, so
     // that it works from the start and not only after the options dialog has been opened once.
+    // Settings added since the first six are known before the file is read, so that it is read into them
+    // and they are written next to the others.
+    FSettings.SetValue(TFormStorage::kLivePictures, -1);
     FSettings.Restore();
     const int stored = FSettings.GetInteger(TFormStorage::kShortCut, TFormStorage::kInitialShortCut);
     FShowShortCut = static_cast<std::uint16_t>(stored >= 0 && stored <= 0xFFFF ? stored : 0);
@@ -441,7 +444,7 @@ void TMainForm::FormClose() {
         Trace("settings-not-saved " + FSettings.LastError());
     // No file may be written after the folder is emptied.
     if (FWindowInfos)
-        FWindowInfos->FlushStores();
+        FWindowInfos->EndStores();
     EmptyCaptureFolder(CaptureFolderPath());
     if (FWinTabGrabbed) {
         FPlatform.removeWinTabGrab();
@@ -450,8 +453,8 @@ void TMainForm::FormClose() {
     FPlatform.unregisterHotKey();
     if (JvTrayIcon1)
         JvTrayIcon1->hide();
-    FWindowInfos.reset();
-    FHandleInfos.reset();
+    // The lists go with the form: a closing animation that was running when the exit came (a
+    // --quit during it) still uses them when it returns.
 }
 
 } // namespace zorvane

@@ -1,8 +1,8 @@
 // unitEffect: states, option parsing, the camera and image bounces and Redraw shared by all effects.
 #include "effects/unitEffect.h"
 
-#include "app/CommaText.h"
 #include "backgrounds/unitEffectSub.h"
+#include "core/CommaText.h"
 #include "effects/EffectHost.h"
 #include "windows/unitWindowInfos.h"
 
@@ -11,6 +11,13 @@
 #include <algorithm>
 
 namespace zorvane {
+
+namespace {
+
+constexpr int kOpenCloseSteps = 10;
+constexpr int kOpenCloseSleepMs = 30;
+
+} // namespace
 
 TEffectOptions ParseEffectOptions(const std::string& options, std::uint8_t defaultCamera) {
     TEffectOptions result;
@@ -99,6 +106,76 @@ void TEffect::TranslateScene() const {
     glTranslatef(0.0f, 0.0f, static_cast<float>(FCameraZ + kSceneDepth));
 }
 
+void TEffect::OpenInSteps(float& progress, const RecordStep& moveRecords, std::int32_t bounceSteps,
+                          float bounceDelta) {
+    for (int k = 1; k <= kOpenCloseSteps; ++k) {
+        FStep += 1;
+        progress = static_cast<float>(k * 0.1);
+        moveRecords(+1);
+        // A close that ran nested inside a frame has already played the closing; the remaining
+        // steps still move the records so that they end where the closing expects them, unseen.
+        if (FState != esOpening) {
+            continue;
+        }
+        if (FStartingAnimation || k == kOpenCloseSteps) {
+            Redraw();
+            FHandle.sleep(kOpenCloseSleepMs);
+        }
+    }
+    if (FState != esOpening) {
+        return;
+    }
+    Bounce(bkCameraRecoil, bounceSteps, bounceDelta);
+    // Never back to idle once a close has begun: closing is final.
+    if (FState == esOpening) {
+        FState = esIdle;
+    }
+}
+
+void TEffect::CloseInSteps(float& progress, const RecordStep& moveRecords, std::int32_t bounceSteps,
+                           float bounceDelta) {
+    for (int k = 1; k <= kOpenCloseSteps; ++k) {
+        FStep -= 1;
+        progress = static_cast<float>((kOpenCloseSteps - k) * 0.1);
+        moveRecords(-1);
+        if (FEndingAnimation) {
+            Redraw();
+            FHandle.sleep(kOpenCloseSleepMs);
+        }
+    }
+    Bounce(bkCameraPush, bounceSteps, bounceDelta);
+}
+
+void TEffect::ImageQuad(const TWindowInfo& info) {
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, -info.TexT);
+    glVertex3f(0.0f, -info.Height, 1.0f);
+    glTexCoord2f(info.TexS, -info.TexT);
+    glVertex3f(info.Width, -info.Height, 1.0f);
+    glTexCoord2f(info.TexS, 0.0f);
+    glVertex3f(info.Width, 0.0f, 1.0f);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(0.0f, 0.0f, 1.0f);
+    glEnd();
+}
+
+void TEffect::ReflectionQuad(const TWindowInfo& info, float stripBottom, float stripT) {
+    glBegin(GL_QUADS);
+    glColor4f(0.0f, 0.0f, 0.0f, 0.0f);
+    glTexCoord2f(0.0f, stripT);
+    glVertex3f(0.0f, stripBottom, 1.0f);
+    glColor4f(0.0f, 0.0f, 0.0f, 0.0f);
+    glTexCoord2f(info.TexS, stripT);
+    glVertex3f(info.Width, stripBottom, 1.0f);
+    glColor4f(0.7f, 0.7f, 0.7f, 0.7f);
+    glTexCoord2f(info.TexS, -info.TexT);
+    glVertex3f(info.Width, 0.0f, 1.0f);
+    glColor4f(0.7f, 0.7f, 0.7f, 0.7f);
+    glTexCoord2f(0.0f, -info.TexT);
+    glVertex3f(0.0f, 0.0f, 1.0f);
+    glEnd();
+}
+
 void TEffect::EndAnimation() {
     FState = esClosing;
     FStayOpen = false;
@@ -107,6 +184,17 @@ void TEffect::EndAnimation() {
 void TEffect::MouseDown(std::int32_t, std::int32_t) {}
 void TEffect::MouseMove(std::int32_t, std::int32_t) {}
 void TEffect::MouseUp(std::int32_t, std::int32_t) {}
+
+void TEffect::MouseWheel(std::uint8_t direction) {
+    if (FState != esIdle) {
+        return;
+    }
+    if (direction == 0) {
+        SelectPrevious();
+    } else if (direction == 1) {
+        SelectNext();
+    }
+}
 
 void TEffect::StartAnimation() {
     FState = esOpening;

@@ -86,7 +86,7 @@ public:
     virtual void MouseDown(std::int32_t x, std::int32_t y); // 6
     virtual void MouseMove(std::int32_t x, std::int32_t y); // 7
     virtual void MouseUp(std::int32_t x, std::int32_t y);   // 8
-    virtual void MouseWheel(std::uint8_t direction) = 0;    // 9
+    virtual void MouseWheel(std::uint8_t direction);        // 9: 0 up (previous), 1 down (next)
     virtual void StartAnimation();                          // 10
     virtual void SelectNext() = 0;                          // 11
     virtual void SelectPrevious() = 0;                      // 12
@@ -178,6 +178,21 @@ protected:
     void BeginStackMotion(const std::vector<const TWindowInfo*>& before,
                           const std::function<float(const TWindowInfo&, int)>& scaleOf);
     void PlayStackMotion();
+    // A record's whole image as one quad at local depth 1, its top-left corner at the origin.
+    static void ImageQuad(const TWindowInfo& info);
+    // The image mirrored top to bottom below the origin, down to `stripBottom` (texture t from the
+    // image's bottom up to `stripT`), fading from 0.7 next to the image to nothing.
+    static void ReflectionQuad(const TWindowInfo& info, float stripBottom, float stripT);
+
+    // The opening and closing of the effects that carry every record between its window and its
+    // place in the effect in ten steps. Each step moves the records one step (sign +1 opening, -1
+    // closing) and sets `progress` a tenth further; the camera bounce of `bounceSteps` steps of
+    // `bounceDelta` follows.
+    using RecordStep = std::function<void(int sign)>;
+    void OpenInSteps(float& progress, const RecordStep& moveRecords, std::int32_t bounceSteps,
+                     float bounceDelta);
+    void CloseInSteps(float& progress, const RecordStep& moveRecords, std::int32_t bounceSteps,
+                      float bounceDelta);
 };
 
 // Option items shared by the three effects, parsed from the settings' comma text.

@@ -13,42 +13,9 @@ namespace zorvane {
 
 namespace {
 
-// The step sleeps: opening and closing steps, selection steps.
-constexpr int kOpenCloseSleepMs = 30;
+// The selection's steps and the sleep after each.
 constexpr int kFlipSleepMs = 10;
-constexpr int kOpenCloseSteps = 10;
 constexpr int kFlipSteps = 9;
-
-void ImageQuad(const TWindowInfo& info) {
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, -info.TexT);
-    glVertex3f(0.0f, -info.Height, 1.0f);
-    glTexCoord2f(info.TexS, -info.TexT);
-    glVertex3f(info.Width, -info.Height, 1.0f);
-    glTexCoord2f(info.TexS, 0.0f);
-    glVertex3f(info.Width, 0.0f, 1.0f);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(0.0f, 0.0f, 1.0f);
-    glEnd();
-}
-
-// The image mirrored top to bottom: opaque-ish (0.7) next to the image, fading to nothing.
-void ReflectionQuad(const TWindowInfo& info) {
-    glBegin(GL_QUADS);
-    glColor4f(0.0f, 0.0f, 0.0f, 0.0f);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(0.0f, -info.Height, 1.0f);
-    glColor4f(0.0f, 0.0f, 0.0f, 0.0f);
-    glTexCoord2f(info.TexS, 0.0f);
-    glVertex3f(info.Width, -info.Height, 1.0f);
-    glColor4f(0.7f, 0.7f, 0.7f, 0.7f);
-    glTexCoord2f(info.TexS, -info.TexT);
-    glVertex3f(info.Width, 0.0f, 1.0f);
-    glColor4f(0.7f, 0.7f, 0.7f, 0.7f);
-    glTexCoord2f(0.0f, -info.TexT);
-    glVertex3f(0.0f, 0.0f, 1.0f);
-    glEnd();
-}
 
 } // namespace
 
@@ -88,22 +55,30 @@ void TEffect_Flip::ApplyTilt() const {
 }
 
 void TEffect_Flip::Draw() {
-    TEffect::Draw();
-    glPushMatrix();
-    TranslateScene();
+    DrawStack(kTopCamera, kBottomCamera);
+}
+
+void TEffect_Flip::PlaceCamera(TCameraShift top, TCameraShift bottom) const {
     const double p = FProgress;
     switch (FCameraPosition) {
     case cpTop:
-        glTranslatef(static_cast<float>(-3.4 * p), static_cast<float>(2.1 * p), 0.0f);
+        glTranslatef(static_cast<float>(top.x * p), static_cast<float>(top.y * p), 0.0f);
         glRotatef(static_cast<float>(30.0 * p), 1.0f, 1.6f, 0.2f);
         break;
     case cpBottom:
-        glTranslatef(static_cast<float>(-3.4 * p), static_cast<float>(-2.1 * p), 0.0f);
+        glTranslatef(static_cast<float>(bottom.x * p), static_cast<float>(bottom.y * p), 0.0f);
         glRotatef(static_cast<float>(30.0 * p), -1.0f, 1.6f, 0.2f);
         break;
     default:
         break;
     }
+}
+
+void TEffect_Flip::DrawStack(TCameraShift top, TCameraShift bottom) {
+    TEffect::Draw();
+    glPushMatrix();
+    TranslateScene();
+    PlaceCamera(top, bottom);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -135,11 +110,7 @@ void TEffect_Flip::DrawImages() {
         } else {
             glColor4f(1.0f, 1.0f, 1.0f, fade);
         }
-        ApplyTilt();
-        glTranslatef(info.X, info.Y, DepthAt(FMotion.Slot(&info, i)) + FBounce);
-        RecordBox(info, 0.0f, -info.Height, info.Width, 0.0f, 1.0f);
-        const TPictureBinding picture(info);
-        ImageQuad(info);
+        DrawImage(i, info);
         glPopMatrix();
     }
 }
@@ -155,11 +126,7 @@ void TEffect_Flip::DrawReflections() {
             continue; // a picture coming in gets its reflection once it is there
         }
         glPushMatrix();
-        ApplyTilt();
-        glTranslatef(info.X, static_cast<float>(info.Y - (info.Height + 0.002)),
-                     DepthAt(FMotion.Slot(&info, i)) + FBounce);
-        const TPictureBinding picture(info);
-        ReflectionQuad(info);
+        DrawReflection(i, info);
         glPopMatrix();
     }
 }
@@ -188,6 +155,22 @@ void TEffect_Flip::StackChanged(const std::vector<const TWindowInfo*>& before, c
     PlayStackMotion();
 }
 
+void TEffect_Flip::DrawImage(int i, const TWindowInfo& info) {
+    ApplyTilt();
+    glTranslatef(info.X, info.Y, DepthAt(FMotion.Slot(&info, i)) + FBounce);
+    RecordBox(info, 0.0f, -info.Height, info.Width, 0.0f, 1.0f);
+    const TPictureBinding picture(info);
+    ImageQuad(info);
+}
+
+void TEffect_Flip::DrawReflection(int i, const TWindowInfo& info) {
+    ApplyTilt();
+    glTranslatef(info.X, static_cast<float>(info.Y - (info.Height + 0.002)),
+                 DepthAt(FMotion.Slot(&info, i)) + FBounce);
+    const TPictureBinding picture(info);
+    ReflectionQuad(info, -info.Height, 0.0f);
+}
+
 void TEffect_Flip::MoveRecords(int sign) {
     // Accumulated step by step, never assigned: the closing undoes exactly what the opening did.
     const double s = sign;
@@ -212,42 +195,14 @@ void TEffect_Flip::MoveRecords(int sign) {
 
 void TEffect_Flip::StartAnimation() {
     TEffect::StartAnimation();
-    for (int k = 1; k <= kOpenCloseSteps; ++k) {
-        FStep += 1;
-        FProgress = static_cast<float>(k * 0.1);
-        MoveRecords(+1);
-        // A close that ran nested inside a frame has already played the closing; the remaining
-        // steps still move the records so that they end where the closing expects them, unseen.
-        if (FState != esOpening) {
-            continue;
-        }
-        if (FStartingAnimation || k == kOpenCloseSteps) {
-            Redraw();
-            FHandle.sleep(kOpenCloseSleepMs);
-        }
-    }
-    if (FState != esOpening) {
-        return;
-    }
-    Bounce(bkCameraRecoil, 6, 0.02f);
-    // Never back to idle once a close has begun: closing is final.
-    if (FState == esOpening) {
-        FState = esIdle;
-    }
+    OpenInSteps(
+        FProgress, [this](int sign) { MoveRecords(sign); }, 6, 0.02f);
 }
 
 void TEffect_Flip::EndAnimation() {
     TEffect::EndAnimation();
-    for (int k = 1; k <= kOpenCloseSteps; ++k) {
-        FStep -= 1;
-        FProgress = static_cast<float>((kOpenCloseSteps - k) * 0.1);
-        MoveRecords(-1);
-        if (FEndingAnimation) {
-            Redraw();
-            FHandle.sleep(kOpenCloseSleepMs);
-        }
-    }
-    Bounce(bkCameraPush, 6, 0.02f);
+    CloseInSteps(
+        FProgress, [this](int sign) { MoveRecords(sign); }, 6, 0.02f);
 }
 
 void TEffect_Flip::SelectNext() {
@@ -320,17 +275,6 @@ void TEffect_Flip::MouseUp(std::int32_t x, std::int32_t y) {
         FHandle.postEffectClose();
     }
     TEffect::MouseUp(x, y);
-}
-
-void TEffect_Flip::MouseWheel(std::uint8_t direction) {
-    if (FState != esIdle) {
-        return;
-    }
-    if (direction == 0) {
-        SelectPrevious();
-    } else if (direction == 1) {
-        SelectNext();
-    }
 }
 
 } // namespace zorvane

@@ -13,42 +13,7 @@ namespace zorvane {
 
 namespace {
 
-constexpr int kOpenCloseSteps = 10;
-constexpr int kOpenCloseSleepMs = 30;
 constexpr float kDimmed = 0.7f;
-
-void ImageQuad(const TWindowInfo& info) {
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, -info.TexT);
-    glVertex3f(0.0f, -info.Height, 1.0f);
-    glTexCoord2f(info.TexS, -info.TexT);
-    glVertex3f(info.Width, -info.Height, 1.0f);
-    glTexCoord2f(info.TexS, 0.0f);
-    glVertex3f(info.Width, 0.0f, 1.0f);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(0.0f, 0.0f, 1.0f);
-    glEnd();
-}
-
-// A strip a fifth of the image high showing its bottom fifth mirrored, fading from 0.7 to nothing.
-void ReflectionQuad(const TWindowInfo& info) {
-    const float stripBottom = static_cast<float>(-0.2 * info.Height);
-    const float stripT = static_cast<float>(-0.8 * info.TexT);
-    glBegin(GL_QUADS);
-    glColor4f(0.0f, 0.0f, 0.0f, 0.0f);
-    glTexCoord2f(0.0f, stripT);
-    glVertex3f(0.0f, stripBottom, 1.0f);
-    glColor4f(0.0f, 0.0f, 0.0f, 0.0f);
-    glTexCoord2f(info.TexS, stripT);
-    glVertex3f(info.Width, stripBottom, 1.0f);
-    glColor4f(0.7f, 0.7f, 0.7f, 0.7f);
-    glTexCoord2f(info.TexS, -info.TexT);
-    glVertex3f(info.Width, 0.0f, 1.0f);
-    glColor4f(0.7f, 0.7f, 0.7f, 0.7f);
-    glTexCoord2f(0.0f, -info.TexT);
-    glVertex3f(0.0f, 0.0f, 1.0f);
-    glEnd();
-}
 
 } // namespace
 
@@ -229,7 +194,9 @@ void TEffect_Grid::Draw() {
             glScalef(c, c, 1.0f);
             glTranslatef(0.0f, -info.Height, 0.0f);
             const TPictureBinding picture(info);
-            ReflectionQuad(info);
+            // A strip a fifth of the image high showing its bottom fifth mirrored.
+            ReflectionQuad(info, static_cast<float>(-0.2 * info.Height),
+                           static_cast<float>(-0.8 * info.TexT));
             glPopMatrix();
         }
     }
@@ -257,42 +224,14 @@ void TEffect_Grid::MoveRecords(int sign) {
 
 void TEffect_Grid::StartAnimation() {
     TEffect::StartAnimation();
-    for (int k = 1; k <= kOpenCloseSteps; ++k) {
-        FStep += 1;
-        FProgress = static_cast<float>(k * 0.1);
-        MoveRecords(+1);
-        // A close that ran nested inside a frame has already played the closing; the remaining
-        // steps still move the records so that they end back at home, unseen.
-        if (FState != esOpening) {
-            continue;
-        }
-        if (FStartingAnimation || k == kOpenCloseSteps) {
-            Redraw();
-            FHandle.sleep(kOpenCloseSleepMs);
-        }
-    }
-    if (FState != esOpening) {
-        return;
-    }
-    Bounce(bkCameraRecoil, 5, 0.01f);
-    // Never back to idle once a close has begun: closing is final.
-    if (FState == esOpening) {
-        FState = esIdle;
-    }
+    OpenInSteps(
+        FProgress, [this](int sign) { MoveRecords(sign); }, 5, 0.01f);
 }
 
 void TEffect_Grid::EndAnimation() {
     TEffect::EndAnimation();
-    for (int k = 1; k <= kOpenCloseSteps; ++k) {
-        FStep -= 1;
-        FProgress = static_cast<float>((kOpenCloseSteps - k) * 0.1);
-        MoveRecords(-1);
-        if (FEndingAnimation) {
-            Redraw();
-            FHandle.sleep(kOpenCloseSleepMs);
-        }
-    }
-    Bounce(bkCameraPush, 5, 0.01f);
+    CloseInSteps(
+        FProgress, [this](int sign) { MoveRecords(sign); }, 5, 0.01f);
 }
 
 void TEffect_Grid::FinishSelection(TEffectState entryState) {
@@ -378,17 +317,6 @@ void TEffect_Grid::MouseUp(std::int32_t x, std::int32_t y) {
         }
     }
     TEffect::MouseUp(x, y);
-}
-
-void TEffect_Grid::MouseWheel(std::uint8_t direction) {
-    if (FState != esIdle) {
-        return;
-    }
-    if (direction == 0) {
-        SelectPrevious();
-    } else if (direction == 1) {
-        SelectNext();
-    }
 }
 
 } // namespace zorvane

@@ -21,7 +21,6 @@ public:
     void KeyDown(std::uint16_t key) override;
     void MouseMove(std::int32_t x, std::int32_t y) override;
     void MouseUp(std::int32_t x, std::int32_t y) override;
-    void MouseWheel(std::uint8_t direction) override;
     void StartAnimation() override;
     void SelectNext() override;
     void SelectPrevious() override;

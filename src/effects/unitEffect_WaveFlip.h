@@ -67,12 +67,15 @@ private:
     };
     SheetGeometry& GeometryOf(const TWindowInfo& info);
 
+    // The Top camera stops a little short of the Flip's; Bottom is the Flip's.
+    static constexpr TCameraShift kWaveTopCamera{-3.2, 1.9};
+
     // Rotates, for Top and Bottom, and offsets by half the image, for every camera position.
     void PlaceImage(const TWindowInfo& info) const;
-    void DrawImages();
-    void DrawReflections();
+    void DrawImage(int i, const TWindowInfo& info) override;
+    void DrawReflection(int i, const TWindowInfo& info) override;
     // The pictures leaving the stack while it changes, fading where they were, as sheets.
-    void DrawLeaving();
+    void DrawLeaving() override;
     // amplitude: the factor of the mesh depth; reflection: per-row fading colours.
     void DrawSheet(const TWindowInfo& info, double amplitude, bool reflection);
     void DrawSheetImmediate(const TWindowInfo& info, double amplitude, bool reflection) const;

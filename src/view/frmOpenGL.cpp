@@ -171,8 +171,10 @@ void TOpenGLForm::resizeEvent(QResizeEvent*) {
 }
 
 void TOpenGLForm::exposeEvent(QExposeEvent*) {
+    // One frame for any number of exposures in a row (mapping, placing, raising): a full-screen
+    // frame in software costs tens of milliseconds, and the opening waits for it.
     if (isExposed())
-        Paint();
+        invalidate();
 }
 
 void TOpenGLForm::Paint() {
@@ -200,6 +202,7 @@ void TOpenGLForm::Paint() {
     if (FStorePending && FFirstFrameTraced) {
         FStorePending = false;
         FOwner.WindowInfos().StoreChanged();
+        FOwner.WindowInfos().ReleasePictures();
     }
 }
 
@@ -488,10 +491,10 @@ void TOpenGLForm::OnHide() {
     BuildEffects(-1);
     CloseTitles(); // every record back in the list before its picture is stored
     // The textures stay for the next showing; the files now hold what was shown.
-    if (FStorePending) {
-        FStorePending = false;
-        FOwner.WindowInfos().StoreChanged();
-    }
+    // Pictures taken while the view showed go to their files too.
+    FStorePending = false;
+    FOwner.WindowInfos().StoreChanged();
+    FOwner.WindowInfos().ReleasePictures();
 }
 
 void TOpenGLForm::ReleaseUnusedTextures() {

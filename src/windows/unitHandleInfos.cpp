@@ -177,7 +177,7 @@ void CapturePictures(Platform& platform, const THandleInfos& windows, TWindowInf
         const int position = i - skipped;
         const bool minimised = info.ShowCmd == scMinimized;
         const int existing = list.IndexOf(info.Handle, info.ClassName);
-        if (!startUp && existing >= 0 && list.Items(existing).Bitmap) {
+        if (!startUp && existing >= 0 && list.Items(existing).HasPicture()) {
             TWindowInfo& record = list.Items(existing);
             // A minimised window shows as it last looked.
             if (minimised) {
@@ -191,7 +191,7 @@ void CapturePictures(Platform& platform, const THandleInfos& windows, TWindowInf
             }
             // Only the changed area, where the picture is the window's whole frame.
             const bool uncropped = info.RegionRect.left == 0 && info.RegionRect.top == 0;
-            if (!change.whole && !record.FRecapture && uncropped &&
+            if (!change.whole && !record.FRecapture && uncropped && record.Bitmap &&
                 platform.printWindowArea(info.Handle, record.WritablePicture(), change.area)) {
                 record.PictureChanged(change.area);
                 list.Keep(position, existing, info.Caption, info.ShowCmd);
@@ -236,7 +236,7 @@ int RefreshChangedPictures(Platform& platform, TWindowInfos& list) {
     int changed = 0;
     for (int i = 0; i < list.Count(); ++i) {
         TWindowInfo& record = list.Items(i);
-        if (!record.Bitmap || record.ShowCmd == scMinimized)
+        if (!record.HasPicture() || record.ShowCmd == scMinimized)
             continue;
         const PictureChange change = platform.takePictureChange(record.Handle);
         if (!change.changed)
@@ -246,17 +246,29 @@ int RefreshChangedPictures(Platform& platform, TWindowInfos& list) {
         Rect rect;
         Rect box;
         const bool sameSize = platform.windowRect(record.Handle, rect) &&
-                              rect.width() == record.Bitmap->width() &&
-                              rect.height() == record.Bitmap->height();
+                              rect.width() == record.PictureWidth() &&
+                              rect.height() == record.PictureHeight();
         const bool cropped = platform.windowRegionBox(record.Handle, box) && (box.left != 0 || box.top != 0);
-        const Rect area =
-            change.whole ? Rect{0, 0, record.Bitmap->width(), record.Bitmap->height()} : change.area;
-        if (!sameSize || cropped ||
-            !platform.printWindowArea(record.Handle, record.WritablePicture(), area)) {
+        if (!sameSize || cropped) {
             record.FRecapture = true;
             continue;
         }
-        record.PictureChanged(area);
+        if (record.Bitmap && !change.whole) {
+            if (!platform.printWindowArea(record.Handle, record.WritablePicture(), change.area)) {
+                record.FRecapture = true;
+                continue;
+            }
+            record.PictureChanged(change.area);
+        } else {
+            // The picture only lives in the texture: the whole window is taken again.
+            auto picture = std::make_unique<CaptureImage>(record.PictureWidth(), record.PictureHeight());
+            if (!platform.printWindow(record.Handle, *picture)) {
+                record.FRecapture = true;
+                continue;
+            }
+            record.Bitmap = std::move(picture);
+            record.PictureChanged();
+        }
         record.UpdateTexture();
         ++changed;
     }

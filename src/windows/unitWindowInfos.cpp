@@ -175,7 +175,7 @@ void TWindowInfo::QueueStore() {
 }
 
 void TWindowInfo::BuildTexture(const ScreenGeometry& screen) {
-    if (!Bitmap)
+    if (!HasPicture())
         throw std::logic_error("BuildTexture: the record of \"" + Caption + "\" holds no picture");
     Rect rect;
     if (!screen.windowRect(Handle, rect))
@@ -183,7 +183,7 @@ void TWindowInfo::BuildTexture(const ScreenGeometry& screen) {
     Rect box;
     const bool hasRegion = screen.windowRegionBox(Handle, box);
     const TextureLayout layout =
-        ComputeTextureLayout(Bitmap->width(), Bitmap->height(), screen.screenWidth(), screen.screenHeight(),
+        ComputeTextureLayout(PictureWidth(), PictureHeight(), screen.screenWidth(), screen.screenHeight(),
                              rect, hasRegion ? &box : nullptr);
     TexS = layout.TexS;
     TexT = layout.TexT;
@@ -207,6 +207,7 @@ void TWindowInfo::UpdateTexture() {
         glGenTextures(1, &name);
         Texture = name;
         FTextureWidth = FTextureHeight = 0;
+        FTextureHolds = false;
     }
     glBindTexture(GL_TEXTURE_2D, name);
     if (FTextureWidth != w || FTextureHeight != h) {
@@ -220,10 +221,11 @@ void TWindowInfo::UpdateTexture() {
         GLint maxSize = 0;
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
         if (w > maxSize || h > maxSize) {
-            // The texture stays empty, as it would after a refused upload.
+            // The texture stays empty, as it would after a refused upload; the picture stays too.
             FUploadedPicture = &picture;
             FUploadAll = false;
             FUploadArea = Rect{};
+            FTextureHolds = false;
             return;
         }
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, w, h, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
@@ -239,6 +241,16 @@ void TWindowInfo::UpdateTexture() {
     FUploadedPicture = &picture;
     FUploadAll = false;
     FUploadArea = Rect{};
+    FTextureHolds = true;
+}
+
+void TWindowInfo::ReleasePicture() {
+    if (!Bitmap || !FTextureHolds || FUploadedPicture != Bitmap.get() || FUploadAll || !FUploadArea.empty() ||
+        StoreNeeded())
+        return;
+    Bitmap.reset();
+    FUploadedPicture = nullptr;
+    FStoredPicture = nullptr;
 }
 
 void TWindowInfo::StoreBitmap() {
@@ -404,11 +416,23 @@ void TWindowInfos::StoreAll() {
 }
 
 void TWindowInfos::StoreChanged() {
+    if (storesEnded_)
+        return;
     for (auto& record : records_)
         record->QueueStore();
 }
 
+void TWindowInfos::ReleasePictures() {
+    for (auto& record : records_)
+        record->ReleasePicture();
+}
+
 void TWindowInfos::FlushStores() {
+    writer_->Flush();
+}
+
+void TWindowInfos::EndStores() {
+    storesEnded_ = true;
     writer_->Flush();
 }
 
@@ -435,7 +459,7 @@ int TWindowInfos::DeleteMissing(const std::vector<WindowHandle>& handles) {
 int TWindowInfos::PrepareForShowing() {
     for (int i = Count() - 1; i >= 0; --i) {
         TWindowInfo& record = *records_[static_cast<std::size_t>(i)];
-        if (!record.Bitmap && !record.LoadStoredBitmap())
+        if (!record.HasPicture() && !record.LoadStoredBitmap())
             Delete(i);
     }
     return Count();

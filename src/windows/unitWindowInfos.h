@@ -4,10 +4,10 @@
 // uploaded again, and the stored files are written by a thread of their own.
 #pragma once
 
+#include "core/Clock.h"
 #include "platform/PlatformTypes.h"
 #include "windows/CaptureFolder.h"
 #include "windows/CaptureImage.h"
-#include "windows/Clock.h"
 #include "windows/PictureWriter.h"
 
 #include <cstdint>
@@ -75,6 +75,13 @@ public:
     bool StoreNeeded() const;
     // Hands the picture to the file writer (or writes it here without one); the picture is kept.
     void QueueStore();
+    // Frees the picture once the texture and the file (or the writer) hold it: while the view
+    // shows, memory holds no second copy of a picture.
+    void ReleasePicture();
+    // A picture in memory, or one in the texture.
+    bool HasPicture() const { return Bitmap || FTextureHolds; }
+    int PictureWidth() const { return Bitmap ? Bitmap->width() : FTextureWidth; }
+    int PictureHeight() const { return Bitmap ? Bitmap->height() : FTextureHeight; }
     // Writes Bitmap to FileName (replacing any earlier content) and frees it; a capture folder that
     // has gone is made again. Throws std::system_error when the file cannot be written or the folder
     // is not the user's own (the picture is then kept) and std::logic_error without a picture.
@@ -113,6 +120,7 @@ private:
     bool FUploadAll = true;
     Rect FUploadArea;
     bool FStoreDirty = true;
+    bool FTextureHolds = false; // the texture has the last picture uploaded, all of it
     float FMatrixS = 1;
     float FMatrixT = -1;
 };
@@ -169,6 +177,10 @@ public:
     void StoreChanged();
     // Waits until every stored file holds its picture.
     void FlushStores();
+    // At exit: waits for the files being written, and writes none after this.
+    void EndStores();
+    // ReleasePicture on every record.
+    void ReleasePictures();
     // Textures of records deleted since the last call: the view deletes them (it has the context).
     std::vector<std::uint32_t> TakeUnusedTextures();
     // LoadStoredBitmap on the record at the position.
@@ -178,10 +190,10 @@ public:
     // Handle is not among `handles` (class names are not compared). Returns how many went.
     int DeleteMissing(const std::vector<WindowHandle>& handles);
 
-    // Before the view builds textures: a record without a picture (its window gave no capture this
-    // cycle after its last picture was stored) is reloaded from its file; a record whose file cannot
-    // be read either is deleted, so every remaining record holds a picture and may go through
-    // BuildTexture and StoreBitmap. Returns Count().
+    // Before the view builds textures: a record without a picture in memory or in its texture (its
+    // window gave no capture this cycle after its last picture was stored) is reloaded from its file; a
+    // record whose file cannot be read either is deleted, so every remaining record holds a picture and may
+    // go through BuildTexture and StoreBitmap. Returns Count().
     int PrepareForShowing();
 
     const ScreenGeometry& Screen() const { return screen_; }
@@ -196,6 +208,7 @@ private:
     const Clock& clock_;
     std::unique_ptr<TPictureWriter> writer_;
     std::vector<std::uint32_t> unusedTextures_;
+    bool storesEnded_ = false;
     std::vector<std::unique_ptr<TWindowInfo>> records_;
 };
 

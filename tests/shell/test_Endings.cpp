@@ -63,11 +63,13 @@ TEST_F(Endings, TerminatingSignalsEndAsExitDoes) {
         const char* what;
         int signal;
         bool viewShowing;
+        bool optionsOpen = false;
     };
     const Row rows[] = {{"SIGTERM", SIGTERM, false},
                         {"SIGINT", SIGINT, false},
                         {"SIGHUP", SIGHUP, false},
-                        {"SIGTERM while the view shows", SIGTERM, true}};
+                        {"SIGTERM while the view shows", SIGTERM, true},
+                        {"SIGTERM while the options dialog is open", SIGTERM, false, true}};
     for (const Row& row : rows) {
         // A settings file without "FormVersion": only a save writes it.
         ZorvaneRun run(desktop, {{"FlipEffectType", "1"}});
@@ -78,6 +80,10 @@ TEST_F(Endings, TerminatingSignalsEndAsExitDoes) {
             ASSERT_TRUE(run.waitFor("view-hidden")) << row.what;
         }
         ASSERT_FALSE(fs::is_empty(run.captureFolder())) << row.what << ": pictures are stored while running";
+        if (row.optionsOpen) {
+            ASSERT_EQ(run.runAgain({"--options"}).exitCode, 0);
+            ASSERT_NE(desktop.waitForTitle("Option", kPatience), None) << row.what;
+        }
         ASSERT_EQ(::kill(run.pid(), row.signal), 0);
         int exitCode = -1;
         ASSERT_TRUE(run.waitExit(kPatience, exitCode)) << row.what;

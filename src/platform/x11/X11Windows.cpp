@@ -105,6 +105,10 @@ bool X11Platform::hasWindowManager() const {
 }
 
 Window X11Platform::frameOf(Window client) const {
+    // A watched window's frame is known, and kept current by the frames' structure events.
+    if (const auto watched = watched_.find(client);
+        watched != watched_.end() && watched->second.frame != None)
+        return watched->second.frame;
     Window current = client;
     for (int depth = 0; depth < 64 && current != None; ++depth) {
         Window rootReturn = None;

@@ -1,0 +1,248 @@
+// peers_bench: Zorvane next to two peers on one desktop, measured from outside the same way for
+// all three: the time from the key press (sent with XTest) to the first changed pixel on the
+// screen, and the switcher's memory while it shows. One private 1920 x 1080 Xvfb with 10 windows
+// of 1280 x 720, and, one after the other:
+//   - Zorvane under openbox, Super+Tab;
+//   - alttab (icons only) under openbox, Ctrl+Tab (`alttab -w 1 -mk Control_L`);
+//   - compiz 0.8's Shift switcher, compiz being the window manager, Ctrl+Tab.
+// Usage: peers_bench [showings]  (the first showing of each is reported apart, the rest as median
+// and minimum). A peer that is not installed is reported as such and skipped.
+
+#include "../tests/shell/ZorvaneRun.h"
+
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace zorvane::test;
+namespace fs = std::filesystem;
+
+double NowMs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+long RssKb(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::atol(line.c_str() + 6);
+    return -1;
+}
+
+// Small probes spread over the screen, read with XGetImage: cheap enough to poll every
+// millisecond, and any switcher that shows anything changes at least one of them.
+class Probes {
+public:
+    explicit Probes(XDesktop& desktop) : desktop_(desktop) {
+        for (int gy = 0; gy < 5; ++gy)
+            for (int gx = 0; gx < 7; ++gx)
+                places_.push_back({100 + gx * 280, 60 + gy * 240});
+    }
+    std::vector<unsigned long> read() const {
+        std::vector<unsigned long> values;
+        for (const auto& [x, y] : places_) {
+            XImage* image = XGetImage(desktop_.dpy(), desktop_.root(), x, y, 4, 4, AllPlanes, ZPixmap);
+            for (int j = 0; j < 4; ++j)
+                for (int i = 0; i < 4; ++i)
+                    values.push_back(image ? XGetPixel(image, i, j) : 0);
+            if (image)
+                XDestroyImage(image);
+        }
+        return values;
+    }
+    // Waits until the probes stay the same for quietMs (the desktop has settled after a showing).
+    void settle(int quietMs = 400, int timeoutMs = 10000) const {
+        const double end = NowMs() + timeoutMs;
+        std::vector<unsigned long> last = read();
+        double since = NowMs();
+        while (NowMs() < end && NowMs() - since < quietMs) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            std::vector<unsigned long> now = read();
+            if (now != last) {
+                last = std::move(now);
+                since = NowMs();
+            }
+        }
+    }
+    // Milliseconds from `pressed` until the screen differs from `before`; negative on time-out.
+    double firstChange(const std::vector<unsigned long>& before, double pressed, int timeoutMs = 5000) const {
+        while (NowMs() - pressed < timeoutMs) {
+            if (read() != before)
+                return NowMs() - pressed;
+        }
+        return -1;
+    }
+
+private:
+    XDesktop& desktop_;
+    std::vector<std::pair<int, int>> places_;
+};
+
+struct Figures {
+    std::string name;
+    std::vector<double> latencies; // the first showing first
+    long rssKb = -1;
+    std::string note;
+};
+
+// Presses the modifier, taps Tab, measures, holds a moment, lets go, and waits until the desktop
+// is quiet again; `pid` is the switcher's process for its memory while it shows.
+void Measure(XDesktop& desktop, unsigned long modifier, int showings, pid_t pid, Figures& figures) {
+    const Probes probes(desktop);
+    const unsigned mod = desktop.keycodeOf(modifier);
+    const unsigned tab = desktop.keycodeOf(XK_Tab);
+    for (int i = 0; i < showings; ++i) {
+        probes.settle();
+        const std::vector<unsigned long> before = probes.read();
+        desktop.keyDown(mod);
+        const double pressed = NowMs();
+        desktop.tapKey(tab);
+        const double latency = probes.firstChange(before, pressed);
+        if (latency < 0) {
+            figures.note = "no change on the screen within 5 s";
+            desktop.keyUp(mod);
+            return;
+        }
+        figures.latencies.push_back(latency);
+        probes.settle(300, 3000); // the opening has played
+        if (pid > 0)
+            figures.rssKb = std::max(figures.rssKb, RssKb(pid));
+        desktop.keyUp(mod);
+    }
+    probes.settle();
+}
+
+bool Installed(const std::string& program) {
+    for (const char* folder : {"/usr/bin/", "/usr/local/bin/"})
+        if (fs::exists(std::string(folder) + program))
+            return true;
+    return false;
+}
+
+void Print(const Figures& f) {
+    if (f.latencies.empty()) {
+        std::printf("  %-22s %s\n", f.name.c_str(), f.note.c_str());
+        return;
+    }
+    std::vector<double> warm(f.latencies.begin() + (f.latencies.size() > 1 ? 1 : 0), f.latencies.end());
+    std::sort(warm.begin(), warm.end());
+    std::printf("  %-22s first %6.1f ms   median %6.1f ms   min %6.1f ms   RSS %6.1f MB\n", f.name.c_str(),
+                f.latencies.front(), warm[warm.size() / 2], warm.front(), f.rssKb / 1024.0);
+}
+
+double WarmMedian(const Figures& f) {
+    if (f.latencies.size() < 2)
+        return 0;
+    std::vector<double> warm(f.latencies.begin() + 1, f.latencies.end());
+    std::sort(warm.begin(), warm.end());
+    return warm[warm.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int showings = argc > 1 ? std::max(2, std::atoi(argv[1])) : 11;
+    if (!std::getenv("ZORVANE_BIN_DIR"))
+        setenv("ZORVANE_BIN_DIR", ZV_BIN_DIR, 1);
+    XDesktop desktop(XDesktop::Options{1920, 1080, true});
+    if (!desktop.ok()) {
+        std::fprintf(stderr, "peers_bench: %s\n", desktop.reason().c_str());
+        return 1;
+    }
+    for (int i = 0; i < 10; ++i) {
+        char colour[16];
+        std::snprintf(colour, sizeof colour, "%02x%02x%02x", 40 + (i * 53) % 200, 60 + (i * 97) % 180,
+                      80 + (i * 31) % 160);
+        const std::string title = "Window " + std::to_string(i);
+        desktop.spawnTestClient(
+            {"--title", title, "--color", colour, "--size", "1280x720", "--pos",
+             std::to_string(20 + (i % 5) * 120) + "," + std::to_string(20 + (i % 4) * 80)});
+        const Window window = desktop.waitForTitle(title, 60000);
+        if (window == None || !desktop.waitPainted(window, 60000)) {
+            std::fprintf(stderr, "peers_bench: the windows did not show\n");
+            return 1;
+        }
+    }
+    std::vector<Figures> all;
+
+    {
+        Figures zorvane;
+        zorvane.name = "Zorvane (Super+Tab)";
+        ZorvaneRun run(desktop);
+        if (run.startResident())
+            Measure(desktop, XK_Super_L, showings, run.pid(), zorvane);
+        else
+            zorvane.note = "did not start";
+        all.push_back(zorvane);
+        run.runAgain({"--quit"});
+        int code = 0;
+        run.waitExit(10000, code);
+    }
+    {
+        Figures alttab;
+        alttab.name = "alttab (Ctrl+Tab)";
+        if (Installed("alttab")) {
+            const pid_t pid = desktop.spawn({"alttab", "-w", "1", "-mk", "Control_L"});
+            std::this_thread::sleep_for(std::chrono::milliseconds(1500)); // its grab is made
+            Measure(desktop, XK_Control_L, showings, pid, alttab);
+            desktop.stop(pid);
+        } else {
+            alttab.note = "not installed (Debian package alttab)";
+        }
+        all.push_back(alttab);
+    }
+    {
+        Figures shift;
+        shift.name = "compiz Shift (Ctrl+Tab)";
+        if (Installed("compiz")) {
+            // compizconfig reads $HOME/.config whatever XDG_CONFIG_HOME says on some builds: both.
+            const fs::path home = fs::temp_directory_path() / ("peers-bench-" + std::to_string(::getpid()));
+            const fs::path config = home / ".config";
+            fs::create_directories(config / "compiz" / "compizconfig");
+            std::ofstream(config / "compiz" / "compizconfig" / "config")
+                << "[general]\nprofile = \nintegration = true\n";
+            std::ofstream(config / "compiz" / "compizconfig" / "Default.ini")
+                << "[core]\nas_active_plugins = core;ccp;text;move;place;shift;\n\n"
+                   "[shift]\nas_next_key = <Control>Tab\ns0_mode = 0\ns0_reflection = true\n";
+            setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+            setenv("HOME", home.c_str(), 1);
+            const pid_t pid = desktop.spawn({"compiz", "--replace", "--sm-disable", "ccp"});
+            std::this_thread::sleep_for(std::chrono::milliseconds(8000)); // it has taken over
+            Measure(desktop, XK_Control_L, showings, pid, shift);
+            desktop.stop(pid);
+            fs::remove_all(home);
+        } else {
+            shift.note = "not installed (Debian packages compiz-core compiz-plugins-main)";
+        }
+        all.push_back(shift);
+    }
+
+    std::time_t today = std::time(nullptr);
+    char date[32];
+    std::strftime(date, sizeof date, "%Y-%m-%d", std::gmtime(&today));
+    std::printf("Key press to the first changed pixel, 10 windows of 1280x720 on 1920x1080 (Xvfb, software "
+                "OpenGL), %d showings each, %s\n",
+                showings, date);
+    for (const Figures& f : all)
+        Print(f);
+    const double ours = WarmMedian(all[0]);
+    for (std::size_t i = 1; i < all.size(); ++i)
+        if (ours > 0 && WarmMedian(all[i]) > 0)
+            std::printf("  Zorvane / %s: %.2f\n", all[i].name.c_str(), ours / WarmMedian(all[i]));
+    return 0;
+}

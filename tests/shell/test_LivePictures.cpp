@@ -1,0 +1,109 @@
+// The pictures' life in the whole program (Xvfb + openbox + real windows): a window drawn into
+// while the view shows is shown drawn into when live pictures are on and frozen when they are off;
+// either way the next showing has it, and the stored file then holds the picture last shown.
+// gtest first: Xlib's macros (None, Bool, ...) must not reach its headers.
+#include <gtest/gtest.h>
+
+#include "ZorvaneRun.h"
+
+#include "windows/CaptureImage.h"
+
+#include <X11/keysym.h>
+
+#include <filesystem>
+#include <utility>
+#include <vector>
+
+namespace zorvane::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kPatience = 60000;
+constexpr unsigned long kMagenta = 0xE020E0;
+
+class LivePictures : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(desktop.ok()) << desktop.reason(); }
+
+    Window openWindow(const std::string& title, const std::string& colour, const std::string& position) {
+        desktop.spawnTestClient(
+            {"--title", title, "--color", colour, "--size", "400x300", "--pos", position});
+        const Window window = desktop.waitForTitle(title, kPatience);
+        EXPECT_NE(window, None) << title;
+        EXPECT_TRUE(desktop.waitPainted(window, kPatience)) << title;
+        return window;
+    }
+
+    // Another program draws into the window, as a clock or a build log would.
+    void paint(Window window, unsigned long rgb) {
+        GC gc = XCreateGC(desktop.dpy(), window, 0, nullptr);
+        XSetForeground(desktop.dpy(), gc, rgb);
+        XFillRectangle(desktop.dpy(), window, gc, 20, 20, 360, 260);
+        XFreeGC(desktop.dpy(), gc);
+        XSync(desktop.dpy(), False);
+    }
+
+    bool fileHolds(const std::string& folder, unsigned long rgb) {
+        std::error_code error;
+        for (const auto& entry : fs::directory_iterator(folder, error)) {
+            const auto picture = CaptureImage::loadBMP(entry.path().string());
+            if (picture && picture->pixel(200, picture->height() / 2) == rgb)
+                return true;
+        }
+        return false;
+    }
+
+    XDesktop desktop{XDesktop::Options{1024, 768, true}};
+    Keys keys{desktop};
+    std::vector<pid_t> clients;
+};
+
+TEST_F(LivePictures, ARepaintShowsInTheOpenViewOnlyWhenLiveAndAlwaysAtTheNextShowing) {
+    struct Row {
+        const char* setting;
+        bool live;
+    };
+    for (const Row row : {Row{"-1", true}, Row{"0", false}}) {
+        SCOPED_TRACE(std::string("LivePictures ") + row.setting);
+        openWindow(std::string("Red ") + row.setting, "C03030", "40,40");
+        const Window front = openWindow(std::string("Blue ") + row.setting, "3050C0", "560,360");
+        ZorvaneRun run(desktop, {{"LivePictures", row.setting}});
+        ASSERT_TRUE(run.startResident()) << run.trace();
+        ASSERT_EQ(run.runAgain({"--show"}).exitCode, 0);
+        ASSERT_TRUE(run.waitFor("opening-done", 1, kPatience)) << run.trace();
+        ASSERT_EQ(CountColour(desktop, kMagenta, 30), 0);
+
+        paint(front, kMagenta);
+        // Shown within a few frames when live; a second and a half of frames without it when not.
+        EXPECT_EQ(desktop.waitUntil([&] { return CountColour(desktop, kMagenta, 30) > 20; },
+                                    row.live ? kPatience : 1500),
+                  row.live);
+
+        keys.tap(XK_Return);
+        ASSERT_TRUE(run.waitFor("view-hidden", 1, kPatience));
+        // The file of the window holds what was shown last (written by now, or soon).
+        if (row.live) {
+            EXPECT_TRUE(
+                desktop.waitUntil([&] { return fileHolds(run.captureFolder(), kMagenta); }, kPatience));
+        }
+
+        // Whichever window is in front now, the drawing is in the next showing's pictures.
+        ASSERT_EQ(run.runAgain({"--show"}).exitCode, 0);
+        ASSERT_TRUE(run.waitFor("opening-done", 2, kPatience)) << run.trace();
+        EXPECT_GT(CountColour(desktop, kMagenta, 30), 20);
+        keys.tap(XK_Return);
+        ASSERT_TRUE(run.waitFor("view-hidden", 2, kPatience));
+        EXPECT_TRUE(desktop.waitUntil([&] { return fileHolds(run.captureFolder(), kMagenta); }, kPatience));
+        EXPECT_EQ(run.runAgain({"--quit"}).exitCode, 0);
+        int exitCode = -1;
+        ASSERT_TRUE(run.waitExit(kPatience, exitCode));
+        // Nothing is written after the folder was emptied at the end.
+        EXPECT_TRUE(fs::is_empty(run.captureFolder()));
+        for (const pid_t client : std::exchange(clients, {}))
+            desktop.stop(client);
+    }
+}
+
+} // namespace
+} // namespace zorvane::test
