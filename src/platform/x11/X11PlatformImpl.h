@@ -246,6 +246,7 @@ private:
     HotKeyHandler hotKeyHandler_;
     std::vector<KeyGrab> hotKeyGrabs_;
     KeyHolder hotKeyHolder_ = KeyHolder::khNobody;
+    std::uint16_t hotKeyCode_ = 0;
     bool publishing_ = false;
 
     std::string wallpaperFile_;
