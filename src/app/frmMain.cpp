@@ -232,7 +232,15 @@ ViewSettings TMainForm::ReadViewSettings() {
     values.BackEffectType = FSettings.GetInteger(TFormStorage::kBackEffectType, 0);
     values.BackEffectOption = FSettings.GetText(TFormStorage::kBackEffectOption);
     values.LivePictures = FSettings.GetInteger(TFormStorage::kLivePictures, -1) != 0;
+    values.ShowTitles = FSettings.GetInteger(TFormStorage::kShowTitles, -1) != 0;
     return values;
+}
+
+std::string TMainForm::ViewMessage(const std::string& name, const std::string& fallback) {
+    if (!BrevonLanguage)
+        return fallback;
+    return BrevonLanguage->GetMessage(QString::fromStdString(name), QString::fromStdString(fallback))
+        .toStdString();
 }
 
 void TMainForm::showEvent(QShowEvent* event) {

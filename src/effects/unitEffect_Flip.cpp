@@ -39,7 +39,11 @@ int TEffect_Flip::LastVisible() const {
 }
 
 float TEffect_Flip::Depth(int i) const {
-    return static_cast<float>(8.0 - 0.5 * i * static_cast<double>(FProgress) + FFlip);
+    return DepthAt(i);
+}
+
+float TEffect_Flip::DepthAt(double slot) const {
+    return static_cast<float>(8.0 - 0.5 * slot * static_cast<double>(FProgress) + FFlip);
 }
 
 void TEffect_Flip::ApplyTilt() const {
@@ -79,10 +83,14 @@ void TEffect_Flip::DrawStack(TCameraShift top, TCameraShift bottom) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor3f(1.0f, 1.0f, 1.0f);
+    BeginFrameBoxes();
     DrawImages();
+    DrawLeaving();
     if (FReflection) {
         DrawReflections();
     }
+    // The front window's title fades with its picture during a flip.
+    DrawTitles(false, static_cast<float>(1.0 - 2.0 * FFlip));
     glDisable(GL_BLEND);
     glPopMatrix();
 }
@@ -92,14 +100,15 @@ void TEffect_Flip::DrawImages() {
     for (int i = 0; i <= n; ++i) {
         const TWindowInfo& info = FWindowInfos.Items(i);
         glPushMatrix();
+        const float fade = FMotion.Opacity(&info);
         if (FState == esClosing) {
             glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
         } else if (i == 0 && FFlip > 0.0f) {
             glColor4f(0.9f, 0.9f, 0.9f, static_cast<float>(0.9 - 1.5 * FFlip));
         } else if (i == n) {
-            glColor4f(0.5f, 0.5f, 0.5f, static_cast<float>(0.5 + FFlip));
+            glColor4f(0.5f, 0.5f, 0.5f, static_cast<float>(0.5 + FFlip) * fade);
         } else {
-            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+            glColor4f(1.0f, 1.0f, 1.0f, fade);
         }
         DrawImage(i, info);
         glPopMatrix();
@@ -112,22 +121,52 @@ void TEffect_Flip::DrawReflections() {
         if (i == n || (i == 0 && FFlip > 0.0f)) {
             continue;
         }
+        const TWindowInfo& info = FWindowInfos.Items(i);
+        if (FMotion.Opacity(&info) < 1.0f) {
+            continue; // a picture coming in gets its reflection once it is there
+        }
         glPushMatrix();
-        DrawReflection(i, FWindowInfos.Items(i));
+        DrawReflection(i, info);
         glPopMatrix();
     }
 }
 
+void TEffect_Flip::DrawLeaving() {
+    for (const auto& [record, place] : FMotion.Leaving) {
+        if (place.Index >= kMaxVisible) {
+            continue;
+        }
+        glPushMatrix();
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f - FMotion.T);
+        ApplyTilt();
+        glTranslatef(place.X, place.Y, DepthAt(place.Index) + FBounce);
+        const TPictureBinding picture(*record);
+        ImageQuad(*record);
+        glPopMatrix();
+    }
+}
+
+void TEffect_Flip::StackChanged(const std::vector<const TWindowInfo*>& before, const TWindowInfo* selected) {
+    // The selected window comes to the front: the list turns until it is first.
+    for (int turns = 0; turns < FWindowInfos.Count() && &FWindowInfos.Items(0) != selected; ++turns) {
+        FWindowInfos.Move(0, FWindowInfos.Count() - 1);
+    }
+    BeginStackMotion(before, [](const TWindowInfo&, int) { return 1.0f; });
+    PlayStackMotion();
+}
+
 void TEffect_Flip::DrawImage(int i, const TWindowInfo& info) {
     ApplyTilt();
-    glTranslatef(info.X, info.Y, Depth(i) + FBounce);
+    glTranslatef(info.X, info.Y, DepthAt(FMotion.Slot(&info, i)) + FBounce);
+    RecordBox(info, 0.0f, -info.Height, info.Width, 0.0f, 1.0f);
     const TPictureBinding picture(info);
     ImageQuad(info);
 }
 
 void TEffect_Flip::DrawReflection(int i, const TWindowInfo& info) {
     ApplyTilt();
-    glTranslatef(info.X, static_cast<float>(info.Y - (info.Height + 0.002)), Depth(i) + FBounce);
+    glTranslatef(info.X, static_cast<float>(info.Y - (info.Height + 0.002)),
+                 DepthAt(FMotion.Slot(&info, i)) + FBounce);
     const TPictureBinding picture(info);
     ReflectionQuad(info, -info.Height, 0.0f);
 }

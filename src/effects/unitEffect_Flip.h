@@ -24,6 +24,7 @@ public:
     void StartAnimation() override;
     void SelectNext() override;
     void SelectPrevious() override;
+    void StackChanged(const std::vector<const TWindowInfo*>& before, const TWindowInfo* selected) override;
 
     float FProgress = 0.0f; // opening progress P: 0 at rest on the desktop, 1 fully open
     float FFlip = 0.0f;     // flip progress F of a selection change, 0 .. 0.5
@@ -33,6 +34,8 @@ public:
     int LastVisible() const;
     // Depth term d(i) of visible image i (without the bounce offset).
     float Depth(int i) const;
+    // The same at a place between two images (while the stack changes).
+    float DepthAt(double slot) const;
 
 protected:
     // How far the camera's shift moves the stack sideways and up or down when fully open.
@@ -57,6 +60,8 @@ protected:
     // One image or reflection of visible index i, inside its own matrix and with its colour set.
     virtual void DrawImage(int i, const TWindowInfo& info);
     virtual void DrawReflection(int i, const TWindowInfo& info);
+    // The pictures leaving the stack while it changes, fading where they were.
+    virtual void DrawLeaving();
 };
 
 } // namespace zorvane

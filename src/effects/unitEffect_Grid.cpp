@@ -33,14 +33,48 @@ TEffect_Grid::TEffect_Grid(EffectHost& handle, const std::string& options, TWind
     : TEffect(handle, windowInfos) {
     SetOptions(options);
     FBounce = 0.0f;
-    // The shape is fixed here: the list is never reordered, so index and cell stay bound.
-    const Shape shape = GridShape(FWindowInfos.Count());
+    // The shape is fixed here: the list is never reordered, so index and cell stay bound (only a
+    // stack change, typing to filter or a window closed, gives the grid a new shape).
+    SetShape(FWindowInfos.Count());
+}
+
+void TEffect_Grid::SetShape(std::int32_t count) {
+    const Shape shape = GridShape(count);
     FColumns = shape.columns;
     FRows = shape.rows;
     FCellWidth = static_cast<float>(1.0 / FColumns);
     FCellHeight = static_cast<float>(1.0 / FRows);
     FMaxWidth = static_cast<float>(FCellWidth * 0.9);
     FMaxHeight = static_cast<float>(FCellHeight * 0.9);
+    scales_.clear();
+}
+
+void TEffect_Grid::StackChanged(const std::vector<const TWindowInfo*>& before, const TWindowInfo* selected) {
+    BeginStackMotion(before,
+                     [this](const TWindowInfo& record, int i) { return DrawnScale(ScaleOf(i, record)); });
+    SetShape(FWindowInfos.Count());
+    FSelectedIndex = 0;
+    for (int i = 0; i < FWindowInfos.Count(); ++i) {
+        TWindowInfo& info = FWindowInfos.Items(i);
+        if (&info == selected) {
+            FSelectedIndex = i;
+        }
+        // Set at once, so that a close during the motion flies each picture home from its cell.
+        TargetPosition(i, info.X, info.Y);
+    }
+    PlayStackMotion();
+}
+
+void TEffect_Grid::DrawLeaving() {
+    for (const auto& [record, place] : FMotion.Leaving) {
+        glPushMatrix();
+        glColor4f(kDimmed, kDimmed, kDimmed, 1.0f - FMotion.T);
+        glTranslatef(place.X, place.Y, 8.0f);
+        glScalef(place.Scale, place.Scale, 1.0f);
+        const TPictureBinding picture(*record);
+        ImageQuad(*record);
+        glPopMatrix();
+    }
 }
 
 void TEffect_Grid::SetOptions(const std::string& options) {
@@ -114,6 +148,7 @@ void TEffect_Grid::Draw() {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor3f(1.0f, 1.0f, 1.0f);
+    BeginFrameBoxes();
 
     const int count = FWindowInfos.Count();
     // The selected cell first, then backwards with wrap-around: where images overlap during the
@@ -122,20 +157,34 @@ void TEffect_Grid::Draw() {
     for (int k = 0, i = first; k < count; ++k, i = (i == 0 ? count - 1 : i - 1)) {
         const TWindowInfo& info = FWindowInfos.Items(i);
         glPushMatrix();
-        const float c = DrawnScale(ScaleOf(i, info));
+        float c = DrawnScale(ScaleOf(i, info));
+        float x = info.X;
+        float y = info.Y;
+        if (const TStackPlace* was = FMotion.Was(&info)) {
+            // On its way from its old cell to its new one.
+            const float t = FMotion.T;
+            x = was->X + (x - was->X) * t;
+            y = was->Y + (y - was->Y) * t;
+            c = was->Scale + (c - was->Scale) * t;
+        }
         const float shade = IsBright(i) ? 1.0f : kDimmed;
-        glColor4f(shade, shade, shade, 1.0f);
+        glColor4f(shade, shade, shade, FMotion.Opacity(&info));
         const float depth = (i == FSelectedIndex && FState != esClosing) ? 8.0f + FBounce : 8.0f;
-        glTranslatef(info.X, info.Y, depth);
+        glTranslatef(x, y, depth);
         glScalef(c, c, 1.0f);
+        RecordBox(info, 0.0f, -info.Height, info.Width, 0.0f, 1.0f);
         const TPictureBinding picture(info);
         ImageQuad(info);
         glPopMatrix();
     }
+    DrawLeaving();
 
     if (FReflection) {
         for (int k = 0, i = first; k < count; ++k, i = (i == 0 ? count - 1 : i - 1)) {
             const TWindowInfo& info = FWindowInfos.Items(i);
+            if (FMotion.Active) {
+                continue; // reflections come back once the pictures are in their cells
+            }
             glPushMatrix();
             const float c = DrawnScale(ScaleOf(i, info));
             const float shade = IsBright(i) ? 1.0f : kDimmed;
@@ -151,6 +200,8 @@ void TEffect_Grid::Draw() {
             glPopMatrix();
         }
     }
+    // Every cell's title under it, the selected one highlighted.
+    DrawTitles(true, 1.0f);
 
     glDisable(GL_BLEND);
     glPopMatrix();

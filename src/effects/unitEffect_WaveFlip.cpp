@@ -108,7 +108,27 @@ TEffect_WaveFlip::TEffect_WaveFlip(EffectHost& handle, const std::string& option
 }
 
 float TEffect_WaveFlip::SheetDepth(int i) const {
-    return static_cast<float>(9.0 - 0.5 * i * static_cast<double>(FProgress) + FFlip);
+    return SheetDepthAt(i);
+}
+
+float TEffect_WaveFlip::SheetDepthAt(double slot) const {
+    return static_cast<float>(9.0 - 0.5 * slot * static_cast<double>(FProgress) + FFlip);
+}
+
+void TEffect_WaveFlip::DrawLeaving() {
+    for (const auto& [record, place] : FMotion.Leaving) {
+        if (place.Index >= kMaxVisible) {
+            continue;
+        }
+        glPushMatrix();
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f - FMotion.T);
+        PlaceImage(*record);
+        glTranslatef(place.X, place.Y, SheetDepthAt(place.Index) + FBounce);
+        glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
+        const TPictureBinding picture(*record);
+        DrawSheet(*record, kImageAmplitude, false);
+        glPopMatrix();
+    }
 }
 
 TEffect_WaveFlip::SheetGeometry& TEffect_WaveFlip::GeometryOf(const TWindowInfo& info) {
@@ -155,7 +175,10 @@ void TEffect_WaveFlip::DrawImage(int i, const TWindowInfo& info) {
     // Flat while closing, so the image lands exactly on its window.
     const double amplitude = FState == esClosing ? 0.0 : kImageAmplitude;
     PlaceImage(info);
-    glTranslatef(info.X, info.Y, SheetDepth(i) + FBounce);
+    glTranslatef(info.X, info.Y, SheetDepthAt(FMotion.Slot(&info, i)) + FBounce);
+    // The sheet spans 0.05 to 0.93 of the window from its corner, centred here before it turns.
+    RecordBox(info, static_cast<float>(-0.45 * info.Width), static_cast<float>(-0.43 * info.Height),
+              static_cast<float>(0.43 * info.Width), static_cast<float>(0.45 * info.Height), 0.0f);
     // Upside down: mesh rows run downward in the image, and the depth is negated with it.
     glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
     const TPictureBinding picture(info);
@@ -165,7 +188,8 @@ void TEffect_WaveFlip::DrawImage(int i, const TWindowInfo& info) {
 void TEffect_WaveFlip::DrawReflection(int i, const TWindowInfo& info) {
     PlaceImage(info);
     // Not turned over: the sheet hangs mirrored, its last row touching the image's bottom edge.
-    glTranslatef(info.X, static_cast<float>(info.Y - 0.86 * info.Height), SheetDepth(i) + FBounce);
+    glTranslatef(info.X, static_cast<float>(info.Y - 0.86 * info.Height),
+                 SheetDepthAt(FMotion.Slot(&info, i)) + FBounce);
     const TPictureBinding picture(info);
     DrawSheet(info, kReflectionAmplitude, true);
 }

@@ -148,6 +148,7 @@ void TOptionForm::CreateComponents() {
     gbView->setTitle(QStringLiteral("View"));
     cbLivePictures =
         MakeCheck(gbView, "cbLivePictures", "Live window pictures", QRect(12, 20, 200, 20), true);
+    cbShowTitles = MakeCheck(gbView, "cbShowTitles", "Show window titles", QRect(220, 20, 200, 20), true);
 
     cbAutoStart =
         MakeCheck(this, "cbAutoStart", "Automatically start with windows", QRect(12, 530, 440, 20), true);
@@ -248,6 +249,7 @@ void TOptionForm::LoadSettings() {
     if (back.size() > 2)
         tbFramePerSec->setValue(FieldToInt(back[2], 1));
     cbLivePictures->setChecked(FSettings.GetInteger(TFormStorage::kLivePictures, -1) != 0);
+    cbShowTitles->setChecked(FSettings.GetValue(TFormStorage::kShowTitles).asInteger(-1) != 0);
 }
 
 void TOptionForm::cbFlipEffectChange(bool userInitiated) {
@@ -298,6 +300,7 @@ void TOptionForm::btnDefaultClick() {
     cbBackEffectChange(true);
     cbAutoStart->setChecked(true);
     cbLivePictures->setChecked(true);
+    cbShowTitles->setChecked(true);
 }
 
 void TOptionForm::btnOKClick() {
@@ -326,6 +329,7 @@ void TOptionForm::SaveSettings() {
                                         std::to_string(tbFramePerSec->value())};
     FSettings.SetValue(TFormStorage::kBackEffectOption, JoinCommaText(back));
     FSettings.SetValue(TFormStorage::kLivePictures, cbLivePictures->isChecked() ? -1 : 0);
+    FSettings.SetValue(TFormStorage::kShowTitles, cbShowTitles->isChecked() ? -1 : 0);
 }
 
 std::uint16_t TOptionForm::ShortCut() const {
