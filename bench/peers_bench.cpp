@@ -210,7 +210,9 @@ int main(int argc, char** argv) {
         Figures shift;
         shift.name = "compiz Shift (Ctrl+Tab)";
         if (Installed("compiz")) {
-            const fs::path config = fs::temp_directory_path() / ("peers-bench-" + std::to_string(::getpid()));
+            // compizconfig reads $HOME/.config whatever XDG_CONFIG_HOME says on some builds: both.
+            const fs::path home = fs::temp_directory_path() / ("peers-bench-" + std::to_string(::getpid()));
+            const fs::path config = home / ".config";
             fs::create_directories(config / "compiz" / "compizconfig");
             std::ofstream(config / "compiz" / "compizconfig" / "config")
                 << "[general]\nprofile = \nintegration = true\n";
@@ -218,11 +220,12 @@ int main(int argc, char** argv) {
                 << "[core]\nas_active_plugins = core;ccp;text;move;place;shift;\n\n"
                    "[shift]\nas_next_key = <Control>Tab\ns0_mode = 0\ns0_reflection = true\n";
             setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+            setenv("HOME", home.c_str(), 1);
             const pid_t pid = desktop.spawn({"compiz", "--replace", "--sm-disable", "ccp"});
-            std::this_thread::sleep_for(std::chrono::milliseconds(4000)); // it has taken over
+            std::this_thread::sleep_for(std::chrono::milliseconds(8000)); // it has taken over
             Measure(desktop, XK_Control_L, showings, pid, shift);
             desktop.stop(pid);
-            fs::remove_all(config);
+            fs::remove_all(home);
         } else {
             shift.note = "not installed (Debian packages compiz-core compiz-plugins-main)";
         }

@@ -1,7 +1,7 @@
 // Fuzz target: the comma texts of both option values ("FlipEffectOption", "BackEffectOption"):
 // splitting, the writer that must split back into the same fields, and the fields' readers.
 #include "FuzzSupport.h"
-#include "app/CommaText.h"
+#include "core/CommaText.h"
 #include "effects/unitEffect.h"
 
 #include <string>

@@ -1,8 +1,8 @@
 // make_seeds: writes the fuzzers' seed corpora with the program's own writers (capture images,
 // the settings store, comma text, the PNG writer) and the picture builders of the loader tests.
 // Usage: zorvane-fuzz-seeds SOURCE_DIR OUTPUT_DIR
-#include "app/CommaText.h"
 #include "app/unitSettings.h"
+#include "core/CommaText.h"
 #include "gl/OffscreenGL.h"
 #include "textures/PictureFiles.h"
 #include "windows/CaptureImage.h"

@@ -124,7 +124,8 @@ int DiagnosticsCommand(const char* display, const std::string& settingsFile, std
     const int stored = settings.GetInteger(TFormStorage::kShortCut, TFormStorage::kInitialShortCut);
     report.ShortCut = static_cast<std::uint16_t>(stored >= 0 && stored <= 0xFFFF ? stored : 0);
     report.HotKey = platform->probeHotKey(report.ShortCut);
-    report.RunningInstance = instance && running.hotKeyOurs && report.HotKey == KeyHolder::khOtherProgram;
+    report.RunningInstance =
+        instance && running.hotKey == report.ShortCut && report.HotKey == KeyHolder::khOtherProgram;
     const std::string key = ShortCutText(report.ShortCut);
     out << "custom hot key" << (key.empty() ? "" : " " + key) << ": " << HotKeyHolderText(report) << "\n";
     out << "settings file: " << settingsPath << "\n";

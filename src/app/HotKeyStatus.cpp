@@ -25,12 +25,14 @@ constexpr std::array<KnownWindowManager, 7> kWindowManagers{{
      "marco (MATE) takes Super+Tab when a shortcut names it: in Keyboard Shortcuts, or with\n"
      "  gsettings set org.mate.Marco.global-keybindings switch-windows '<Alt>Tab'"},
     {"metacity", "metacity (GNOME Flashback)",
-     "metacity and GNOME bind Super+Tab and Alt+Tab to switch-applications (and Alt+` to\n"
-     "switch-group); free Super+Tab with\n"
-     "  gsettings set org.gnome.desktop.wm.keybindings switch-applications \"['<Alt>Tab']\""},
+     "metacity and GNOME bind Super+Tab and Super+Shift+Tab to switch-applications (and Alt+` to\n"
+     "switch-group); free them with\n"
+     "  gsettings set org.gnome.desktop.wm.keybindings switch-applications \"['<Alt>Tab']\"\n"
+     "  gsettings set org.gnome.desktop.wm.keybindings switch-applications-backward \"['<Shift><Alt>Tab']\""},
     {"gnome", "GNOME Shell (mutter)",
-     "GNOME binds Super+Tab and Alt+Tab to switch-applications; free Super+Tab with\n"
-     "  gsettings set org.gnome.desktop.wm.keybindings switch-applications \"['<Alt>Tab']\""},
+     "GNOME binds Super+Tab and Super+Shift+Tab to switch-applications; free them with\n"
+     "  gsettings set org.gnome.desktop.wm.keybindings switch-applications \"['<Alt>Tab']\"\n"
+     "  gsettings set org.gnome.desktop.wm.keybindings switch-applications-backward \"['<Shift><Alt>Tab']\""},
     {"fluxbox", "fluxbox",
      "fluxbox binds Super+Tab to NextTab: delete the lines \"Mod4 Tab :NextTab\" and\n"
      "\"Mod4 Shift Tab :PrevTab\" from ~/.fluxbox/keys, then choose Reconfigure in fluxbox's menu\n"

@@ -2,6 +2,7 @@
 // local socket that carries tray-menu commands from a later start to the running instance.
 #include "app/PrevInstance.h"
 
+#include "platform/DisplayName.h"
 #include "platform/Platform.h"
 
 #include <QLocalServer>
@@ -58,7 +59,7 @@ void ClosePrevInstance() {
 
 QString InstanceChannelPath(const std::string& name, const std::string& display) {
     return QString::fromStdString(runtimeDir() + "/" + fileSafe(name) + "-" + std::to_string(getuid()) + "-" +
-                                  fileSafe(display) + ".sock");
+                                  fileSafe(CanonicalDisplayName(display)) + ".sock");
 }
 
 QString RemoteCommandName(RemoteCommand command) {

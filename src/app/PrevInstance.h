@@ -22,7 +22,7 @@ void InitPrevInstance(const std::string& name);
 bool PrevInstanceExists(Platform& platform);
 // Releases the lock if this process holds it (the kernel also releases it at process end).
 void ClosePrevInstance();
-// The local socket of the running instance for the same user and display.
+// The local socket of the running instance for the same user and display (any spelling of it).
 QString InstanceChannelPath(const std::string& name, const std::string& display);
 
 // Commands a later start can send to the running instance.

@@ -232,7 +232,15 @@ ViewSettings TMainForm::ReadViewSettings() {
     values.BackEffectType = FSettings.GetInteger(TFormStorage::kBackEffectType, 0);
     values.BackEffectOption = FSettings.GetText(TFormStorage::kBackEffectOption);
     values.LivePictures = FSettings.GetInteger(TFormStorage::kLivePictures, -1) != 0;
+    values.ShowTitles = FSettings.GetInteger(TFormStorage::kShowTitles, -1) != 0;
     return values;
+}
+
+std::string TMainForm::ViewMessage(const std::string& name, const std::string& fallback) {
+    if (!BrevonLanguage)
+        return fallback;
+    return BrevonLanguage->GetMessage(QString::fromStdString(name), QString::fromStdString(fallback))
+        .toStdString();
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -436,7 +444,7 @@ void TMainForm::FormClose() {
         Trace("settings-not-saved " + FSettings.LastError());
     // No file may be written after the folder is emptied.
     if (FWindowInfos)
-        FWindowInfos->FlushStores();
+        FWindowInfos->EndStores();
     EmptyCaptureFolder(CaptureFolderPath());
     if (FWinTabGrabbed) {
         FPlatform.removeWinTabGrab();
@@ -445,8 +453,8 @@ void TMainForm::FormClose() {
     FPlatform.unregisterHotKey();
     if (JvTrayIcon1)
         JvTrayIcon1->hide();
-    FWindowInfos.reset();
-    FHandleInfos.reset();
+    // The lists go with the form: a closing animation that was running when the exit came (a
+    // --quit during it) still uses them when it returns.
 }
 
 } // namespace zorvane

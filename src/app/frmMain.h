@@ -46,6 +46,7 @@ public:
     // TOpenGLFormOwner
     TWindowInfos& WindowInfos() override;
     ViewSettings ReadViewSettings() override;
+    std::string ViewMessage(const std::string& name, const std::string& fallback) override;
     void ActivateWindow(int index) override;
 
     bool IsDialogOpen() const;

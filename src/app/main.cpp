@@ -6,9 +6,9 @@
 #include "app/SignalExit.h"
 #include "app/frmMain.h"
 #include "app/unitSettings.h"
+#include "core/Clock.h"
 #include "platform/x11/X11Platform.h"
 #include "view/frmOpenGL.h"
-#include "windows/Clock.h"
 
 #include <QApplication>
 #include <QCoreApplication>

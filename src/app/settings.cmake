@@ -1,8 +1,6 @@
-# The settings store and the comma-text option fields (core: no Qt, no X11).
+# The settings store and where its file lives (core: no Qt, no X11).
 add_library(zv_settings STATIC
   ${CMAKE_CURRENT_LIST_DIR}/unitSettings.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/SettingsLocation.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/CommaText.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/Latin1.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/SettingsLocation.cpp)
 target_include_directories(zv_settings PUBLIC ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(zv_settings PUBLIC pugixml::pugixml)
+target_link_libraries(zv_settings PUBLIC zv_core pugixml::pugixml)

@@ -1,8 +1,8 @@
 // unitSettings: the settings store and its XML file (pugixml), with the file's Latin-1 encoding.
 #include "app/unitSettings.h"
 
-#include "app/CommaText.h"
-#include "app/Latin1.h"
+#include "core/CommaText.h"
+#include "core/Latin1.h"
 
 #include <pugixml.hpp>
 

@@ -49,6 +49,8 @@ public:
     static constexpr const char* kBackEffectType = "BackEffectType";
     static constexpr const char* kBackEffectOption = "BackEffectOption";
     static constexpr const char* kFormVersion = "FormVersion";
+    // Written by the options dialog after the six; read with its default when the file has none.
+    static constexpr const char* kShowTitles = "ShowTitles"; // "-1" (the default) or "0"
     // Boolean ("-1"/"0", default "0"): the custom hot key is held like Super+Tab instead of opening
     // the view pinned.
     static constexpr const char* kHotKeyHold = "HotKeyHold";

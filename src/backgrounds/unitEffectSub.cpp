@@ -2,9 +2,9 @@
 // the picture lookup in the "Images" folder.
 #include "backgrounds/unitEffectSub.h"
 
-#include "app/CommaText.h"
 #include "backgrounds/BackgroundGL.h"
-#include "windows/Clock.h"
+#include "core/Clock.h"
+#include "core/CommaText.h"
 
 #include <exception>
 #include <filesystem>

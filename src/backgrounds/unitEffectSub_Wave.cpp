@@ -3,7 +3,7 @@
 #include "backgrounds/unitEffectSub_Wave.h"
 
 #include "backgrounds/BackgroundGL.h"
-#include "windows/Clock.h"
+#include "core/Clock.h"
 
 #include <cstdio>
 #include <exception>

@@ -19,4 +19,4 @@ std::unique_ptr<TEffect> CreateEffect(int type, EffectHost& host, const std::str
     }
 }
 
-}  // namespace zorvane
+} // namespace zorvane

@@ -4,7 +4,20 @@
 // the shell side; tests and zorvane-render supply their own hosts (offscreen context, no sleeping).
 #pragma once
 
+#include <cstdint>
+
 namespace zorvane {
+
+class TWindowInfo;
+
+// A window's title plate (its icon and title on a dark rounded plate), made by the view as a
+// texture of Width x Height device pixels, rows top first, alpha not premultiplied. Texture 0:
+// no plate. The texture belongs to the view and stays valid until the view closes.
+struct TTitleImage {
+    std::uint32_t Texture = 0;
+    int Width = 0;
+    int Height = 0;
+};
 
 class EffectHost {
 public:
@@ -30,6 +43,18 @@ public:
     // turn client pixels into cells with it).
     virtual int screenWidth() const = 0;
     virtual int screenHeight() const = 0;
+
+    // Whether the effects show window titles. Hosts that show none leave the drawing exactly as
+    // it is without them.
+    virtual bool showTitles() const { return false; }
+    // The title plate of a window, at most maxWidth device pixels wide (the title is cut with an
+    // ellipsis to fit), highlighted for the selected window where several titles show.
+    virtual TTitleImage titleImage(const TWindowInfo& window, int maxWidth, bool highlighted) {
+        (void)window;
+        (void)maxWidth;
+        (void)highlighted;
+        return {};
+    }
 };
 
 } // namespace zorvane

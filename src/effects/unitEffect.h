@@ -2,14 +2,21 @@
 // parsing, camera bounce, the background hand-off, and the synchronous Redraw.
 #pragma once
 
+#include "effects/TitleOverlay.h"
+
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace zorvane {
 
 class EffectHost;
 class TEffectSub;
+class TWindowInfo;
 class TWindowInfos;
 
 // Posted by an effect to the view to close it (handled like the Esc key). WM_USER + 501.
@@ -27,6 +34,8 @@ inline constexpr std::uint16_t vkNumpad2 = 0x62;
 inline constexpr std::uint16_t vkNumpad4 = 0x64;
 inline constexpr std::uint16_t vkNumpad6 = 0x66;
 inline constexpr std::uint16_t vkNumpad8 = 0x68;
+inline constexpr std::uint16_t vkBack = 0x08;
+inline constexpr std::uint16_t vkDelete = 0x2E;
 
 // Effect states (8-bit values; 0 and 3 are unused).
 enum TEffectState : std::uint8_t {
@@ -77,7 +86,7 @@ public:
     virtual void MouseDown(std::int32_t x, std::int32_t y); // 6
     virtual void MouseMove(std::int32_t x, std::int32_t y); // 7
     virtual void MouseUp(std::int32_t x, std::int32_t y);   // 8
-    virtual void MouseWheel(std::uint8_t direction) = 0;    // 9
+    virtual void MouseWheel(std::uint8_t direction);        // 9: 0 up (previous), 1 down (next)
     virtual void StartAnimation();                          // 10
     virtual void SelectNext() = 0;                          // 11
     virtual void SelectPrevious() = 0;                      // 12
@@ -88,6 +97,17 @@ public:
     // Repaint the view now: invalidate it and run pending events (which run Draw, and possibly
     // nested input and render ticks).
     void Redraw();
+
+    // --- the list changing under the view: typing to filter, a window closed ---
+    // The captured list has been changed from `before` (the records in their old order, all
+    // still alive while this runs). The effect selects `selected` (a record of the new list) and
+    // moves its pictures to their new places with its own motion. The base selects and redraws.
+    virtual void StackChanged(const std::vector<const TWindowInfo*>& before, const TWindowInfo* selected);
+    // The record selected now: the one the view activates on closing.
+    const TWindowInfo* SelectedRecord() const;
+    // The picture under a point of the view (device pixels, y downward) as the last frame drew it,
+    // front-most first; null when no picture is there.
+    const TWindowInfo* PictureAt(float x, float y) const;
 
     // --- fields, in declaration order ---
     EffectHost& FHandle;        // the view: repaints, pending events, the close request
@@ -115,6 +135,64 @@ protected:
 
     // Sets up the frame common to all effects after the background: the scene translation.
     void TranslateScene() const;
+
+    // Where each picture landed on the screen in the frame being drawn (for titles and for the
+    // mouse), front-most first. Draw calls BeginFrameBoxes, then RecordBox with the image's
+    // rectangle under the image's matrices; recording changes no pixel.
+    void BeginFrameBoxes();
+    TScreenBox RecordBox(const TWindowInfo& window, float x0, float y0, float x1, float y1, float z);
+    // Title plates under the recorded boxes: only the selected window's (Flip and Wave Flip), or
+    // every window's with the selected one highlighted (Grid). Nothing unless the host shows titles.
+    void DrawTitles(bool everyWindow, float alpha);
+
+public:
+    // Fields of the frame and of a stack change, public like the others for tests.
+    std::vector<std::pair<const TWindowInfo*, TScreenBox>> FPictureBoxes;
+
+    // A stack change being played (StackChanged): where each record of the old list was — its
+    // index, position and drawn scale — and which of them leave; T runs from 0 to 1.
+    struct TStackPlace {
+        int Index = -1;
+        float X = 0;
+        float Y = 0;
+        float Scale = 1;
+    };
+    struct TStackMotion {
+        bool Active = false;
+        float T = 1.0f;
+        std::map<const TWindowInfo*, TStackPlace> Before;
+        std::vector<std::pair<const TWindowInfo*, TStackPlace>> Leaving;
+        // Where a record of the new list was, or null for one that comes in.
+        const TStackPlace* Was(const TWindowInfo* record) const;
+        // A record's place in the stack between its old index and its new one.
+        double Slot(const TWindowInfo* record, int index) const;
+        // Opacity of a record of the new list: one that comes in fades in.
+        float Opacity(const TWindowInfo* record) const;
+    };
+    TStackMotion FMotion;
+
+protected:
+    // Remembers the old list's places (scaleOf: a record's drawn scale at an old index), before
+    // the effect moves its layout on; then PlayStackMotion runs the in-between frames with the
+    // selection steps' pacing and leaves nothing of the old list behind.
+    void BeginStackMotion(const std::vector<const TWindowInfo*>& before,
+                          const std::function<float(const TWindowInfo&, int)>& scaleOf);
+    void PlayStackMotion();
+    // A record's whole image as one quad at local depth 1, its top-left corner at the origin.
+    static void ImageQuad(const TWindowInfo& info);
+    // The image mirrored top to bottom below the origin, down to `stripBottom` (texture t from the
+    // image's bottom up to `stripT`), fading from 0.7 next to the image to nothing.
+    static void ReflectionQuad(const TWindowInfo& info, float stripBottom, float stripT);
+
+    // The opening and closing of the effects that carry every record between its window and its
+    // place in the effect in ten steps. Each step moves the records one step (sign +1 opening, -1
+    // closing) and sets `progress` a tenth further; the camera bounce of `bounceSteps` steps of
+    // `bounceDelta` follows.
+    using RecordStep = std::function<void(int sign)>;
+    void OpenInSteps(float& progress, const RecordStep& moveRecords, std::int32_t bounceSteps,
+                     float bounceDelta);
+    void CloseInSteps(float& progress, const RecordStep& moveRecords, std::int32_t bounceSteps,
+                      float bounceDelta);
 };
 
 // Option items shared by the three effects, parsed from the settings' comma text.

@@ -13,42 +13,9 @@ namespace zorvane {
 
 namespace {
 
-// The step sleeps: opening and closing steps, selection steps.
-constexpr int kOpenCloseSleepMs = 30;
+// The selection's steps and the sleep after each.
 constexpr int kFlipSleepMs = 10;
-constexpr int kOpenCloseSteps = 10;
 constexpr int kFlipSteps = 9;
-
-void ImageQuad(const TWindowInfo& info) {
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, -info.TexT);
-    glVertex3f(0.0f, -info.Height, 1.0f);
-    glTexCoord2f(info.TexS, -info.TexT);
-    glVertex3f(info.Width, -info.Height, 1.0f);
-    glTexCoord2f(info.TexS, 0.0f);
-    glVertex3f(info.Width, 0.0f, 1.0f);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(0.0f, 0.0f, 1.0f);
-    glEnd();
-}
-
-// The image mirrored top to bottom: opaque-ish (0.7) next to the image, fading to nothing.
-void ReflectionQuad(const TWindowInfo& info) {
-    glBegin(GL_QUADS);
-    glColor4f(0.0f, 0.0f, 0.0f, 0.0f);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(0.0f, -info.Height, 1.0f);
-    glColor4f(0.0f, 0.0f, 0.0f, 0.0f);
-    glTexCoord2f(info.TexS, 0.0f);
-    glVertex3f(info.Width, -info.Height, 1.0f);
-    glColor4f(0.7f, 0.7f, 0.7f, 0.7f);
-    glTexCoord2f(info.TexS, -info.TexT);
-    glVertex3f(info.Width, 0.0f, 1.0f);
-    glColor4f(0.7f, 0.7f, 0.7f, 0.7f);
-    glTexCoord2f(0.0f, -info.TexT);
-    glVertex3f(0.0f, 0.0f, 1.0f);
-    glEnd();
-}
 
 } // namespace
 
@@ -72,7 +39,11 @@ int TEffect_Flip::LastVisible() const {
 }
 
 float TEffect_Flip::Depth(int i) const {
-    return static_cast<float>(8.0 - 0.5 * i * static_cast<double>(FProgress) + FFlip);
+    return DepthAt(i);
+}
+
+float TEffect_Flip::DepthAt(double slot) const {
+    return static_cast<float>(8.0 - 0.5 * slot * static_cast<double>(FProgress) + FFlip);
 }
 
 void TEffect_Flip::ApplyTilt() const {
@@ -84,30 +55,42 @@ void TEffect_Flip::ApplyTilt() const {
 }
 
 void TEffect_Flip::Draw() {
-    TEffect::Draw();
-    glPushMatrix();
-    TranslateScene();
+    DrawStack(kTopCamera, kBottomCamera);
+}
+
+void TEffect_Flip::PlaceCamera(TCameraShift top, TCameraShift bottom) const {
     const double p = FProgress;
     switch (FCameraPosition) {
     case cpTop:
-        glTranslatef(static_cast<float>(-3.4 * p), static_cast<float>(2.1 * p), 0.0f);
+        glTranslatef(static_cast<float>(top.x * p), static_cast<float>(top.y * p), 0.0f);
         glRotatef(static_cast<float>(30.0 * p), 1.0f, 1.6f, 0.2f);
         break;
     case cpBottom:
-        glTranslatef(static_cast<float>(-3.4 * p), static_cast<float>(-2.1 * p), 0.0f);
+        glTranslatef(static_cast<float>(bottom.x * p), static_cast<float>(bottom.y * p), 0.0f);
         glRotatef(static_cast<float>(30.0 * p), -1.0f, 1.6f, 0.2f);
         break;
     default:
         break;
     }
+}
+
+void TEffect_Flip::DrawStack(TCameraShift top, TCameraShift bottom) {
+    TEffect::Draw();
+    glPushMatrix();
+    TranslateScene();
+    PlaceCamera(top, bottom);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor3f(1.0f, 1.0f, 1.0f);
+    BeginFrameBoxes();
     DrawImages();
+    DrawLeaving();
     if (FReflection) {
         DrawReflections();
     }
+    // The front window's title fades with its picture during a flip.
+    DrawTitles(false, static_cast<float>(1.0 - 2.0 * FFlip));
     glDisable(GL_BLEND);
     glPopMatrix();
 }
@@ -117,19 +100,17 @@ void TEffect_Flip::DrawImages() {
     for (int i = 0; i <= n; ++i) {
         const TWindowInfo& info = FWindowInfos.Items(i);
         glPushMatrix();
+        const float fade = FMotion.Opacity(&info);
         if (FState == esClosing) {
             glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
         } else if (i == 0 && FFlip > 0.0f) {
             glColor4f(0.9f, 0.9f, 0.9f, static_cast<float>(0.9 - 1.5 * FFlip));
         } else if (i == n) {
-            glColor4f(0.5f, 0.5f, 0.5f, static_cast<float>(0.5 + FFlip));
+            glColor4f(0.5f, 0.5f, 0.5f, static_cast<float>(0.5 + FFlip) * fade);
         } else {
-            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+            glColor4f(1.0f, 1.0f, 1.0f, fade);
         }
-        ApplyTilt();
-        glTranslatef(info.X, info.Y, Depth(i) + FBounce);
-        const TPictureBinding picture(info);
-        ImageQuad(info);
+        DrawImage(i, info);
         glPopMatrix();
     }
 }
@@ -141,13 +122,53 @@ void TEffect_Flip::DrawReflections() {
             continue;
         }
         const TWindowInfo& info = FWindowInfos.Items(i);
+        if (FMotion.Opacity(&info) < 1.0f) {
+            continue; // a picture coming in gets its reflection once it is there
+        }
         glPushMatrix();
-        ApplyTilt();
-        glTranslatef(info.X, static_cast<float>(info.Y - (info.Height + 0.002)), Depth(i) + FBounce);
-        const TPictureBinding picture(info);
-        ReflectionQuad(info);
+        DrawReflection(i, info);
         glPopMatrix();
     }
+}
+
+void TEffect_Flip::DrawLeaving() {
+    for (const auto& [record, place] : FMotion.Leaving) {
+        if (place.Index >= kMaxVisible) {
+            continue;
+        }
+        glPushMatrix();
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f - FMotion.T);
+        ApplyTilt();
+        glTranslatef(place.X, place.Y, DepthAt(place.Index) + FBounce);
+        const TPictureBinding picture(*record);
+        ImageQuad(*record);
+        glPopMatrix();
+    }
+}
+
+void TEffect_Flip::StackChanged(const std::vector<const TWindowInfo*>& before, const TWindowInfo* selected) {
+    // The selected window comes to the front: the list turns until it is first.
+    for (int turns = 0; turns < FWindowInfos.Count() && &FWindowInfos.Items(0) != selected; ++turns) {
+        FWindowInfos.Move(0, FWindowInfos.Count() - 1);
+    }
+    BeginStackMotion(before, [](const TWindowInfo&, int) { return 1.0f; });
+    PlayStackMotion();
+}
+
+void TEffect_Flip::DrawImage(int i, const TWindowInfo& info) {
+    ApplyTilt();
+    glTranslatef(info.X, info.Y, DepthAt(FMotion.Slot(&info, i)) + FBounce);
+    RecordBox(info, 0.0f, -info.Height, info.Width, 0.0f, 1.0f);
+    const TPictureBinding picture(info);
+    ImageQuad(info);
+}
+
+void TEffect_Flip::DrawReflection(int i, const TWindowInfo& info) {
+    ApplyTilt();
+    glTranslatef(info.X, static_cast<float>(info.Y - (info.Height + 0.002)),
+                 DepthAt(FMotion.Slot(&info, i)) + FBounce);
+    const TPictureBinding picture(info);
+    ReflectionQuad(info, -info.Height, 0.0f);
 }
 
 void TEffect_Flip::MoveRecords(int sign) {
@@ -174,42 +195,14 @@ void TEffect_Flip::MoveRecords(int sign) {
 
 void TEffect_Flip::StartAnimation() {
     TEffect::StartAnimation();
-    for (int k = 1; k <= kOpenCloseSteps; ++k) {
-        FStep += 1;
-        FProgress = static_cast<float>(k * 0.1);
-        MoveRecords(+1);
-        // A close that ran nested inside a frame has already played the closing; the remaining
-        // steps still move the records so that they end where the closing expects them, unseen.
-        if (FState != esOpening) {
-            continue;
-        }
-        if (FStartingAnimation || k == kOpenCloseSteps) {
-            Redraw();
-            FHandle.sleep(kOpenCloseSleepMs);
-        }
-    }
-    if (FState != esOpening) {
-        return;
-    }
-    Bounce(bkCameraRecoil, 6, 0.02f);
-    // Never back to idle once a close has begun: closing is final.
-    if (FState == esOpening) {
-        FState = esIdle;
-    }
+    OpenInSteps(
+        FProgress, [this](int sign) { MoveRecords(sign); }, 6, 0.02f);
 }
 
 void TEffect_Flip::EndAnimation() {
     TEffect::EndAnimation();
-    for (int k = 1; k <= kOpenCloseSteps; ++k) {
-        FStep -= 1;
-        FProgress = static_cast<float>((kOpenCloseSteps - k) * 0.1);
-        MoveRecords(-1);
-        if (FEndingAnimation) {
-            Redraw();
-            FHandle.sleep(kOpenCloseSleepMs);
-        }
-    }
-    Bounce(bkCameraPush, 6, 0.02f);
+    CloseInSteps(
+        FProgress, [this](int sign) { MoveRecords(sign); }, 6, 0.02f);
 }
 
 void TEffect_Flip::SelectNext() {
@@ -282,17 +275,6 @@ void TEffect_Flip::MouseUp(std::int32_t x, std::int32_t y) {
         FHandle.postEffectClose();
     }
     TEffect::MouseUp(x, y);
-}
-
-void TEffect_Flip::MouseWheel(std::uint8_t direction) {
-    if (FState != esIdle) {
-        return;
-    }
-    if (direction == 0) {
-        SelectPrevious();
-    } else if (direction == 1) {
-        SelectNext();
-    }
 }
 
 } // namespace zorvane

@@ -6,6 +6,8 @@
 
 namespace zorvane {
 
+class TWindowInfo;
+
 class TEffect_Flip : public TEffect {
 public:
     // At most this many images are drawn; all records move in the opening and closing.
@@ -19,10 +21,10 @@ public:
     void EndAnimation() override;
     void KeyDown(std::uint16_t key) override;
     void MouseUp(std::int32_t x, std::int32_t y) override;
-    void MouseWheel(std::uint8_t direction) override;
     void StartAnimation() override;
     void SelectNext() override;
     void SelectPrevious() override;
+    void StackChanged(const std::vector<const TWindowInfo*>& before, const TWindowInfo* selected) override;
 
     float FProgress = 0.0f; // opening progress P: 0 at rest on the desktop, 1 fully open
     float FFlip = 0.0f;     // flip progress F of a selection change, 0 .. 0.5
@@ -32,14 +34,34 @@ public:
     int LastVisible() const;
     // Depth term d(i) of visible image i (without the bounce offset).
     float Depth(int i) const;
+    // The same at a place between two images (while the stack changes).
+    float DepthAt(double slot) const;
 
 protected:
+    // How far the camera's shift moves the stack sideways and up or down when fully open.
+    struct TCameraShift {
+        double x;
+        double y;
+    };
+    static constexpr TCameraShift kTopCamera{-3.4, 2.1};
+    static constexpr TCameraShift kBottomCamera{-3.4, -2.1};
+
     // Moves every record by one opening step (sign +1) or its exact inverse (sign -1).
     void MoveRecords(int sign);
     // The per-image tilt applied before an image's own translation.
     void ApplyTilt() const;
+    // The Top and Bottom cameras' shift and turn, growing with the opening progress.
+    void PlaceCamera(TCameraShift top, TCameraShift bottom) const;
+    // The whole frame: background, scene and camera, blending, the images front to back and the
+    // reflections back to front, with the shading of the front, flipping and last images.
+    void DrawStack(TCameraShift top, TCameraShift bottom);
     void DrawImages();
     void DrawReflections();
+    // One image or reflection of visible index i, inside its own matrix and with its colour set.
+    virtual void DrawImage(int i, const TWindowInfo& info);
+    virtual void DrawReflection(int i, const TWindowInfo& info);
+    // The pictures leaving the stack while it changes, fading where they were.
+    virtual void DrawLeaving();
 };
 
 } // namespace zorvane

@@ -13,42 +13,7 @@ namespace zorvane {
 
 namespace {
 
-constexpr int kOpenCloseSteps = 10;
-constexpr int kOpenCloseSleepMs = 30;
 constexpr float kDimmed = 0.7f;
-
-void ImageQuad(const TWindowInfo& info) {
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, -info.TexT);
-    glVertex3f(0.0f, -info.Height, 1.0f);
-    glTexCoord2f(info.TexS, -info.TexT);
-    glVertex3f(info.Width, -info.Height, 1.0f);
-    glTexCoord2f(info.TexS, 0.0f);
-    glVertex3f(info.Width, 0.0f, 1.0f);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(0.0f, 0.0f, 1.0f);
-    glEnd();
-}
-
-// A strip a fifth of the image high showing its bottom fifth mirrored, fading from 0.7 to nothing.
-void ReflectionQuad(const TWindowInfo& info) {
-    const float stripBottom = static_cast<float>(-0.2 * info.Height);
-    const float stripT = static_cast<float>(-0.8 * info.TexT);
-    glBegin(GL_QUADS);
-    glColor4f(0.0f, 0.0f, 0.0f, 0.0f);
-    glTexCoord2f(0.0f, stripT);
-    glVertex3f(0.0f, stripBottom, 1.0f);
-    glColor4f(0.0f, 0.0f, 0.0f, 0.0f);
-    glTexCoord2f(info.TexS, stripT);
-    glVertex3f(info.Width, stripBottom, 1.0f);
-    glColor4f(0.7f, 0.7f, 0.7f, 0.7f);
-    glTexCoord2f(info.TexS, -info.TexT);
-    glVertex3f(info.Width, 0.0f, 1.0f);
-    glColor4f(0.7f, 0.7f, 0.7f, 0.7f);
-    glTexCoord2f(0.0f, -info.TexT);
-    glVertex3f(0.0f, 0.0f, 1.0f);
-    glEnd();
-}
 
 } // namespace
 
@@ -68,14 +33,48 @@ TEffect_Grid::TEffect_Grid(EffectHost& handle, const std::string& options, TWind
     : TEffect(handle, windowInfos) {
     SetOptions(options);
     FBounce = 0.0f;
-    // The shape is fixed here: the list is never reordered, so index and cell stay bound.
-    const Shape shape = GridShape(FWindowInfos.Count());
+    // The shape is fixed here: the list is never reordered, so index and cell stay bound (only a
+    // stack change, typing to filter or a window closed, gives the grid a new shape).
+    SetShape(FWindowInfos.Count());
+}
+
+void TEffect_Grid::SetShape(std::int32_t count) {
+    const Shape shape = GridShape(count);
     FColumns = shape.columns;
     FRows = shape.rows;
     FCellWidth = static_cast<float>(1.0 / FColumns);
     FCellHeight = static_cast<float>(1.0 / FRows);
     FMaxWidth = static_cast<float>(FCellWidth * 0.9);
     FMaxHeight = static_cast<float>(FCellHeight * 0.9);
+    scales_.clear();
+}
+
+void TEffect_Grid::StackChanged(const std::vector<const TWindowInfo*>& before, const TWindowInfo* selected) {
+    BeginStackMotion(before,
+                     [this](const TWindowInfo& record, int i) { return DrawnScale(ScaleOf(i, record)); });
+    SetShape(FWindowInfos.Count());
+    FSelectedIndex = 0;
+    for (int i = 0; i < FWindowInfos.Count(); ++i) {
+        TWindowInfo& info = FWindowInfos.Items(i);
+        if (&info == selected) {
+            FSelectedIndex = i;
+        }
+        // Set at once, so that a close during the motion flies each picture home from its cell.
+        TargetPosition(i, info.X, info.Y);
+    }
+    PlayStackMotion();
+}
+
+void TEffect_Grid::DrawLeaving() {
+    for (const auto& [record, place] : FMotion.Leaving) {
+        glPushMatrix();
+        glColor4f(kDimmed, kDimmed, kDimmed, 1.0f - FMotion.T);
+        glTranslatef(place.X, place.Y, 8.0f);
+        glScalef(place.Scale, place.Scale, 1.0f);
+        const TPictureBinding picture(*record);
+        ImageQuad(*record);
+        glPopMatrix();
+    }
 }
 
 void TEffect_Grid::SetOptions(const std::string& options) {
@@ -149,6 +148,7 @@ void TEffect_Grid::Draw() {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor3f(1.0f, 1.0f, 1.0f);
+    BeginFrameBoxes();
 
     const int count = FWindowInfos.Count();
     // The selected cell first, then backwards with wrap-around: where images overlap during the
@@ -157,20 +157,34 @@ void TEffect_Grid::Draw() {
     for (int k = 0, i = first; k < count; ++k, i = (i == 0 ? count - 1 : i - 1)) {
         const TWindowInfo& info = FWindowInfos.Items(i);
         glPushMatrix();
-        const float c = DrawnScale(ScaleOf(i, info));
+        float c = DrawnScale(ScaleOf(i, info));
+        float x = info.X;
+        float y = info.Y;
+        if (const TStackPlace* was = FMotion.Was(&info)) {
+            // On its way from its old cell to its new one.
+            const float t = FMotion.T;
+            x = was->X + (x - was->X) * t;
+            y = was->Y + (y - was->Y) * t;
+            c = was->Scale + (c - was->Scale) * t;
+        }
         const float shade = IsBright(i) ? 1.0f : kDimmed;
-        glColor4f(shade, shade, shade, 1.0f);
+        glColor4f(shade, shade, shade, FMotion.Opacity(&info));
         const float depth = (i == FSelectedIndex && FState != esClosing) ? 8.0f + FBounce : 8.0f;
-        glTranslatef(info.X, info.Y, depth);
+        glTranslatef(x, y, depth);
         glScalef(c, c, 1.0f);
+        RecordBox(info, 0.0f, -info.Height, info.Width, 0.0f, 1.0f);
         const TPictureBinding picture(info);
         ImageQuad(info);
         glPopMatrix();
     }
+    DrawLeaving();
 
     if (FReflection) {
         for (int k = 0, i = first; k < count; ++k, i = (i == 0 ? count - 1 : i - 1)) {
             const TWindowInfo& info = FWindowInfos.Items(i);
+            if (FMotion.Active) {
+                continue; // reflections come back once the pictures are in their cells
+            }
             glPushMatrix();
             const float c = DrawnScale(ScaleOf(i, info));
             const float shade = IsBright(i) ? 1.0f : kDimmed;
@@ -180,10 +194,14 @@ void TEffect_Grid::Draw() {
             glScalef(c, c, 1.0f);
             glTranslatef(0.0f, -info.Height, 0.0f);
             const TPictureBinding picture(info);
-            ReflectionQuad(info);
+            // A strip a fifth of the image high showing its bottom fifth mirrored.
+            ReflectionQuad(info, static_cast<float>(-0.2 * info.Height),
+                           static_cast<float>(-0.8 * info.TexT));
             glPopMatrix();
         }
     }
+    // Every cell's title under it, the selected one highlighted.
+    DrawTitles(true, 1.0f);
 
     glDisable(GL_BLEND);
     glPopMatrix();
@@ -206,42 +224,14 @@ void TEffect_Grid::MoveRecords(int sign) {
 
 void TEffect_Grid::StartAnimation() {
     TEffect::StartAnimation();
-    for (int k = 1; k <= kOpenCloseSteps; ++k) {
-        FStep += 1;
-        FProgress = static_cast<float>(k * 0.1);
-        MoveRecords(+1);
-        // A close that ran nested inside a frame has already played the closing; the remaining
-        // steps still move the records so that they end back at home, unseen.
-        if (FState != esOpening) {
-            continue;
-        }
-        if (FStartingAnimation || k == kOpenCloseSteps) {
-            Redraw();
-            FHandle.sleep(kOpenCloseSleepMs);
-        }
-    }
-    if (FState != esOpening) {
-        return;
-    }
-    Bounce(bkCameraRecoil, 5, 0.01f);
-    // Never back to idle once a close has begun: closing is final.
-    if (FState == esOpening) {
-        FState = esIdle;
-    }
+    OpenInSteps(
+        FProgress, [this](int sign) { MoveRecords(sign); }, 5, 0.01f);
 }
 
 void TEffect_Grid::EndAnimation() {
     TEffect::EndAnimation();
-    for (int k = 1; k <= kOpenCloseSteps; ++k) {
-        FStep -= 1;
-        FProgress = static_cast<float>((kOpenCloseSteps - k) * 0.1);
-        MoveRecords(-1);
-        if (FEndingAnimation) {
-            Redraw();
-            FHandle.sleep(kOpenCloseSleepMs);
-        }
-    }
-    Bounce(bkCameraPush, 5, 0.01f);
+    CloseInSteps(
+        FProgress, [this](int sign) { MoveRecords(sign); }, 5, 0.01f);
 }
 
 void TEffect_Grid::FinishSelection(TEffectState entryState) {
@@ -327,17 +317,6 @@ void TEffect_Grid::MouseUp(std::int32_t x, std::int32_t y) {
         }
     }
     TEffect::MouseUp(x, y);
-}
-
-void TEffect_Grid::MouseWheel(std::uint8_t direction) {
-    if (FState != esIdle) {
-        return;
-    }
-    if (direction == 0) {
-        SelectPrevious();
-    } else if (direction == 1) {
-        SelectNext();
-    }
 }
 
 } // namespace zorvane

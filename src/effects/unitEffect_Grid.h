@@ -21,10 +21,11 @@ public:
     void KeyDown(std::uint16_t key) override;
     void MouseMove(std::int32_t x, std::int32_t y) override;
     void MouseUp(std::int32_t x, std::int32_t y) override;
-    void MouseWheel(std::uint8_t direction) override;
     void StartAnimation() override;
     void SelectNext() override;
     void SelectPrevious() override;
+    // The grid takes the shape for the new count and every picture moves to its new cell.
+    void StackChanged(const std::vector<const TWindowInfo*>& before, const TWindowInfo* selected) override;
 
     float FBounce = 0.0f;     // image bounce offset, added to the selected cell's depth
     float FProgress = 0.0f;   // opening progress G: 0 at rest on the desktop, 1 fully open
@@ -62,6 +63,10 @@ private:
     void MoveRecords(int sign);
     // The state a selection step returns to: the animation it interrupted, or idle.
     void FinishSelection(TEffectState entryState);
+    // Columns, rows, cell and thumbnail sizes for this many windows.
+    void SetShape(std::int32_t count);
+    // The pictures leaving the grid while it changes, fading where they were.
+    void DrawLeaving();
 
     struct ScaleCache {
         float width = -1.0f;

@@ -108,7 +108,27 @@ TEffect_WaveFlip::TEffect_WaveFlip(EffectHost& handle, const std::string& option
 }
 
 float TEffect_WaveFlip::SheetDepth(int i) const {
-    return static_cast<float>(9.0 - 0.5 * i * static_cast<double>(FProgress) + FFlip);
+    return SheetDepthAt(i);
+}
+
+float TEffect_WaveFlip::SheetDepthAt(double slot) const {
+    return static_cast<float>(9.0 - 0.5 * slot * static_cast<double>(FProgress) + FFlip);
+}
+
+void TEffect_WaveFlip::DrawLeaving() {
+    for (const auto& [record, place] : FMotion.Leaving) {
+        if (place.Index >= kMaxVisible) {
+            continue;
+        }
+        glPushMatrix();
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f - FMotion.T);
+        PlaceImage(*record);
+        glTranslatef(place.X, place.Y, SheetDepthAt(place.Index) + FBounce);
+        glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
+        const TPictureBinding picture(*record);
+        DrawSheet(*record, kImageAmplitude, false);
+        glPopMatrix();
+    }
 }
 
 TEffect_WaveFlip::SheetGeometry& TEffect_WaveFlip::GeometryOf(const TWindowInfo& info) {
@@ -147,77 +167,31 @@ void TEffect_WaveFlip::PlaceImage(const TWindowInfo& info) const {
 }
 
 void TEffect_WaveFlip::Draw() {
-    TEffect::Draw();
-    glPushMatrix();
-    TranslateScene();
-    const double p = FProgress;
-    switch (FCameraPosition) {
-    case cpTop:
-        glTranslatef(static_cast<float>(-3.2 * p), static_cast<float>(1.9 * p), 0.0f);
-        glRotatef(static_cast<float>(30.0 * p), 1.0f, 1.6f, 0.2f);
-        break;
-    case cpBottom:
-        glTranslatef(static_cast<float>(-3.4 * p), static_cast<float>(-2.1 * p), 0.0f);
-        glRotatef(static_cast<float>(30.0 * p), -1.0f, 1.6f, 0.2f);
-        break;
-    default:
-        break;
-    }
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor3f(1.0f, 1.0f, 1.0f);
-    DrawImages();
-    if (FReflection) {
-        DrawReflections();
-    }
-    glDisable(GL_BLEND);
-    glPopMatrix();
+    DrawStack(kWaveTopCamera, kBottomCamera);
     AdvanceWave();
 }
 
-void TEffect_WaveFlip::DrawImages() {
-    const int n = LastVisible();
-    for (int i = 0; i <= n; ++i) {
-        const TWindowInfo& info = FWindowInfos.Items(i);
-        glPushMatrix();
-        double amplitude = kImageAmplitude;
-        if (FState == esClosing) {
-            // Flat and opaque while closing, so the image lands exactly on its window.
-            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-            amplitude = 0.0;
-        } else if (i == 0 && FFlip > 0.0f) {
-            glColor4f(0.9f, 0.9f, 0.9f, static_cast<float>(0.9 - 1.5 * FFlip));
-        } else if (i == n) {
-            glColor4f(0.5f, 0.5f, 0.5f, static_cast<float>(0.5 + FFlip));
-        } else {
-            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-        }
-        PlaceImage(info);
-        glTranslatef(info.X, info.Y, SheetDepth(i) + FBounce);
-        // Upside down: mesh rows run downward in the image, and the depth is negated with it.
-        glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
-        const TPictureBinding picture(info);
-        DrawSheet(info, amplitude, false);
-        glPopMatrix();
-    }
+void TEffect_WaveFlip::DrawImage(int i, const TWindowInfo& info) {
+    // Flat while closing, so the image lands exactly on its window.
+    const double amplitude = FState == esClosing ? 0.0 : kImageAmplitude;
+    PlaceImage(info);
+    glTranslatef(info.X, info.Y, SheetDepthAt(FMotion.Slot(&info, i)) + FBounce);
+    // The sheet spans 0.05 to 0.93 of the window from its corner, centred here before it turns.
+    RecordBox(info, static_cast<float>(-0.45 * info.Width), static_cast<float>(-0.43 * info.Height),
+              static_cast<float>(0.43 * info.Width), static_cast<float>(0.45 * info.Height), 0.0f);
+    // Upside down: mesh rows run downward in the image, and the depth is negated with it.
+    glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
+    const TPictureBinding picture(info);
+    DrawSheet(info, amplitude, false);
 }
 
-void TEffect_WaveFlip::DrawReflections() {
-    const int n = LastVisible();
-    for (int i = n; i >= 0; --i) {
-        if (i == n || (i == 0 && FFlip > 0.0f)) {
-            continue;
-        }
-        const TWindowInfo& info = FWindowInfos.Items(i);
-        glPushMatrix();
-        PlaceImage(info);
-        // Not turned over: the sheet hangs mirrored, its last row touching the image's bottom edge.
-        glTranslatef(info.X, static_cast<float>(info.Y - 0.86 * info.Height), SheetDepth(i) + FBounce);
-        const TPictureBinding picture(info);
-        DrawSheet(info, kReflectionAmplitude, true);
-        glPopMatrix();
-    }
+void TEffect_WaveFlip::DrawReflection(int i, const TWindowInfo& info) {
+    PlaceImage(info);
+    // Not turned over: the sheet hangs mirrored, its last row touching the image's bottom edge.
+    glTranslatef(info.X, static_cast<float>(info.Y - 0.86 * info.Height),
+                 SheetDepthAt(FMotion.Slot(&info, i)) + FBounce);
+    const TPictureBinding picture(info);
+    DrawSheet(info, kReflectionAmplitude, true);
 }
 
 void TEffect_WaveFlip::DrawSheet(const TWindowInfo& info, double amplitude, bool reflection) {

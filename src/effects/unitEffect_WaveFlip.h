@@ -39,6 +39,8 @@ public:
     // Depth term d(i) of visible image i, without the bounce offset: one more than the Flip's,
     // because the sheet lies around local depth 0 instead of 1.
     float SheetDepth(int i) const;
+    // The same at a place between two images (while the stack changes).
+    float SheetDepthAt(double slot) const;
 
     // Submit the sheets as vertex arrays (the default) or quad by quad in immediate mode. Both
     // give the same pixels; the quad-by-quad path is kept as the reference the arrays are checked
@@ -65,10 +67,15 @@ private:
     };
     SheetGeometry& GeometryOf(const TWindowInfo& info);
 
+    // The Top camera stops a little short of the Flip's; Bottom is the Flip's.
+    static constexpr TCameraShift kWaveTopCamera{-3.2, 1.9};
+
     // Rotates, for Top and Bottom, and offsets by half the image, for every camera position.
     void PlaceImage(const TWindowInfo& info) const;
-    void DrawImages();
-    void DrawReflections();
+    void DrawImage(int i, const TWindowInfo& info) override;
+    void DrawReflection(int i, const TWindowInfo& info) override;
+    // The pictures leaving the stack while it changes, fading where they were, as sheets.
+    void DrawLeaving() override;
     // amplitude: the factor of the mesh depth; reflection: per-row fading colours.
     void DrawSheet(const TWindowInfo& info, double amplitude, bool reflection);
     void DrawSheetImmediate(const TWindowInfo& info, double amplitude, bool reflection) const;

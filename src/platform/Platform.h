@@ -44,7 +44,7 @@ enum class KeyHolder : int {
 // What a running Zorvane on this display says about its own keys.
 struct PublishedKeys {
     bool winTabOurs = false;
-    bool hotKeyOurs = false;
+    std::uint16_t hotKey = 0; // the custom hot key it holds, 0 for none
 };
 
 class Platform : public ScreenGeometry, public WallpaperSource {

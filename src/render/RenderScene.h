@@ -78,7 +78,13 @@ public:
     }
     int screenWidth() const override { return width_; }
     int screenHeight() const override { return height_; }
+    bool showTitles() const override { return static_cast<bool>(titlePlates); }
+    TTitleImage titleImage(const TWindowInfo& window, int maxWidth, bool highlighted) override {
+        return titlePlates ? titlePlates(window, maxWidth, highlighted) : TTitleImage{};
+    }
 
+    // Title plates handed to the effect; none (the default) means no titles at all.
+    std::function<TTitleImage(const TWindowInfo&, int maxWidth, bool highlighted)> titlePlates;
     std::function<void()> onFrame;
     // Runs inside processMessages before the paint: what a nested event would do (tests).
     std::function<void()> onMessages;

@@ -1,5 +1,6 @@
 // zorvane-render: draws an effect with a background offscreen and writes PNG frames or frame times.
 #include "backgrounds/BackgroundFactory.h"
+#include "core/Clock.h"
 #include "effects/EffectFactory.h"
 #include "effects/unitEffect.h"
 #include "gl/OffscreenGL.h"
@@ -7,7 +8,6 @@
 #include "render/RenderScene.h"
 #include "render/SyntheticWindows.h"
 #include "view/Textures.h"
-#include "windows/Clock.h"
 
 #include <GL/gl.h>
 

@@ -163,6 +163,15 @@ std::uint16_t ShortCutFromKey(QKeyCombination combination) {
     return code;
 }
 
+bool TakesKeyFromTyping(std::uint16_t code) {
+    if (code == 0 || (code & (kShortCutCtrl | kShortCutAlt)) != 0) {
+        return false;
+    }
+    const int vk = code & 0xFF;
+    return vk == 0x08 || vk == 0x09 || vk == 0x0D || vk == 0x20 || (vk >= '0' && vk <= '9') ||
+           (vk >= 'A' && vk <= 'Z') || (vk >= 0x60 && vk <= 0x69);
+}
+
 QKeySequence KeySequenceFromShortCut(std::uint16_t code) {
     const QKeyCombination key = QtKey(code & 0xFF);
     if ((code & 0xFF) == 0 || key.key() == Qt::Key_unknown)

@@ -17,6 +17,10 @@ constexpr std::uint16_t kVkF12 = 0x7B;
 // the Meta (Windows) key, which a custom hot key cannot use. Shifted symbols of a US keyboard count
 // as their key ("Shift+!" is Shift with the "1" key).
 std::uint16_t ShortCutFromKey(QKeyCombination combination);
+// Whether a code, grabbed for the whole desktop, would take a key away from typing everywhere:
+// Return, Tab, Space, Backspace, a letter or a digit (keypad digits included) without Ctrl or Alt.
+// Such a code is no sound custom hot key.
+bool TakesKeyFromTyping(std::uint16_t code);
 // The key combination of a code; an empty sequence for 0 or an unknown virtual-key code.
 QKeySequence KeySequenceFromShortCut(std::uint16_t code);
 

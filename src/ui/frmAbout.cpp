@@ -76,8 +76,10 @@ TAboutForm::TAboutForm(QString language, QWidget* parent) : QDialog(parent), FLa
 
 void TAboutForm::CreateComponents() {
     Panel2 = Make<QFrame>(this, "Panel2", QRect(4, 4, 522, 226));
-    Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel2->setLineWidth(2);
+    // A lowered outer and a raised inner bevel, one pixel each: an etched edge.
+    Panel2->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    Panel2->setLineWidth(1);
+    Panel2->setMidLineWidth(0);
 
     Image1 = Make<QLabel>(Panel2, "Image1", QRect(12, 12, 100, 200));
     Image1->setScaledContents(true);
@@ -112,9 +114,13 @@ void TAboutForm::CreateComponents() {
     BrevonURLLabel2->SetNormalColor(QColor(0, 0, 128)); // navy
     BrevonURLLabel2->SetMouseDownColor(Qt::red);
     BrevonURLLabel2->SetMouseEnterColor(Qt::blue);
-    // The address is wider than the designed 137 pixels in most fonts: keep it centred on them.
-    const int width = std::max(137, BrevonURLLabel2->sizeHint().width());
-    BrevonURLLabel2->setGeometry(248 + 137 / 2 - width / 2, 197, width, 15);
+    // 137 x 13 as designed, unless that would cut the address in this font: then just wide and
+    // high enough, centred on the designed place.
+    const QSize needed = BrevonURLLabel2->sizeHint();
+    if (needed.width() > 137 || needed.height() > 13) {
+        const int width = std::max(137, needed.width());
+        BrevonURLLabel2->setGeometry(248 + 137 / 2 - width / 2, 197, width, std::max(13, needed.height()));
+    }
 
     BrevonURLImage1 = Make<TBrevonURLImage>(this, "BrevonURLImage1", QRect(4, 232, 62, 31));
     BrevonURLImage1->SetAutoSize(true);

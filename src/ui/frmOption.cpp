@@ -1,8 +1,8 @@
 // TOptionForm: the options dialog.
 #include "ui/frmOption.h"
 
-#include "app/CommaText.h"
 #include "app/unitSettings.h"
+#include "core/CommaText.h"
 #include "ui/AutoStartEntry.h"
 #include "ui/BrevonLanguage.h"
 #include "ui/OptionControls.h"
@@ -92,7 +92,8 @@ void TOptionForm::CreateComponents() {
     HotKey1->setClearButtonEnabled(true);
     // One key combination only: whatever follows the first chord is dropped when editing ends.
     connect(HotKey1, &QKeySequenceEdit::editingFinished, this, [this] { SetShortCut(ShortCut()); });
-    // Esc presses Cancel, as everywhere else in the dialog; the key field would record it instead.
+    // The dialog's own keys keep their meaning in the key field, which would record them instead:
+    // Esc presses Cancel, Return and Enter press OK, Tab and Shift+Tab move on.
     HotKey1->installEventFilter(this);
     for (QWidget* part : HotKey1->findChildren<QWidget*>())
         part->installEventFilter(this);
@@ -147,18 +148,19 @@ void TOptionForm::CreateComponents() {
     gbView->setTitle(QStringLiteral("View"));
     cbLivePictures =
         MakeCheck(gbView, "cbLivePictures", "Live window pictures", QRect(12, 20, 200, 20), true);
+    cbShowTitles = MakeCheck(gbView, "cbShowTitles", "Show window titles", QRect(220, 20, 200, 20), true);
 
     cbAutoStart =
         MakeCheck(this, "cbAutoStart", "Automatically start with windows", QRect(12, 530, 440, 20), true);
     btnDefault = Make<QPushButton>(this, "btnDefault", QRect(10, 555, 75, 25));
     btnDefault->setText(QStringLiteral("Default"));
-    btnDefault->setAutoDefault(false);
     btnOK = Make<QPushButton>(this, "btnOK", QRect(301, 555, 75, 25));
     btnOK->setText(QStringLiteral("OK"));
+    // The default button: Return presses it unless another button has the focus (auto-default
+    // buttons take Return while they hold it).
     btnOK->setDefault(true);
     btnCancel = Make<QPushButton>(this, "btnCancel", QRect(382, 555, 75, 25));
     btnCancel->setText(QStringLiteral("Cancel"));
-    btnCancel->setAutoDefault(false);
 
     // `activated` comes only from the user, which is what makes a change user-initiated.
     connect(cbFlipEffect, &QComboBox::activated, this, [this] { cbFlipEffectChange(true); });
@@ -172,16 +174,34 @@ void TOptionForm::CreateComponents() {
 }
 
 bool TOptionForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
-            if (event->type() == QEvent::KeyPress)
-                btnCancel->click();
-            event->accept();
-            return true;
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) {
+        return QDialog::eventFilter(watched, event);
+    }
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    const bool plain = modifiers == Qt::NoModifier;
+    const bool escape = plain && key->key() == Qt::Key_Escape;
+    const bool enter = plain && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter);
+    const bool tab = plain && key->key() == Qt::Key_Tab;
+    const bool backTab = (plain || modifiers == Qt::ShiftModifier) &&
+                         (key->key() == Qt::Key_Backtab || (key->key() == Qt::Key_Tab && !plain));
+    // Every other key that would take a key away from typing is not recorded: the field keeps the
+    // key it had.
+    if (!escape && !enter && !tab && !backTab &&
+        !TakesKeyFromTyping(ShortCutFromKey(key->keyCombination()))) {
+        return QDialog::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::KeyPress) {
+        if (escape) {
+            btnCancel->click();
+        } else if (enter) {
+            btnOK->click();
+        } else if (tab || backTab) {
+            focusNextPrevChild(tab);
         }
     }
-    return QDialog::eventFilter(watched, event);
+    event->accept();
+    return true;
 }
 
 void TOptionForm::showEvent(QShowEvent* event) {
@@ -229,6 +249,7 @@ void TOptionForm::LoadSettings() {
     if (back.size() > 2)
         tbFramePerSec->setValue(FieldToInt(back[2], 1));
     cbLivePictures->setChecked(FSettings.GetInteger(TFormStorage::kLivePictures, -1) != 0);
+    cbShowTitles->setChecked(FSettings.GetValue(TFormStorage::kShowTitles).asInteger(-1) != 0);
 }
 
 void TOptionForm::cbFlipEffectChange(bool userInitiated) {
@@ -279,6 +300,7 @@ void TOptionForm::btnDefaultClick() {
     cbBackEffectChange(true);
     cbAutoStart->setChecked(true);
     cbLivePictures->setChecked(true);
+    cbShowTitles->setChecked(true);
 }
 
 void TOptionForm::btnOKClick() {
@@ -307,6 +329,7 @@ void TOptionForm::SaveSettings() {
                                         std::to_string(tbFramePerSec->value())};
     FSettings.SetValue(TFormStorage::kBackEffectOption, JoinCommaText(back));
     FSettings.SetValue(TFormStorage::kLivePictures, cbLivePictures->isChecked() ? -1 : 0);
+    FSettings.SetValue(TFormStorage::kShowTitles, cbShowTitles->isChecked() ? -1 : 0);
 }
 
 std::uint16_t TOptionForm::ShortCut() const {

@@ -77,6 +77,7 @@ public:
     TTipTrackBar* tbFramePerSec;
     QGroupBox* gbView;
     QCheckBox* cbLivePictures;
+    QCheckBox* cbShowTitles;
     QCheckBox* cbAutoStart;
     QPushButton* btnDefault;
     QPushButton* btnOK;

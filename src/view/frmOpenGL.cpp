@@ -7,6 +7,7 @@
 #include "effects/EffectFactory.h"
 #include "effects/unitEffect.h"
 #include "platform/Platform.h"
+#include "windows/WindowFilter.h"
 #include "windows/unitHandleInfos.h"
 #include "windows/unitWindowInfos.h"
 
@@ -190,6 +191,7 @@ void TOpenGLForm::Paint() {
         } catch (...) {
             // A frame that cannot be drawn stays black; the view can still be closed.
         }
+        DrawFilterOverlay();
         if (!FFirstFrameTraced && effect.FState == esOpening) {
             FFirstFrameTraced = true;
             glFinish();
@@ -372,6 +374,7 @@ void TOpenGLForm::OnShow() {
     FLivePictures = settings.LivePictures;
     const int type = settings.FlipEffectType & 0xFF;
     BuildEffects(static_cast<std::int8_t>(type == 1 ? 1 : type == 2 ? 2 : 0));
+    OpenTitles(settings);
 
     // A worker left from the previous showing must finish before the next one starts.
     while (JvThread && !JvThread->isFinished()) {
@@ -486,6 +489,7 @@ void TOpenGLForm::OnHide() {
         }
     }
     BuildEffects(-1);
+    CloseTitles(); // every record back in the list before its picture is stored
     // The textures stay for the next showing; the files now hold what was shown.
     // Pictures taken while the view showed go to their files too.
     FStorePending = false;
@@ -570,6 +574,11 @@ void TOpenGLForm::Tick() {
             } catch (...) {
             }
         }
+        // The opening's last frames belong to the opening; the titles show from the first idle one.
+        if (FEffect && IsActive() && FShowTitles && FEffect->FState == esIdle) {
+            invalidate();
+            Paint();
+        }
         Trace("opening-done");
         if (IsActive()) {
             raise();
@@ -581,6 +590,10 @@ void TOpenGLForm::Tick() {
         SetActive(false);
         return;
     }
+    ServicePendingInput();
+    CheckClosingWindows();
+    if (!FEffect || !IsActive())
+        return;
     const bool animated = FEffect->FAnimated || (FEffect->FBackground && FEffect->FBackground->FAnimated);
     if (FEffect->FState == esIdle && animated)
         invalidate();

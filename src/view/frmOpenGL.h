@@ -8,10 +8,15 @@
 #include <QThread>
 #include <QWindow>
 
+#include <QImage>
+
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 class QOpenGLContext;
@@ -22,7 +27,26 @@ class Clock;
 class Platform;
 class RuntimeRandom;
 class TEffect;
+class TWindowFilter;
+class TWindowInfo;
 class TWindowInfos;
+
+// A texture the view made for text over the scene; deleted with the object (context current).
+class TViewTexture {
+public:
+    TViewTexture() = default;
+    explicit TViewTexture(const QImage& rgba); // RGBA8888, rows top first
+    ~TViewTexture();
+    TViewTexture(TViewTexture&& other) noexcept;
+    TViewTexture& operator=(TViewTexture&& other) noexcept;
+    TViewTexture(const TViewTexture&) = delete;
+    TViewTexture& operator=(const TViewTexture&) = delete;
+    TTitleImage Image() const { return {Name, Width, Height}; }
+
+    std::uint32_t Name = 0;
+    int Width = 0;
+    int Height = 0;
+};
 
 // The four stored values the view reads afresh at every opening.
 struct ViewSettings {
@@ -32,6 +56,7 @@ struct ViewSettings {
     std::string BackEffectOption = ",0,20";
     // Windows that repaint while the view shows are shown repainting.
     bool LivePictures = true;
+    bool ShowTitles = true; // the windows' titles and icons under their pictures
 };
 
 // What the view needs of the main form.
@@ -42,6 +67,11 @@ public:
     virtual ViewSettings ReadViewSettings() = 0;
     // Activates the window at that index of the list. May throw; the view retries.
     virtual void ActivateWindow(int index) = 0;
+    // A text of the view in the current language (the language files' [Message] section).
+    virtual std::string ViewMessage(const std::string& name, const std::string& fallback) {
+        (void)name;
+        return fallback;
+    }
 };
 
 // The render worker: hands RenderTick to the user-interface thread, waits for it to run there,
@@ -110,6 +140,11 @@ public:
     void sleep(int milliseconds) override;
     int screenWidth() const override;
     int screenHeight() const override;
+    bool showTitles() const override { return FShowTitles; }
+    TTitleImage titleImage(const TWindowInfo& window, int maxWidth, bool highlighted) override;
+
+    // The typed filter's text ("" when none) and whether it matches no window, for tests.
+    std::string FilterText() const;
 
     // Runs on the user-interface thread on behalf of the worker. Whatever one tick raises is
     // caught and dropped there; the next tick comes a millisecond later.
@@ -123,6 +158,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    // Typing to filter, Backspace, Esc with a filter, Delete: true when the key was used.
+    bool FilterKeyPress(QKeyEvent* event);
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
@@ -162,6 +199,21 @@ private:
     bool HeldKeysDown() const;
     bool MakeCurrent();
 
+    // Titles, the filter and closing windows (frmOpenGLTitles.cpp).
+    void OpenTitles(const ViewSettings& settings);
+    void CloseTitles();
+    void DrawFilterOverlay();
+    void SetFilterText(const std::string& text);
+    void ApplyFilterText(const std::string& text);
+    // Asks the window to close; its picture leaves once the window has gone.
+    void RequestCloseOf(std::uint64_t handle);
+    void AskToClose(std::uint64_t handle);
+    // Typing and close requests that came while the effect was moving, applied once it is idle.
+    void ServicePendingInput();
+    void CheckClosingWindows();
+    void RemoveClosedWindow(const TWindowInfo* record);
+    std::vector<const TWindowInfo*> ListSnapshot() const;
+
     Platform& FPlatform;
     TOpenGLFormOwner& FOwner;
     const Clock& FClock;
@@ -191,6 +243,20 @@ private:
     bool FStorePending = false;
     bool FLivePictures = true;
     double FShownAt = 0;
+
+    // Titles and icons of this showing: plates by (window, title, width, highlight), icons by window.
+    bool FShowTitles = false;
+    std::map<std::tuple<std::uint64_t, std::string, int, bool>, TViewTexture> FTitleTextures;
+    std::map<std::uint64_t, QImage> FIcons;
+    // The typed filter and its plate at the top of the screen; windows asked to close, with the
+    // time (ms) after which one that is still there is taken to have refused.
+    std::unique_ptr<TWindowFilter> FFilter;
+    TViewTexture FFilterPlate;
+    bool FFilterPlateStale = false;
+    std::vector<std::pair<std::uint64_t, double>> FClosingWindows;
+    double FNextCloseCheck = 0;
+    std::optional<std::string> FPendingFilter;
+    std::vector<std::uint64_t> FPendingCloses;
 };
 
 // True when ZORVANE_TRACE=1: the view then writes one line per milestone to stderr, with a

@@ -3,6 +3,7 @@
 #include "effects/unitEffect.h"
 #include "view/VirtualKeys.h"
 #include "view/frmOpenGL.h"
+#include "windows/unitWindowInfos.h"
 
 #include "platform/Platform.h"
 
@@ -13,6 +14,8 @@
 namespace zorvane {
 
 void TOpenGLForm::keyPressEvent(QKeyEvent* event) {
+    if (FilterKeyPress(event))
+        return;
     const int key = event->key();
     if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
         // With no effect (it could not be built) these still close the view.
@@ -46,6 +49,14 @@ void TOpenGLForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void TOpenGLForm::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::MiddleButton && FEffect && FFilter) {
+        // The middle button closes the window whose picture it is on (in the last frame drawn).
+        const QPointF at = event->position() * devicePixelRatio();
+        if (const TWindowInfo* picture =
+                FEffect->PictureAt(static_cast<float>(at.x()), static_cast<float>(at.y())))
+            RequestCloseOf(picture->Handle);
+        return;
+    }
     if (event->button() != Qt::LeftButton)
         return;
     if (!FEffect) {

@@ -3,6 +3,8 @@ find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets OpenGL)
 add_library(zv_view STATIC
   ${CMAKE_CURRENT_LIST_DIR}/frmOpenGL.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frmOpenGLInput.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/frmOpenGLTitles.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TitlePlates.cpp
   ${CMAKE_CURRENT_LIST_DIR}/VirtualKeys.cpp)
 set_target_properties(zv_view PROPERTIES AUTOMOC ON)
 target_include_directories(zv_view PUBLIC ${CMAKE_SOURCE_DIR}/src)

@@ -189,22 +189,21 @@ bool TWindowFilter::Clear() {
     return changed;
 }
 
-bool TWindowFilter::Remove(const TWindowInfo* record) {
+std::unique_ptr<TWindowInfo> TWindowFilter::Remove(const TWindowInfo* record) {
     const auto known = std::find(FOrder.begin(), FOrder.end(), record);
     if (known != FOrder.end())
         FOrder.erase(known);
     for (int i = 0; i < FList.Count(); ++i) {
-        if (&FList.Items(i) == record) {
-            FList.Delete(i);
-            return true;
-        }
+        if (&FList.Items(i) == record)
+            return FList.Take(i);
     }
     const auto aside =
         std::find_if(FAside.begin(), FAside.end(), [&](const auto& r) { return r.get() == record; });
     if (aside == FAside.end())
-        return false;
+        return nullptr;
+    std::unique_ptr<TWindowInfo> taken = std::move(*aside);
     FAside.erase(aside);
-    return true;
+    return taken;
 }
 
 } // namespace zorvane

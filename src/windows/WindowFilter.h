@@ -40,9 +40,9 @@ public:
     // Empties the text and puts every record back, in the order the list had when the filter
     // began. True when the list changed.
     bool Clear();
-    // The record's window has gone: it is taken out of the list (and out of the records kept
-    // aside) for good and destroyed. False when the filter does not know it.
-    bool Remove(const TWindowInfo* record);
+    // The record's window has gone: it is taken out of the list (or out of the records kept
+    // aside) for good and handed over. Null when neither holds it.
+    std::unique_ptr<TWindowInfo> Remove(const TWindowInfo* record);
     // How many records wait aside.
     int Hidden() const { return static_cast<int>(FAside.size()); }
 

@@ -416,6 +416,8 @@ void TWindowInfos::StoreAll() {
 }
 
 void TWindowInfos::StoreChanged() {
+    if (storesEnded_)
+        return;
     for (auto& record : records_)
         record->QueueStore();
 }
@@ -426,6 +428,11 @@ void TWindowInfos::ReleasePictures() {
 }
 
 void TWindowInfos::FlushStores() {
+    writer_->Flush();
+}
+
+void TWindowInfos::EndStores() {
+    storesEnded_ = true;
     writer_->Flush();
 }
 

@@ -4,10 +4,10 @@
 // uploaded again, and the stored files are written by a thread of their own.
 #pragma once
 
+#include "core/Clock.h"
 #include "platform/PlatformTypes.h"
 #include "windows/CaptureFolder.h"
 #include "windows/CaptureImage.h"
-#include "windows/Clock.h"
 #include "windows/PictureWriter.h"
 
 #include <cstdint>
@@ -177,6 +177,8 @@ public:
     void StoreChanged();
     // Waits until every stored file holds its picture.
     void FlushStores();
+    // At exit: waits for the files being written, and writes none after this.
+    void EndStores();
     // ReleasePicture on every record.
     void ReleasePictures();
     // Textures of records deleted since the last call: the view deletes them (it has the context).
@@ -206,6 +208,7 @@ private:
     const Clock& clock_;
     std::unique_ptr<TPictureWriter> writer_;
     std::vector<std::uint32_t> unusedTextures_;
+    bool storesEnded_ = false;
     std::vector<std::unique_ptr<TWindowInfo>> records_;
 };
 

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "backgrounds/unitEffectSub.h"
+#include "core/Clock.h"
 #include "support/GLFixture.h"
-#include "windows/Clock.h"
 
 #include <GL/gl.h>
 

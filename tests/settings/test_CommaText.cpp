@@ -1,6 +1,6 @@
 // Comma text: how option texts split into fields, how fields join back, and how fields read as
 // numbers and booleans.
-#include "app/CommaText.h"
+#include "core/CommaText.h"
 
 #include <gtest/gtest.h>
 

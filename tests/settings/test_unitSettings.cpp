@@ -3,8 +3,7 @@
 #include "app/unitSettings.h"
 
 #include "app/SettingsLocation.h"
-
-#include "app/Latin1.h"
+#include "core/Latin1.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>

@@ -173,11 +173,20 @@ void Keys::tap(unsigned long keysym) {
 }
 
 void Keys::click(int x, int y) {
+    click(x, y, 1);
+}
+
+void Keys::click(int x, int y, unsigned button) {
     Display* dpy = desktop_.dpy();
     XTestFakeMotionEvent(dpy, -1, x, y, CurrentTime);
-    XTestFakeButtonEvent(dpy, 1, True, CurrentTime);
-    XTestFakeButtonEvent(dpy, 1, False, CurrentTime);
+    XTestFakeButtonEvent(dpy, button, True, CurrentTime);
+    XTestFakeButtonEvent(dpy, button, False, CurrentTime);
     XSync(dpy, False);
+}
+
+void Keys::move(int x, int y) {
+    XTestFakeMotionEvent(desktop_.dpy(), -1, x, y, CurrentTime);
+    XSync(desktop_.dpy(), False);
 }
 
 bool FindZorvaneWindowCentre(XDesktop& desktop, Window top, int& x, int& y) {

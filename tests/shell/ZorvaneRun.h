@@ -63,6 +63,10 @@ public:
     void tap(unsigned long keysym);
     // A left click at a screen position.
     void click(int x, int y);
+    // A click of another button (2: the middle one) at a screen position.
+    void click(int x, int y, unsigned button);
+    // The pointer to a screen position, no button.
+    void move(int x, int y);
 
 private:
     XDesktop& desktop_;

@@ -2,6 +2,7 @@
 // that carries tray-menu commands from a later start to the running instance.
 #include "app/HotKeyStatus.h"
 #include "app/PrevInstance.h"
+#include "platform/x11/PosixSession.h"
 #include "view/VirtualKeys.h"
 
 #include <QCoreApplication>
@@ -97,6 +98,37 @@ TEST(RemoteCommands, ChannelPathIsPerDisplayAndFileSafe) {
     EXPECT_TRUE(a.startsWith('/'));
     EXPECT_FALSE(a.mid(a.lastIndexOf('/') + 1).contains(':'));
     EXPECT_FALSE(InstanceChannelPath("Zorvane", "../../x").contains("/../"));
+}
+
+// A later start finds the running instance however DISPLAY spells the same display: the lock the
+// first start took and the socket the later one looks for are named alike.
+TEST(RemoteCommands, EverySpellingOfADisplayMeetsTheSameInstance) {
+    struct Row {
+        const char* first;
+        const char* later;
+        bool same;
+    };
+    const Row rows[] = {
+        // One display: screen numbers and the local socket's own spelling.
+        {":0.0", ":0", true},
+        {":0", ":0.1", true},
+        {"unix:7.0", ":7", true},
+        {"host:3.0", "host:3", true},
+        // Other displays.
+        {":1", ":10", false},
+        {"host:0", ":0", false},
+        {":2.0", ":3.0", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.first) + " then " + row.later);
+        QTemporaryDir dir;
+        const std::string folder = dir.path().toStdString();
+        const auto held = AcquireFlockLock(folder, "Zorvane", row.first);
+        ASSERT_TRUE(held);
+        EXPECT_EQ(AcquireFlockLock(folder, "Zorvane", row.later) == nullptr, row.same);
+        EXPECT_EQ(InstanceChannelPath("Zorvane", row.first) == InstanceChannelPath("Zorvane", row.later),
+                  row.same);
+    }
 }
 
 class ChannelTest : public ::testing::Test {

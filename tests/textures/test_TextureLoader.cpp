@@ -186,6 +186,44 @@ TEST_F(TextureLoader, BmpUnsupportedOrImpossiblePicturesGiveFalse) {
     }
 }
 
+// Headers out of bounds with every byte they claim present, so that a loader reading past them
+// would find a whole picture: a colour table of more than 256 entries, an info header longer than
+// 124 bytes. Both are refused; the largest of each still loads.
+TEST_F(TextureLoader, BmpHeadersPastTheirBoundsAreRefusedEvenWithTheDataThere) {
+    const auto grow = [](Bytes bytes, std::size_t field, std::size_t at, std::size_t extra) {
+        const std::uint32_t value = bytes[field] | bytes[field + 1] << 8 | bytes[field + 2] << 16 |
+                                    static_cast<std::uint32_t>(bytes[field + 3]) << 24;
+        const std::uint32_t grown = value + static_cast<std::uint32_t>(field == 14 ? extra : extra / 4);
+        for (int i = 0; i < 4; ++i)
+            bytes[field + i] = static_cast<std::uint8_t>(grown >> (8 * i));
+        bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at), extra, 0);
+        return bytes;
+    };
+    const auto rows = uniformRows(2, {0x102030});
+    const Bytes fullTable = buildBMP({.width = 2, .height = 1, .coloursUsed = 256, .rows = rows});
+    const Bytes longestHeader = buildBMP({.width = 2, .height = 1, .headerSize = 124, .rows = rows});
+    struct Case {
+        const char* what;
+        Bytes bytes;
+        bool loads;
+    };
+    const Case cases[] = {
+        {"256 colours", fullTable, true},
+        {"257 colours", grow(fullTable, 14 + 32, 14 + 40 + 1024, 4), false},
+        {"124-byte header", longestHeader, true},
+        {"125-byte header", grow(longestHeader, 14, 14 + 124, 1), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        GLuint texture = kUntouched;
+        EXPECT_EQ(LoadTexture(dir.write("edge.bmp", c.bytes), texture, false), c.loads);
+        if (c.loads)
+            keep(texture);
+        else
+            EXPECT_EQ(texture, kUntouched);
+    }
+}
+
 TEST_F(TextureLoader, BmpReadErrorsFromFilesReachTheCaller) {
     const Bytes good = buildBMP({.width = 5, .height = 4, .rows = uniformRows(5, {1, 2, 3, 4})});
     struct Case {

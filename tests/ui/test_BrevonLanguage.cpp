@@ -188,6 +188,16 @@ TEST_F(BrevonLanguageTest, BadFontSizeReportsAndStopsTheSection) {
     EXPECT_TRUE(language.Translate(&s.form));
     EXPECT_EQ(s.form.font().pointSize(), 14);
     EXPECT_EQ(reports.size(), 1);
+
+    // A size of 0 or below is no size: passed over silently, and the rest of the section applies.
+    for (const char* size : {"0", "-3"}) {
+        SCOPED_TRACE(size);
+        WithFile(std::string("[SampleForm]\nFontSize=") + size + "\nacSample=Applied\n");
+        EXPECT_TRUE(language.Translate(&s.form));
+        EXPECT_EQ(s.form.font().pointSize(), 14);
+        EXPECT_EQ(s.action->text(), "Applied");
+        EXPECT_EQ(reports.size(), 1);
+    }
 }
 
 TEST_F(BrevonLanguageTest, MessagesBreakLinesAndFallBack) {

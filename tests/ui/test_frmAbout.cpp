@@ -6,7 +6,9 @@
 #include "ui/frmAbout.h"
 
 #include <QEnterEvent>
+#include <QFrame>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -14,6 +16,8 @@
 #include <QScreen>
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 namespace zorvane {
 namespace {
@@ -148,6 +152,22 @@ TEST_F(LinkTest, HoverImageSwapsPictures) {
     EXPECT_EQ(Shown(image), QColor(Qt::white).rgb());
 }
 
+// The panel's edge: a lowered outer bevel (dark above and left, light below and right) around a
+// raised inner one (the other way round).
+TEST_F(LinkTest, AboutPanelHasALoweredOuterAndARaisedInnerBevel) {
+    TAboutForm about("English");
+    const QImage panel = about.Panel2->grab().toImage();
+    const auto lightness = [&](int x, int y) { return panel.pixelColor(x, y).lightness(); };
+    const int right = panel.width() - 1;
+    const int bottom = panel.height() - 1;
+    const int x = panel.width() / 2;
+    const int y = panel.height() / 2;
+    EXPECT_LT(lightness(0, y), lightness(1, y)) << "left: outer in shadow, inner lit";
+    EXPECT_LT(lightness(x, 0), lightness(x, 1)) << "top: outer in shadow, inner lit";
+    EXPECT_GT(lightness(right, y), lightness(right - 1, y)) << "right: outer lit, inner in shadow";
+    EXPECT_GT(lightness(x, bottom), lightness(x, bottom - 1)) << "bottom: outer lit, inner in shadow";
+}
+
 TEST_F(LinkTest, AboutBoxLayoutAndDescriptions) {
     struct Case {
         const char* language;
@@ -187,6 +207,13 @@ TEST_F(LinkTest, AboutBoxLayoutAndDescriptions) {
     EXPECT_EQ(about.BrevonURLLabel2->URL(), MakerSite());
     EXPECT_EQ(about.BrevonURLLabel2->FontColor(), QColor(0, 0, 128));
     EXPECT_EQ(about.btnOK->geometry(), QRect(454, 237, 72, 26));
+    // The address label keeps its designed 137 x 13 unless its text would be cut, and is never
+    // larger than the text needs.
+    const QSize needed = about.BrevonURLLabel2->sizeHint();
+    const QRect link = about.BrevonURLLabel2->geometry();
+    EXPECT_EQ(link.size(), QSize(std::max(137, needed.width()), std::max(13, needed.height())));
+    EXPECT_LE(std::abs(link.center().x() - QRect(248, 197, 137, 13).center().x()), 1);
+    EXPECT_EQ(link.top(), 197);
     about.btnOK->click();
     EXPECT_EQ(about.result(), QDialog::Accepted);
 }

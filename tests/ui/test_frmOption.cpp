@@ -2,8 +2,8 @@
 // the hot-key field and the autostart entry.
 #include "UiTestSupport.h"
 
-#include "app/CommaText.h"
 #include "app/unitSettings.h"
+#include "core/CommaText.h"
 #include "ui/AutoStartEntry.h"
 #include "ui/OptionControls.h"
 #include "ui/ShortCutKeys.h"
@@ -284,6 +284,106 @@ TEST_F(OptionFormTest, EscapeInTheHotKeyFieldCancelsInsteadOfBecomingTheKey) {
     EXPECT_EQ(form->result(), QDialog::Rejected);
     EXPECT_EQ(form->ShortCut(), 0x60C0) << "Esc is not recorded as the hot key";
     EXPECT_EQ(settings.GetInteger(TFormStorage::kShortCut), 0x60C0);
+}
+
+// Types one key into the widget that holds the dialog's focus, in the order the application
+// delivers it: the shortcut check, the press, the release.
+void Type(QWidget& form, int key, Qt::KeyboardModifiers modifiers) {
+    QWidget* target = form.focusWidget();
+    ASSERT_NE(target, nullptr);
+    QKeyEvent check(QEvent::ShortcutOverride, key, modifiers);
+    QCoreApplication::sendEvent(target, &check);
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+    QCoreApplication::sendEvent(target, &release);
+}
+
+bool InHotKeyField(const TOptionForm& form) {
+    const QWidget* focus = form.focusWidget();
+    return focus == form.HotKey1 || form.HotKey1->isAncestorOf(focus);
+}
+
+TEST_F(OptionFormTest, HotKeyFieldLeavesTheDialogKeysAndTypingKeysAlone) {
+    struct Row {
+        const char* what;
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        std::uint16_t shortCut; // what the field holds afterwards
+        bool closedWithOk;
+        bool focusInField;
+    };
+    const std::uint16_t kept = 0x60C0;
+    const Row rows[] = {
+        // The dialog's keys: Return and Enter press OK, Tab and Shift+Tab move the focus on.
+        {"Return", Qt::Key_Return, Qt::NoModifier, kept, true, false},
+        {"keypad Enter", Qt::Key_Enter, Qt::KeypadModifier, kept, true, false},
+        {"Tab", Qt::Key_Tab, Qt::NoModifier, kept, false, false},
+        {"Shift+Tab", Qt::Key_Backtab, Qt::ShiftModifier, kept, false, false},
+        // Keys that a global grab would take from typing are not recorded.
+        {"Space", Qt::Key_Space, Qt::NoModifier, kept, false, true},
+        {"Backspace", Qt::Key_Backspace, Qt::NoModifier, kept, false, true},
+        {"a letter", Qt::Key_K, Qt::NoModifier, kept, false, true},
+        {"Shift and a letter", Qt::Key_K, Qt::ShiftModifier, kept, false, true},
+        {"a digit", Qt::Key_7, Qt::NoModifier, kept, false, true},
+        {"a keypad digit", Qt::Key_7, Qt::KeypadModifier, kept, false, true},
+        {"Shift+Return", Qt::Key_Return, Qt::ShiftModifier, kept, false, true},
+        // With Ctrl or Alt, or on a key no one types with, the combination is the hot key.
+        {"Ctrl and a letter", Qt::Key_K, Qt::ControlModifier, kShortCutCtrl | 'K', false, true},
+        {"Alt and a digit", Qt::Key_7, Qt::AltModifier, kShortCutAlt | '7', false, true},
+        {"Ctrl+Space", Qt::Key_Space, Qt::ControlModifier, kShortCutCtrl | 0x20, false, true},
+        {"Shift+F5", Qt::Key_F5, Qt::ShiftModifier, kShortCutShift | 0x74, false, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        settings.SetValue(TFormStorage::kShortCut, kept);
+        auto form = Open(kept);
+        form->show();
+        form->HotKey1->setFocus();
+        ASSERT_TRUE(InHotKeyField(*form));
+        Type(*form, row.key, row.modifiers);
+        EXPECT_EQ(form->ShortCut(), row.shortCut);
+        EXPECT_EQ(!form->isVisible() && form->result() == QDialog::Accepted, row.closedWithOk);
+        if (!row.closedWithOk) {
+            EXPECT_EQ(InHotKeyField(*form), row.focusInField);
+        }
+    }
+}
+
+TEST_F(OptionFormTest, TabThenShiftTabComesBackToTheHotKeyField) {
+    auto form = Open();
+    form->show();
+    form->HotKey1->setFocus();
+    Type(*form, Qt::Key_Tab, Qt::NoModifier);
+    ASSERT_FALSE(InHotKeyField(*form));
+    Type(*form, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(InHotKeyField(*form));
+}
+
+// Return presses the button that has the focus, and OK from any other control.
+TEST_F(OptionFormTest, ReturnPressesTheFocusedButtonElseOk) {
+    settings.SetValue(TFormStorage::kShortCut, 0x60C0);
+    {
+        auto form = Open(0x60C0);
+        form->show();
+        form->btnCancel->setFocus();
+        Type(*form, Qt::Key_Return, Qt::NoModifier);
+        EXPECT_FALSE(form->isVisible());
+        EXPECT_EQ(form->result(), QDialog::Rejected);
+    }
+    {
+        auto form = Open(0x60C0);
+        form->show();
+        form->btnDefault->setFocus();
+        Type(*form, Qt::Key_Return, Qt::NoModifier);
+        EXPECT_TRUE(form->isVisible()) << "Default does not close the dialog";
+        EXPECT_EQ(form->ShortCut(), kVkF12);
+        form->cbReflection->setFocus();
+        Type(*form, Qt::Key_Return, Qt::NoModifier);
+        EXPECT_FALSE(form->isVisible());
+        EXPECT_EQ(form->result(), QDialog::Accepted);
+    }
+    EXPECT_EQ(settings.GetInteger(TFormStorage::kShortCut), kVkF12) << "Default's key, stored by OK";
 }
 
 TEST_F(OptionFormTest, FramePerSecTipShowsTheValueAboveTheThumb) {

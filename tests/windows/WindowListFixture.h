@@ -2,8 +2,8 @@
 // windows placed by the test, and a clock that moves only when told.
 #pragma once
 
+#include "core/Clock.h"
 #include "platform/PlatformTypes.h"
-#include "windows/Clock.h"
 #include "windows/unitWindowInfos.h"
 
 #include <gtest/gtest.h>

@@ -125,14 +125,14 @@ TEST_F(WindowFilterTest, RemovedRecordsAreGoneForGood) {
     const TWindowInfo* logs = &list->Items(2);
     const TWindowInfo* notes = &list->Items(3);
     ASSERT_TRUE(filter.SetText("xterm"));
-    EXPECT_TRUE(filter.Remove(logs));
-    EXPECT_TRUE(filter.Remove(notes)); // aside
+    EXPECT_EQ(filter.Remove(logs).get(), logs);
+    EXPECT_EQ(filter.Remove(notes).get(), notes); // aside
     EXPECT_EQ(captions(*list), Names{"Terminal — bash"});
     EXPECT_TRUE(filter.Clear());
     EXPECT_EQ(captions(*list), (Names{"Terminal — bash", "Café menu", "ΣΟΦΙΑ news"}));
-    EXPECT_TRUE(filter.Remove(&list->Items(0))); // no text set: straight out of the list
+    EXPECT_NE(filter.Remove(&list->Items(0)), nullptr); // no text set: straight out of the list
     EXPECT_EQ(list->Count(), 2);
-    EXPECT_FALSE(filter.Remove(logs));
+    EXPECT_EQ(filter.Remove(logs), nullptr);
 }
 
 } // namespace zorvane::test

@@ -1,6 +1,8 @@
 // PosixSession: single instance by flock, XDG autostart entry, temp folder, locale, web pages.
 #include "platform/x11/PosixSession.h"
 
+#include "platform/DisplayName.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -37,15 +39,9 @@ private:
     int fd_;
 };
 
-// Keeps a display name usable in a file name (":0.0" and ":0" are the same display).
+// Keeps a display name usable in a file name, every spelling of one display the same.
 std::string displayKey(const std::string& display) {
-    std::string key = display;
-    const auto colon = key.rfind(':');
-    if (colon != std::string::npos) {
-        const auto dot = key.find('.', colon);
-        if (dot != std::string::npos)
-            key.erase(dot);
-    }
+    std::string key = CanonicalDisplayName(display);
     for (char& c : key) {
         if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_'))
             c = '_';

@@ -262,6 +262,36 @@ bool X11Platform::captureDrawable(Drawable drawable, Visual* visual, int depth, 
     return true;
 }
 
+bool X11Platform::frameIsCovered(Window frame) {
+    Window rootReturn = None;
+    Window parent = None;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display_, root_, &rootReturn, &parent, &children, &count) || children == nullptr)
+        return true; // the stacking is unknown: better no picture than a wrong one
+    std::unique_ptr<Window, int (*)(void*)> owned(children, XFree);
+    // The root's children come bottom first: only those after the frame are above it.
+    const auto* self = std::find(children, children + count, frame);
+    XWindowAttributes own;
+    if (self == children + count || !XGetWindowAttributes(display_, frame, &own))
+        return true;
+    const int left = own.x;
+    const int top = own.y;
+    const int right = own.x + own.width + 2 * own.border_width;
+    const int bottom = own.y + own.height + 2 * own.border_width;
+    for (const Window* above = self + 1; above < children + count; ++above) {
+        XWindowAttributes other;
+        if (*above == helper_ || !XGetWindowAttributes(display_, *above, &other) ||
+            other.map_state != IsViewable || other.c_class != InputOutput)
+            continue;
+        const int otherRight = other.x + other.width + 2 * other.border_width;
+        const int otherBottom = other.y + other.height + 2 * other.border_width;
+        if (other.x < right && otherRight > left && other.y < bottom && otherBottom > top)
+            return true;
+    }
+    return false;
+}
+
 bool X11Platform::printWindow(WindowHandle window, CaptureImage& image) {
     return printFrame(static_cast<Window>(window), image, nullptr);
 }
@@ -306,7 +336,10 @@ bool X11Platform::printFrame(Window window, CaptureImage& image, const Rect* are
         return captureDrawable(named.get(), visual.visual, visual.depth, part.left, part.top, part.width(),
                                part.height(), image);
     }
-    // Without Composite only what shows on the screen can be read.
+    // Without Composite only what shows on the screen can be read, and a covered frame would show
+    // its neighbour's pixels under its own name: such a window has no picture this time.
+    if (frameIsCovered(frame))
+        return false;
     part.right = std::min(part.right, static_cast<int>(frameWidth));
     part.bottom = std::min(part.bottom, static_cast<int>(frameHeight));
     if (part.width() <= 0 || part.height() <= 0)

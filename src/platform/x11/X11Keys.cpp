@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <utility>
 
 namespace zorvane {
@@ -256,6 +257,7 @@ bool X11Platform::registerHotKey(std::uint16_t shortcut, HotKeyHandler handler) 
     hotKeyGrabs_ = {KeyGrab{keycode, modifiers}};
     hotKeyHandler_ = std::move(handler);
     hotKeyHolder_ = KeyHolder::khOurs;
+    hotKeyCode_ = shortcut;
     publishKeys();
     XFlush(display_);
     return true;
@@ -304,8 +306,9 @@ bool X11Platform::isHotKeyKey(std::uint32_t nativeScanCode) {
 void X11Platform::publishKeys() {
     // Published on our own helper window, which goes with our connection, so that a stale
     // account never outlives the program; the root only points at it.
-    const std::string text = std::string("super-tab=") + (winTabHolder_ == KeyHolder::khOurs ? "1" : "0") +
-                             " hot-key=" + (hotKeyHolder_ == KeyHolder::khOurs ? "1" : "0");
+    const std::string text =
+        std::string("super-tab=") + (winTabHolder_ == KeyHolder::khOurs ? "1" : "0") +
+        " hot-key=" + std::to_string(hotKeyHolder_ == KeyHolder::khOurs ? hotKeyCode_ : 0);
     XChangeProperty(display_, helper_, atoms_.zorvaneKeys, XA_STRING, 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
     if (!publishing_) {
@@ -327,7 +330,10 @@ bool X11Platform::runningInstanceKeys(PublishedKeys& keys) {
         return false; // the program that wrote it has ended
     const std::string value(text->bytes.begin(), text->bytes.end());
     keys.winTabOurs = value.find("super-tab=1") != std::string::npos;
-    keys.hotKeyOurs = value.find("hot-key=1") != std::string::npos;
+    const std::size_t code = value.find("hot-key=");
+    keys.hotKey = code == std::string::npos
+                      ? 0
+                      : static_cast<std::uint16_t>(std::strtoul(value.c_str() + code + 8, nullptr, 10));
     return true;
 }
 

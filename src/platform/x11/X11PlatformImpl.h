@@ -175,6 +175,9 @@ private:
     // Reads width x height pixels at (left, top) of the drawable into the same place of the image.
     bool captureDrawable(Drawable drawable, Visual* visual, int depth, int left, int top, int width,
                          int height, CaptureImage& image);
+    // Without Composite: whether a window stacked above the frame overlaps it, so that reading the
+    // frame would picture that window instead.
+    bool frameIsCovered(Window frame);
     // printWindow and printWindowArea: the whole picture when area is null.
     bool printFrame(Window client, CaptureImage& image, const Rect* area);
 
@@ -246,6 +249,7 @@ private:
     HotKeyHandler hotKeyHandler_;
     std::vector<KeyGrab> hotKeyGrabs_;
     KeyHolder hotKeyHolder_ = KeyHolder::khNobody;
+    std::uint16_t hotKeyCode_ = 0;
     bool publishing_ = false;
 
     std::string wallpaperFile_;

@@ -33,7 +33,9 @@ void installErrorHandler() {
 }
 
 XErrorTrap::XErrorTrap(Display* display) : display_(display), previous_(innermostTrap) {
-    installErrorHandler();
+    // Set again for every trap: Qt's X11 plugin puts its own handler in place once it starts, and
+    // with it a trap would see no error at all (a taken hot key would look grabbed).
+    XSetErrorHandler(&handleXError);
     XSync(display_, False);
     innermostTrap = this;
 }

@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <poll.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -88,10 +89,14 @@ std::string BinDir() {
 XDesktop::XDesktop() : XDesktop(Options{}) {}
 
 XDesktop::XDesktop(const Options& options) {
-    start(options);
+    start(options, Session{});
 }
 
-void XDesktop::start(const Options& options) {
+XDesktop::XDesktop(const Options& options, const Session& session) {
+    start(options, session);
+}
+
+void XDesktop::start(const Options& options, const Session& session) {
     zorvane::x11::installErrorHandler(); // a vanished window must not end the test program
     int fds[2];
     if (::pipe(fds) != 0) {
@@ -108,8 +113,8 @@ void XDesktop::start(const Options& options) {
         ::dup2(devNull, 1);
         ::dup2(devNull, 2);
         const std::string fd = std::to_string(fds[1]);
-        const std::vector<std::string> args{"Xvfb", "-displayfd", fd,          "-screen",
-                                            "0",    screen,       "-nolisten", "tcp"};
+        std::vector<std::string> args{"Xvfb", "-displayfd", fd, "-screen", "0", screen, "-nolisten", "tcp"};
+        args.insert(args.end(), options.serverArgs.begin(), options.serverArgs.end());
         auto argv = argvOf(args);
         ::execvp(argv[0], argv.data());
         ::_exit(127);
@@ -142,15 +147,32 @@ void XDesktop::start(const Options& options) {
         reason_ = "cannot connect to " + display_;
         return;
     }
-    if (options.windowManager && !startWindowManager()) {
-        reason_ = "openbox did not start";
+    if (session.privateHome) {
+        char pattern[] = "/tmp/zv-home.XXXXXX";
+        if (::mkdtemp(pattern) == nullptr) {
+            reason_ = "no home folder";
+            return;
+        }
+        home_ = pattern;
+    }
+    if (session.sessionBus && !startSessionBus())
         return;
+    if (options.windowManager) {
+        const std::vector<std::string> command = session.windowManagerCommand.empty()
+                                                     ? std::vector<std::string>{"openbox", "--sm-disable"}
+                                                     : session.windowManagerCommand;
+        if (!startWindowManager(command))
+            return;
     }
     ok_ = true;
 }
 
 bool XDesktop::startWindowManager() {
-    wm_ = spawn({"openbox", "--sm-disable"});
+    return startWindowManager({"openbox", "--sm-disable"});
+}
+
+bool XDesktop::startWindowManager(const std::vector<std::string>& command) {
+    wm_ = spawn(command);
     children_.pop_back(); // the window manager is ended after the clients
     // A window manager that died leaves its check window's id behind on the root (and the server
     // may hand the same id to the next one): the window itself has to exist.
@@ -161,8 +183,12 @@ bool XDesktop::startWindowManager() {
             return !check.empty() && XGetWindowAttributes(dpy_, check.front(), &attributes) != 0;
         },
         15000);
-    // The check window appears before openbox handles map requests, and a request sent in
-    // between is never answered: map a probe until openbox manages it.
+    // Window managers publish their root properties last of all (xfwm4 leaves a window mapped
+    // before then unlisted for good): wait for the active window property a little, if it comes.
+    if (managed)
+        waitUntil([&] { return !cardinals(dpy_, root(), "_NET_ACTIVE_WINDOW", XA_WINDOW).empty(); }, 15000);
+    // The check window appears before the window manager handles map requests, and a request sent in
+    // between is never answered: map a probe until it manages it.
     const Window probe = XCreateSimpleWindow(dpy_, root(), 0, 0, 10, 10, 0, 0, 0);
     bool answered = false;
     for (int attempt = 0; managed && !answered && attempt < 50; ++attempt) {
@@ -180,13 +206,70 @@ bool XDesktop::startWindowManager() {
     }
     XDestroyWindow(dpy_, probe);
     XSync(dpy_, False);
-    if (!managed || !answered)
+    if (!managed || !answered) {
+        reason_ = command.front() + " did not start";
         return false;
+    }
     waitUntil([&] {
         const auto clients = cardinals(dpy_, root(), "_NET_CLIENT_LIST", XA_WINDOW);
         return std::find(clients.begin(), clients.end(), probe) == clients.end();
     });
     return true;
+}
+
+bool XDesktop::startSessionBus() {
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        reason_ = "pipe failed";
+        return false;
+    }
+    const pid_t self = ::getpid();
+    bus_ = ::fork();
+    if (bus_ == 0) {
+        dieWithParent(self);
+        ::close(fds[0]);
+        enterDesktop();
+        const std::string fd = std::to_string(fds[1]);
+        const std::vector<std::string> args{"dbus-daemon", "--session", "--nofork", "--print-address=" + fd};
+        auto argv = argvOf(args);
+        ::execvp(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    std::string address;
+    pollfd pfd{fds[0], POLLIN, 0};
+    const auto deadline = Clock::now() + std::chrono::seconds(15);
+    while (Clock::now() < deadline && address.find('\n') == std::string::npos) {
+        if (::poll(&pfd, 1, 100) > 0) {
+            char buffer[256];
+            const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            address.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    ::close(fds[0]);
+    while (!address.empty() && (address.back() == '\n' || address.back() == ' '))
+        address.pop_back();
+    if (address.empty()) {
+        reason_ = "dbus-daemon did not report its address";
+        return false;
+    }
+    busAddress_ = address;
+    return true;
+}
+
+void XDesktop::enterDesktop() const {
+    if (!display_.empty())
+        ::setenv("DISPLAY", display_.c_str(), 1);
+    if (!busAddress_.empty())
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", busAddress_.c_str(), 1);
+    if (!home_.empty()) {
+        ::setenv("HOME", home_.c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (home_ + "/.config").c_str(), 1);
+        ::setenv("XDG_DATA_HOME", (home_ + "/.local/share").c_str(), 1);
+        ::setenv("XDG_CACHE_HOME", (home_ + "/.cache").c_str(), 1);
+    }
 }
 
 void XDesktop::killWindowManager() {
@@ -212,9 +295,12 @@ XDesktop::~XDesktop() {
     for (auto it = children_.rbegin(); it != children_.rend(); ++it)
         endChild(*it);
     endChild(wm_);
+    endChild(bus_);
     if (dpy_ != nullptr)
         XCloseDisplay(dpy_);
     endChild(xvfb_);
+    if (!home_.empty())
+        std::filesystem::remove_all(home_);
 }
 
 pid_t XDesktop::spawn(const std::vector<std::string>& argv) {
@@ -222,7 +308,7 @@ pid_t XDesktop::spawn(const std::vector<std::string>& argv) {
     const pid_t pid = ::fork();
     if (pid == 0) {
         dieWithParent(self);
-        ::setenv("DISPLAY", display_.c_str(), 1);
+        enterDesktop();
         const int devNull = ::open("/dev/null", O_RDWR);
         ::dup2(devNull, 0);
         ::dup2(devNull, 1);
@@ -257,7 +343,7 @@ RunResult XDesktop::run(const std::vector<std::string>& argv, int timeoutMs) {
     const pid_t pid = ::fork();
     if (pid == 0) {
         dieWithParent(self);
-        ::setenv("DISPLAY", display_.c_str(), 1);
+        enterDesktop();
         ::dup2(out[1], 1);
         ::dup2(err[1], 2);
         ::close(out[0]);

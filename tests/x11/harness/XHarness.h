@@ -25,9 +25,21 @@ public:
         int width = 1280;
         int height = 1024;
         bool windowManager = true;
+        // More arguments for Xvfb, e.g. {"-extension", "Composite"} for a server without it.
+        std::vector<std::string> serverArgs = {};
+    };
+    // Which window manager runs, and what it may need besides the display.
+    struct Session {
+        // The window manager to run (openbox when empty); its name appears in failure reasons.
+        std::vector<std::string> windowManagerCommand;
+        // A session bus of the desktop's own (a dbus-daemon child, as dbus-launch would start)
+        // and a private home folder, so that window managers keep their settings to this test.
+        bool sessionBus = false;
+        bool privateHome = false;
     };
     XDesktop();
     explicit XDesktop(const Options& options);
+    XDesktop(const Options& options, const Session& session);
     ~XDesktop();
     XDesktop(const XDesktop&) = delete;
     XDesktop& operator=(const XDesktop&) = delete;
@@ -36,6 +48,9 @@ public:
     bool ok() const { return ok_; }
     const std::string& reason() const { return reason_; }
     const std::string& display() const { return display_; }
+    pid_t windowManagerPid() const { return wm_; }
+    // The private home folder, empty without one.
+    const std::string& home() const { return home_; }
     // The test's own connection; X errors on it are ignored, not fatal.
     Display* dpy() const { return dpy_; }
     Window root() const { return DefaultRootWindow(dpy_); }
@@ -87,10 +102,17 @@ public:
     bool activate(Window client);
 
 private:
-    void start(const Options& options);
+    void start(const Options& options, const Session& session);
+    bool startSessionBus();
+    bool startWindowManager(const std::vector<std::string>& command);
+    // In a child just forked: the desktop's display, bus and home.
+    void enterDesktop() const;
     bool ok_ = false;
     std::string reason_;
     std::string display_;
+    std::string home_;
+    std::string busAddress_;
+    pid_t bus_ = -1;
     Display* dpy_ = nullptr;
     pid_t xvfb_ = -1;
     pid_t wm_ = -1;

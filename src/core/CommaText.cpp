@@ -1,5 +1,5 @@
 // CommaText: splitting and joining option texts, and reading their number and boolean fields.
-#include "app/CommaText.h"
+#include "core/CommaText.h"
 
 #include <charconv>
 #include <cmath>

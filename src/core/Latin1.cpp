@@ -1,5 +1,5 @@
 // Latin1: the settings file's ISO-8859-1 text and the program's UTF-8 text.
-#include "app/Latin1.h"
+#include "core/Latin1.h"
 
 #include <cstdint>
 
