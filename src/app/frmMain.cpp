@@ -95,6 +95,7 @@ TMainForm::TMainForm(Platform& platform, TFormStorage& settings)
     // Settings added since the first six are known before the file is read, so that it is read into them
     // and they are written next to the others.
     FSettings.SetValue(TFormStorage::kLivePictures, -1);
+    FSettings.SetValue(TFormStorage::kMonitor, 0);
     FSettings.Restore();
     const int stored = FSettings.GetInteger(TFormStorage::kShortCut, TFormStorage::kInitialShortCut);
     FShowShortCut = static_cast<std::uint16_t>(stored >= 0 && stored <= 0xFFFF ? stored : 0);
@@ -233,6 +234,7 @@ ViewSettings TMainForm::ReadViewSettings() {
     values.BackEffectOption = FSettings.GetText(TFormStorage::kBackEffectOption);
     values.LivePictures = FSettings.GetInteger(TFormStorage::kLivePictures, -1) != 0;
     values.ShowTitles = FSettings.GetInteger(TFormStorage::kShowTitles, -1) != 0;
+    values.Monitor = FSettings.GetInteger(TFormStorage::kMonitor, 0);
     return values;
 }
 
