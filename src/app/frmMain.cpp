@@ -409,8 +409,9 @@ void TMainForm::CaptureCycle(bool startUp) {
     } capturing(FCapturing);
     const int previous = startUp ? SetMinimizeAnimation(FPlatform, 0) : 0;
     // Hot keys, the tray and the menu are handled between windows during a long cycle.
-    RunCaptureCycle(FPlatform, *FHandleInfos, *FWindowInfos, startUp,
-                    [] { QCoreApplication::processEvents(); });
+    const int taken = RunCaptureCycle(FPlatform, *FHandleInfos, *FWindowInfos, startUp,
+                                      [] { QCoreApplication::processEvents(); });
+    Trace("pictures-taken " + std::to_string(taken));
     if (OpenGLForm)
         OpenGLForm->ReleaseUnusedTextures();
     if (startUp) {
