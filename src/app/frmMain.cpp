@@ -100,6 +100,7 @@ TMainForm::TMainForm(Platform& platform, TFormStorage& settings)
         {TFormStorage::kShowTitles, -1},
         {TFormStorage::kHotKeyHold, 0},
         {TFormStorage::kLivePictures, -1},
+        {TFormStorage::kMonitor, 0},
     };
     for (const auto& [name, initial] : kAddedSettings)
         FSettings.SetValue(name, initial);
@@ -241,6 +242,7 @@ ViewSettings TMainForm::ReadViewSettings() {
     values.BackEffectOption = FSettings.GetText(TFormStorage::kBackEffectOption);
     values.LivePictures = FSettings.GetInteger(TFormStorage::kLivePictures, -1) != 0;
     values.ShowTitles = FSettings.GetInteger(TFormStorage::kShowTitles, -1) != 0;
+    values.Monitor = FSettings.GetInteger(TFormStorage::kMonitor, 0);
     return values;
 }
 
