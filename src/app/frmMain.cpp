@@ -6,6 +6,7 @@
 #include "effects/unitEffect.h"
 #include "platform/Platform.h"
 #include "ui/BrevonLanguage.h"
+#include "view/TitlePlates.h"
 #include "windows/CaptureFolder.h"
 #include "windows/unitHandleInfos.h"
 #include "windows/unitWindowInfos.h"
@@ -95,6 +96,7 @@ TMainForm::TMainForm(Platform& platform, TFormStorage& settings)
     // Settings added since the first six are known before the file is read, so that it is read into them
     // and they are written next to the others.
     FSettings.SetValue(TFormStorage::kLivePictures, -1);
+    FSettings.SetValue(TFormStorage::kDesktopFilter, 0);
     FSettings.Restore();
     const int stored = FSettings.GetInteger(TFormStorage::kShortCut, TFormStorage::kInitialShortCut);
     FShowShortCut = static_cast<std::uint16_t>(stored >= 0 && stored <= 0xFFFF ? stored : 0);
@@ -406,9 +408,16 @@ void TMainForm::CaptureCycle(bool startUp) {
         ~Flag() { value = false; }
     } capturing(FCapturing);
     const int previous = startUp ? SetMinimizeAnimation(FPlatform, 0) : 0;
+    TCaptureOptions options;
+    options.currentDesktopOnly = FSettings.GetInteger(TFormStorage::kDesktopFilter, 0) == 1;
+    options.makeCard = [this](const THandleInfo& window, int width, int height) {
+        const int side = 128;
+        return RenderWindowCard(QString::fromStdString(window.Caption),
+                                TitleIcon(FPlatform.windowIcon(window.Handle, side), side), width, height);
+    };
     // Hot keys, the tray and the menu are handled between windows during a long cycle.
-    RunCaptureCycle(FPlatform, *FHandleInfos, *FWindowInfos, startUp,
-                    [] { QCoreApplication::processEvents(); });
+    RunCaptureCycle(
+        FPlatform, *FHandleInfos, *FWindowInfos, startUp, [] { QCoreApplication::processEvents(); }, options);
     if (OpenGLForm)
         OpenGLForm->ReleaseUnusedTextures();
     if (startUp) {

@@ -56,6 +56,9 @@ public:
     static constexpr const char* kHotKeyHold = "HotKeyHold";
     // Added settings, read with their default when the file does not have them yet.
     static constexpr const char* kLivePictures = "LivePictures"; // boolean, default on (-1)
+    // Which workspaces' windows are offered: 0 all of them (the default), 1 the current one and
+    // the windows shown on every workspace.
+    static constexpr const char* kDesktopFilter = "DesktopFilter";
 
     static constexpr int kInitialShortCut = 32960; // Alt + virtual key 0xC0
     static constexpr const char* kInitialFlipEffectOption = "0,-1,-1,0,-1";

@@ -149,6 +149,10 @@ void TOptionForm::CreateComponents() {
     cbLivePictures =
         MakeCheck(gbView, "cbLivePictures", "Live window pictures", QRect(12, 20, 200, 20), true);
     cbShowTitles = MakeCheck(gbView, "cbShowTitles", "Show window titles", QRect(220, 20, 200, 20), true);
+    lblDesktopFilter = MakeLabel(gbView, "lblDesktopFilter", "Windows to show", QPoint(16, 50));
+    cbDesktopFilter =
+        MakeList(gbView, "cbDesktopFilter", QRect(160, 46, 270, 22),
+                 {QStringLiteral("From all workspaces"), QStringLiteral("From the current workspace only")});
 
     cbAutoStart =
         MakeCheck(this, "cbAutoStart", "Automatically start with windows", QRect(12, 530, 440, 20), true);
@@ -250,6 +254,7 @@ void TOptionForm::LoadSettings() {
         tbFramePerSec->setValue(FieldToInt(back[2], 1));
     cbLivePictures->setChecked(FSettings.GetInteger(TFormStorage::kLivePictures, -1) != 0);
     cbShowTitles->setChecked(FSettings.GetValue(TFormStorage::kShowTitles).asInteger(-1) != 0);
+    cbDesktopFilter->setCurrentIndex(FSettings.GetInteger(TFormStorage::kDesktopFilter, 0) == 1 ? 1 : 0);
 }
 
 void TOptionForm::cbFlipEffectChange(bool userInitiated) {
@@ -301,6 +306,7 @@ void TOptionForm::btnDefaultClick() {
     cbAutoStart->setChecked(true);
     cbLivePictures->setChecked(true);
     cbShowTitles->setChecked(true);
+    cbDesktopFilter->setCurrentIndex(0);
 }
 
 void TOptionForm::btnOKClick() {
@@ -330,6 +336,7 @@ void TOptionForm::SaveSettings() {
     FSettings.SetValue(TFormStorage::kBackEffectOption, JoinCommaText(back));
     FSettings.SetValue(TFormStorage::kLivePictures, cbLivePictures->isChecked() ? -1 : 0);
     FSettings.SetValue(TFormStorage::kShowTitles, cbShowTitles->isChecked() ? -1 : 0);
+    FSettings.SetValue(TFormStorage::kDesktopFilter, cbDesktopFilter->currentIndex() == 1 ? 1 : 0);
 }
 
 std::uint16_t TOptionForm::ShortCut() const {
