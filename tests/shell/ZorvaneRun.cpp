@@ -7,6 +7,7 @@
 #include <X11/keysym.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -217,6 +218,23 @@ bool FindZorvaneWindowCentre(XDesktop& desktop, Window top, int& x, int& y) {
     if (children != nullptr)
         XFree(children);
     return found;
+}
+
+Window OpenColourWindow(XDesktop& desktop, const std::string& title, unsigned long colour,
+                        const std::string& position) {
+    constexpr int kPatience = 60000;
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%06lx", colour);
+    desktop.spawnTestClient({"--title", title, "--color", hex, "--size", "400x300", "--pos", position});
+    const Window window = desktop.waitForTitle(title, kPatience);
+    return window != None && desktop.waitPainted(window, kPatience) ? window : None;
+}
+
+bool OpenWithWinTab(ZorvaneRun& run, Keys& keys) {
+    const int before = static_cast<int>(run.lines("opening-done").size());
+    keys.superDown();
+    keys.tab();
+    return run.waitFor("opening-done", before + 1);
 }
 
 int CountWindowsTitled(XDesktop& desktop, const std::string& title) {

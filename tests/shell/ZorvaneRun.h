@@ -72,6 +72,14 @@ private:
     XDesktop& desktop_;
 };
 
+// A 400 x 300 zv-testclient window in a plain colour (0xRRGGBB) at "x,y", once it has painted;
+// None when it did not come up.
+Window OpenColourWindow(XDesktop& desktop, const std::string& title, unsigned long colour,
+                        const std::string& position);
+
+// Opens the view with Super (held) and Tab; true once one more opening animation has played.
+bool OpenWithWinTab(ZorvaneRun& run, Keys& keys);
+
 // The root-relative centre of the first window below `top` (depth first) whose WM_CLASS names
 // Zorvane; false when there is none. Finds the tray icon inside a tray host.
 bool FindZorvaneWindowCentre(XDesktop& desktop, Window top, int& x, int& y);

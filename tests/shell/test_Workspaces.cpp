@@ -75,12 +75,8 @@ protected:
     }
 
     Window openWindow(const std::string& title, unsigned long colour, const std::string& position) {
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "%06lx", colour);
-        desktop.spawnTestClient({"--title", title, "--color", hex, "--size", "400x300", "--pos", position});
-        const Window window = desktop.waitForTitle(title, kPatience);
-        EXPECT_NE(window, None) << title;
-        EXPECT_TRUE(desktop.waitPainted(window, kPatience)) << title;
+        const Window window = OpenColourWindow(desktop, title, colour, position);
+        EXPECT_NE(window, None) << title << " did not come up and paint";
         return window;
     }
 
@@ -113,13 +109,6 @@ protected:
             if (lines[i].find("\"handle\":" + std::to_string(window) + ",") != std::string::npos)
                 return static_cast<int>(i);
         return -1;
-    }
-
-    void openWithWinTab(ZorvaneRun& run) {
-        const int before = static_cast<int>(run.lines("opening-done").size());
-        keys.superDown();
-        keys.tab();
-        ASSERT_TRUE(run.waitFor("opening-done", before + 1)) << run.trace();
     }
 
     XDesktop desktop{XDesktop::Options{1024, 768, true}};
@@ -168,7 +157,7 @@ TEST_F(Workspaces, WindowOnAnotherWorkspaceIsLeftAloneShownAsACardAndPickingItGo
     EXPECT_FALSE(fs::exists(folder + "/" + std::to_string(red) + ".bmp"));
     EXPECT_TRUE(fs::exists(folder + "/" + std::to_string(blue) + ".bmp"));
 
-    openWithWinTab(run);
+    ASSERT_TRUE(OpenWithWinTab(run, keys)) << run.trace();
     EXPECT_EQ(run.lines("capture-done 3").size(), 1u) << run.trace();
     EXPECT_GT(CountColour(desktop, kGreen, 40), 20) << "the minimised window's picture from the start";
     EXPECT_GT(CountColour(desktop, kCardMiddle, 16), 20) << "the card of the window never pictured";
@@ -206,7 +195,7 @@ TEST_F(Workspaces, DesktopFilterOneOffersTheCurrentWorkspaceAndStickyWindowsOnly
     EXPECT_EQ(indexOf(lines, red), -1) << ::testing::PrintToString(lines);
     EXPECT_GE(indexOf(lines, green), 0) << "on every workspace";
     EXPECT_GE(indexOf(lines, blue), 0);
-    openWithWinTab(run);
+    ASSERT_TRUE(OpenWithWinTab(run, keys)) << run.trace();
     EXPECT_EQ(run.lines("capture-done 2").size(), 1u) << run.trace();
     keys.superUp();
     ASSERT_TRUE(run.waitFor("view-hidden")) << run.trace();
