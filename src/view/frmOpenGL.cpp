@@ -173,8 +173,10 @@ void TOpenGLForm::resizeEvent(QResizeEvent*) {
 void TOpenGLForm::exposeEvent(QExposeEvent*) {
     // One frame for any number of exposures in a row (mapping, placing, raising): a full-screen
     // frame in software costs tens of milliseconds, and the opening waits for it.
-    if (isExposed())
+    if (isExposed()) {
+        Trace("exposed");
         invalidate();
+    }
 }
 
 void TOpenGLForm::Paint() {

@@ -180,9 +180,10 @@ bool CaptureEnumerated(Platform& platform, const THandleInfo& record, std::uniqu
     return printed;
 }
 
-void CapturePictures(Platform& platform, const THandleInfos& windows, TWindowInfos& list, bool startUp,
-                     const TCardMaker& makeCard) {
+int CapturePictures(Platform& platform, const THandleInfos& windows, TWindowInfos& list, bool startUp,
+                    const TCardMaker& makeCard) {
     int skipped = 0;
+    int taken = 0;
     for (int i = 0; i < windows.Count(); ++i) {
         const THandleInfo& info = windows.Items(i);
         const int position = i - skipped;
@@ -206,6 +207,7 @@ void CapturePictures(Platform& platform, const THandleInfos& windows, TWindowInf
                 platform.printWindowArea(info.Handle, record.WritablePicture(), change.area)) {
                 record.PictureChanged(change.area);
                 list.Keep(position, existing, info.Caption, info.ShowCmd);
+                ++taken;
                 continue;
             }
         } else {
@@ -222,6 +224,7 @@ void CapturePictures(Platform& platform, const THandleInfos& windows, TWindowInf
             platform.minimizeWindow(info.Handle);
         const bool sized = image && image->width() >= 1 && image->height() >= 1;
         if (printed && sized) {
+            ++taken;
             list.Update(position, info.Handle, info.ClassName, info.Caption, info.ShowCmd, std::move(image));
             list.Items(position).FRecapture = false;
             list.Items(position).FCard = false;
@@ -249,10 +252,11 @@ void CapturePictures(Platform& platform, const THandleInfos& windows, TWindowInf
         if (const int kept = list.IndexOf(info.Handle, info.ClassName); kept >= 0)
             list.Items(kept).FRecapture = true;
     }
+    return taken;
 }
 
-void RunCaptureCycle(Platform& platform, THandleInfos& windows, TWindowInfos& list, bool startUp,
-                     const std::function<void()>& processMessages, const TCaptureOptions& options) {
+int RunCaptureCycle(Platform& platform, THandleInfos& windows, TWindowInfos& list, bool startUp,
+                    const std::function<void()>& processMessages, const TCaptureOptions& options) {
     EnumerateWindows(platform, windows, processMessages, options.currentDesktopOnly);
     std::vector<WindowHandle> handles;
     for (int i = 0; i < windows.Count(); ++i)
@@ -260,7 +264,7 @@ void RunCaptureCycle(Platform& platform, THandleInfos& windows, TWindowInfos& li
     if (!startUp)
         list.DeleteMissing(handles);
     platform.watchOnly(handles);
-    CapturePictures(platform, windows, list, startUp, options.makeCard);
+    return CapturePictures(platform, windows, list, startUp, options.makeCard);
 }
 
 int RefreshChangedPictures(Platform& platform, TWindowInfos& list) {

@@ -93,12 +93,13 @@ struct TCaptureOptions {
 // its changed area taken again where that is known, every other window is pictured whole and
 // merged (TWindowInfos::Update). A window that cannot be printed now keeps its last picture, else
 // gets a card. At start-up, minimised windows on the current workspace are restored for their picture.
-void CapturePictures(Platform& platform, const THandleInfos& windows, TWindowInfos& list, bool startUp,
-                     const TCardMaker& makeCard = {});
+// Returns how many windows were read again, whole or in part.
+int CapturePictures(Platform& platform, const THandleInfos& windows, TWindowInfos& list, bool startUp,
+                    const TCardMaker& makeCard = {});
 // One capture cycle: enumerates into `windows`, drops the records of windows that have gone (not
 // at start-up), watches exactly the listed windows and takes their pictures (CapturePictures).
-void RunCaptureCycle(Platform& platform, THandleInfos& windows, TWindowInfos& list, bool startUp,
-                     const std::function<void()>& processMessages = {}, const TCaptureOptions& options = {});
+int RunCaptureCycle(Platform& platform, THandleInfos& windows, TWindowInfos& list, bool startUp,
+                    const std::function<void()>& processMessages = {}, const TCaptureOptions& options = {});
 // While the view shows: takes again what changed in the records' windows and uploads it to their
 // textures (a current GL context is needed). Returns how many records changed.
 int RefreshChangedPictures(Platform& platform, TWindowInfos& list);

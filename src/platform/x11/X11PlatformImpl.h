@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/x11/X11Stacking.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -205,9 +206,21 @@ private:
         Rect area;
         // Events about changes before this request were cleared and are in the picture taken.
         unsigned long clearedAt = 0;
+        // What of the frame showed on the screen after the last change of the stacking, and
+        // what the server is about to report as damaged because more of it came into view.
+        OwnedRegion shown;
+        OwnedRegion uncovered;
+        OwnedRegion reported; // the report on its way, rectangle by rectangle
+        bool expecting = false;
     };
     // Picture-change events: damage, and the frames' size, mapping, destruction and reparenting.
     void handlePictureEvent(const XEvent& event);
+    void handleDamage(const XEvent& event);
+    void markDamaged(Watched& watched, const Rect& area, unsigned long serial);
+    // After a change of the stacking: which frames came into view, and by how much.
+    void noteUncovered(unsigned long serial);
+    // The reports that one change of the stacking caused are over.
+    void endUncoverRun();
     // False without Composite or DAMAGE: every picture is then taken whole each time.
     bool startWatchingPictures();
     Watched* watchedByFrame(Window frame);
@@ -248,6 +261,9 @@ private:
     int damageEvent_ = 0;
     std::unique_ptr<ShmImage> shm_;
     std::unordered_map<Window, Watched> watched_; // by client window
+    Stacking stacking_;
+    bool uncoverRun_ = false;
+    unsigned long uncoverSerial_ = 0;
 
     unsigned int numLockMask_ = 0;
     unsigned int scrollLockMask_ = 0;

@@ -8,6 +8,7 @@ add_library(zv_x11 STATIC
   ${CMAKE_CURRENT_LIST_DIR}/X11WindowIcons.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Capture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Damage.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/X11Stacking.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Activate.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Workspaces.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Keys.cpp
