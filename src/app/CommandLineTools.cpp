@@ -116,7 +116,7 @@ std::string dataFolder(const std::string& executableDir, const std::string& name
 } // namespace
 
 int DiagnosticsCommand(const char* display, const std::string& settingsFile, std::ostream& out,
-                       std::ostream& err) {
+                       std::ostream& err, const DevicePixelRatioProbe& ratio) {
     auto platform = openPlatform(display, err);
     if (!platform)
         return 1;
@@ -130,6 +130,13 @@ int DiagnosticsCommand(const char* display, const std::string& settingsFile, std
     } else {
         out << "workspaces: unknown (the window manager does not say)\n";
     }
+    // Monitors in device pixels, as the view places itself on them.
+    for (const Monitor& monitor : platform->monitors())
+        out << "monitor: " << monitor.name << " " << monitor.rect.width() << "x" << monitor.rect.height()
+            << "+" << monitor.rect.left << "+" << monitor.rect.top << (monitor.primary ? " primary" : "")
+            << "\n";
+    if (ratio)
+        out << "device pixel ratio: " << ratio(display) << "\n";
     const TSettingsLocation location = settingsLocation(settingsFile);
     const std::string& settingsPath = location.Path;
     // Who holds the hot keys: a key this process can grab is free; one it cannot is the running
@@ -158,7 +165,8 @@ int DiagnosticsCommand(const char* display, const std::string& settingsFile, std
     return 0;
 }
 
-std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out, std::ostream& err) {
+std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out, std::ostream& err,
+                                      const DevicePixelRatioProbe& ratio) {
     const char* display = nullptr;
     enum class Tool { None, List, Capture, Diagnostics } tool = Tool::None;
     std::string folder;
@@ -188,7 +196,7 @@ std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out, 
     case Tool::Capture:
         return CaptureCommand(display, folder, settingsFile, out, err);
     case Tool::Diagnostics:
-        return DiagnosticsCommand(display, settingsFile, out, err);
+        return DiagnosticsCommand(display, settingsFile, out, err, ratio);
     case Tool::None:
         break;
     }

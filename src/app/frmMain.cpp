@@ -98,10 +98,8 @@ TMainForm::TMainForm(Platform& platform, TFormStorage& settings)
     // that it is read into them (the store reads only the values it holds) and they are written next
     // to the others.
     constexpr std::pair<const char*, int> kAddedSettings[] = {
-        {TFormStorage::kShowTitles, -1},
-        {TFormStorage::kHotKeyHold, 0},
-        {TFormStorage::kLivePictures, -1},
-        {TFormStorage::kDesktopFilter, 0},
+        {TFormStorage::kShowTitles, -1},   {TFormStorage::kHotKeyHold, 0}, {TFormStorage::kLivePictures, -1},
+        {TFormStorage::kDesktopFilter, 0}, {TFormStorage::kMonitor, 0},
     };
     for (const auto& [name, initial] : kAddedSettings)
         FSettings.SetValue(name, initial);
@@ -243,6 +241,7 @@ ViewSettings TMainForm::ReadViewSettings() {
     values.BackEffectOption = FSettings.GetText(TFormStorage::kBackEffectOption);
     values.LivePictures = FSettings.GetInteger(TFormStorage::kLivePictures, -1) != 0;
     values.ShowTitles = FSettings.GetInteger(TFormStorage::kShowTitles, -1) != 0;
+    values.Monitor = FSettings.GetInteger(TFormStorage::kMonitor, 0);
     return values;
 }
 

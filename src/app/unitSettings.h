@@ -59,6 +59,8 @@ public:
     // Which workspaces' windows are offered: 0 all of them (the default), 1 the current one and
     // the windows shown on every workspace.
     static constexpr const char* kDesktopFilter = "DesktopFilter";
+    // Where the view opens: 0 the monitor holding the pointer (the default), 1 the primary monitor.
+    static constexpr const char* kMonitor = "Monitor";
 
     static constexpr int kInitialShortCut = 32960; // Alt + virtual key 0xC0
     static constexpr const char* kInitialFlipEffectOption = "0,-1,-1,0,-1";

@@ -153,6 +153,10 @@ void TOptionForm::CreateComponents() {
     cbDesktopFilter =
         MakeList(gbView, "cbDesktopFilter", QRect(160, 46, 270, 22),
                  {QStringLiteral("From all workspaces"), QStringLiteral("From the current workspace only")});
+    lblMonitor = MakeLabel(gbView, "lblMonitor", "Show the switcher on", QPoint(16, 76));
+    cbMonitor = MakeList(
+        gbView, "cbMonitor", QRect(160, 72, 270, 22),
+        {QStringLiteral("The monitor with the mouse pointer"), QStringLiteral("The primary monitor")});
 
     cbAutoStart =
         MakeCheck(this, "cbAutoStart", "Automatically start with windows", QRect(12, 530, 440, 20), true);
@@ -255,6 +259,8 @@ void TOptionForm::LoadSettings() {
     cbLivePictures->setChecked(FSettings.GetInteger(TFormStorage::kLivePictures, -1) != 0);
     cbShowTitles->setChecked(FSettings.GetValue(TFormStorage::kShowTitles).asInteger(-1) != 0);
     cbDesktopFilter->setCurrentIndex(FSettings.GetInteger(TFormStorage::kDesktopFilter, 0) == 1 ? 1 : 0);
+    // A value the list does not have means the pointer's monitor, as the view reads it.
+    cbMonitor->setCurrentIndex(FSettings.GetInteger(TFormStorage::kMonitor, 0) == 1 ? 1 : 0);
 }
 
 void TOptionForm::cbFlipEffectChange(bool userInitiated) {
@@ -307,6 +313,7 @@ void TOptionForm::btnDefaultClick() {
     cbLivePictures->setChecked(true);
     cbShowTitles->setChecked(true);
     cbDesktopFilter->setCurrentIndex(0);
+    cbMonitor->setCurrentIndex(0);
 }
 
 void TOptionForm::btnOKClick() {
@@ -337,6 +344,7 @@ void TOptionForm::SaveSettings() {
     FSettings.SetValue(TFormStorage::kLivePictures, cbLivePictures->isChecked() ? -1 : 0);
     FSettings.SetValue(TFormStorage::kShowTitles, cbShowTitles->isChecked() ? -1 : 0);
     FSettings.SetValue(TFormStorage::kDesktopFilter, cbDesktopFilter->currentIndex() == 1 ? 1 : 0);
+    FSettings.SetValue(TFormStorage::kMonitor, cbMonitor->currentIndex());
 }
 
 std::uint16_t TOptionForm::ShortCut() const {

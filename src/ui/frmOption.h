@@ -80,6 +80,8 @@ public:
     QCheckBox* cbShowTitles;
     QLabel* lblDesktopFilter;
     QComboBox* cbDesktopFilter;
+    QLabel* lblMonitor;
+    QComboBox* cbMonitor;
     QCheckBox* cbAutoStart;
     QPushButton* btnDefault;
     QPushButton* btnOK;

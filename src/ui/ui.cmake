@@ -32,7 +32,7 @@ add_library(zv_ui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/frmOption.h)
 set_target_properties(zv_ui PROPERTIES AUTOMOC ON)
 target_include_directories(zv_ui PUBLIC ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(zv_ui PUBLIC Qt6::Core Qt6::Gui Qt6::Widgets zv_langfile zv_settings)
+target_link_libraries(zv_ui PUBLIC Qt6::Core Qt6::Gui Qt6::Widgets zv_langfile zv_settings zv_keys)
 
 # The language files (UTF-8) go to <bin>/Language, beside the programs, and are installed to
 # share/zorvane/Language.

@@ -72,10 +72,10 @@ private:
     XDesktop& desktop_;
 };
 
-// A 400 x 300 zv-testclient window in a plain colour (0xRRGGBB) at "x,y", once it has painted;
-// None when it did not come up.
-Window OpenColourWindow(XDesktop& desktop, const std::string& title, unsigned long colour,
-                        const std::string& position);
+// Opens a test client window of one colour ("rrggbb") with this title, size ("400x300") and position
+// ("40,40"), and waits until the window manager lists it and it has painted; None when it does not.
+Window OpenPaintedWindow(XDesktop& desktop, const std::string& title, const std::string& colour,
+                         const std::string& size, const std::string& position, int timeoutMs = 60000);
 
 // Opens the view with Super (held) and Tab; true once one more opening animation has played.
 bool OpenWithWinTab(ZorvaneRun& run, Keys& keys);

@@ -90,6 +90,8 @@ public:
     bool windowRect(WindowHandle window, Rect& rect) const override;
     bool windowRegionBox(WindowHandle window, Rect& box) const override;
     WallpaperInfo wallpaperInfo() const override;
+    std::vector<Monitor> monitors() const override;
+    std::optional<ScreenPoint> pointerPosition() override;
 
     void enumWindows(const EnumProc& proc) override;
     std::string windowClassName(WindowHandle window) override;
@@ -172,6 +174,8 @@ private:
     bool isViewable(Window window) const;
     bool exists(Window window) const;
     bool hasWindowManager() const;
+    // The primary monitor (else the first) on the desktop, in device pixels.
+    Rect primaryMonitor() const;
     // The window manager's frame around a client: its ancestor that is a child of the root.
     Window frameOf(Window client) const;
     Window findClient(Window window, int depth) const;

@@ -13,6 +13,7 @@ add_library(zv_x11 STATIC
   ${CMAKE_CURRENT_LIST_DIR}/X11Workspaces.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Keys.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Desktop.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/X11Monitors.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Diagnostics.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StatusNotifierHosts.cpp)
 target_include_directories(zv_x11 PUBLIC ${CMAKE_SOURCE_DIR}/src)
@@ -20,5 +21,5 @@ target_include_directories(zv_x11 PUBLIC ${CMAKE_SOURCE_DIR}/src)
 pkg_check_modules(DBUS REQUIRED IMPORTED_TARGET GLOBAL dbus-1)
 target_link_libraries(zv_x11
   PUBLIC zv_platform
-  PRIVATE X11::X11 X11::Xcomposite X11::Xext X11::Xfixes X11::Xrandr X11::Xtst X11::Xdamage OpenGL::GLX
+  PRIVATE X11::X11 X11::Xcomposite X11::Xext X11::Xfixes X11::Xrandr X11::Xinerama X11::Xtst X11::Xdamage OpenGL::GLX
           OpenGL::OpenGL PkgConfig::DBUS)
