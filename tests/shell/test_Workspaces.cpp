@@ -181,6 +181,20 @@ TEST_F(Workspaces, WindowOnAnotherWorkspaceIsLeftAloneShownAsACardAndPickingItGo
         << run.trace();
     EXPECT_TRUE(desktop.isViewable(red));
     EXPECT_FALSE(flagged(red)) << ::testing::PrintToString(netWmState(red));
+
+    // Now the first workspace is the other one: a window maximised there is listed maximised.
+    ASSERT_EQ(
+        desktop.run({"wmctrl", "-i", "-r", std::to_string(blue), "-b", "add,maximized_vert,maximized_horz"})
+            .exitCode,
+        0);
+    std::string blueLine;
+    EXPECT_TRUE(desktop.waitUntil([&] {
+        const auto now = listed(run);
+        const int index = indexOf(now, blue);
+        blueLine = index >= 0 ? now[static_cast<std::size_t>(index)] : "";
+        return blueLine.find("\"showCmd\":3,") != std::string::npos;
+    })) << blueLine;
+    EXPECT_FALSE(desktop.isViewable(blue));
 }
 
 TEST_F(Workspaces, DesktopFilterOneOffersTheCurrentWorkspaceAndStickyWindowsOnly) {
