@@ -16,6 +16,7 @@ add_library(zv_ui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/BrevonURLImage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/BrevonURLLabel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/OptionControls.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PointerLabel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ShortCutKeys.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frmAbout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frmOption.cpp
@@ -28,6 +29,7 @@ add_library(zv_ui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/BrevonURLImage.h
   ${CMAKE_CURRENT_LIST_DIR}/BrevonURLLabel.h
   ${CMAKE_CURRENT_LIST_DIR}/OptionControls.h
+  ${CMAKE_CURRENT_LIST_DIR}/PointerLabel.h
   ${CMAKE_CURRENT_LIST_DIR}/frmAbout.h
   ${CMAKE_CURRENT_LIST_DIR}/frmOption.h)
 set_target_properties(zv_ui PROPERTIES AUTOMOC ON)
