@@ -66,6 +66,12 @@ const std::vector<WindowManagerCase>& Cases() {
          "gsettings set org.gnome.desktop.wm.keybindings switch-applications \"['<Alt>Tab']\" && "
          "gsettings set org.gnome.desktop.wm.keybindings switch-applications-backward "
          "\"['<Shift><Alt>Tab']\""},
+        {"xfwm4",
+         {"xfwm4"},
+         true,
+         "other",
+         "the window manager, xfwm4",
+         "xfconf-query -c xfce4-keyboard-shortcuts -p '/xfwm4/custom/<Super>Tab' -r"},
     };
     return cases;
 }
