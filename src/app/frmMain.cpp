@@ -27,6 +27,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace zorvane {
@@ -126,6 +127,15 @@ THotKeyReport TMainForm::HotKeyReport() {
     return report;
 }
 
+HotKeyTexts TMainForm::HotKeyWords() {
+    // The files break lines as "\r\n"; terminals and notifications want "\n".
+    return [this](const std::string& name, const std::string& english) {
+        std::string text = ViewMessage(name, english);
+        text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+        return text;
+    };
+}
+
 void TMainForm::TraceKeyStatus() {
     const auto name = [](KeyHolder holder) {
         switch (holder) {
@@ -168,7 +178,7 @@ void TMainForm::TellKeyStatus() {
     if (!HotKeysNeedTelling(report))
         return;
     FKeyStatusTold = true;
-    const std::string message = HotKeyStatusMessage(report);
+    const std::string message = HotKeyStatusMessage(report, HotKeyWords());
     std::fprintf(stderr, "zorvane: %s\n", message.c_str());
     std::fflush(stderr);
     ShowKeyMessage(QString::fromStdString(message));
@@ -177,7 +187,7 @@ void TMainForm::TellKeyStatus() {
 void TMainForm::ShowKeyMessage(const QString& text) {
     // A desktop notification reaches the user without a tray too; where no notification service
     // answers, the tray icon's balloon does.
-    const QString title = QStringLiteral("Zorvane: a hot key is taken");
+    const QString title = QString::fromStdString(HotKeyStatusTitle(HotKeyWords()));
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
