@@ -100,12 +100,19 @@ std::string dataFolder(const std::string& executableDir, const std::string& name
 } // namespace
 
 int DiagnosticsCommand(const char* display, const std::string& settingsFile, std::ostream& out,
-                       std::ostream& err) {
+                       std::ostream& err, const DevicePixelRatioProbe& ratio) {
     auto platform = openPlatform(display, err);
     if (!platform)
         return 1;
     const std::string executableDir = ExecutableDirectory();
     out << platform->diagnostics();
+    // Monitors in device pixels, as the view places itself on them.
+    for (const Monitor& monitor : platform->monitors())
+        out << "monitor: " << monitor.name << " " << monitor.rect.width() << "x" << monitor.rect.height()
+            << "+" << monitor.rect.left << "+" << monitor.rect.top << (monitor.primary ? " primary" : "")
+            << "\n";
+    if (ratio)
+        out << "device pixel ratio: " << ratio(display) << "\n";
     const TSettingsLocation location = settingsFile.empty()
                                            ? DefaultSettingsLocation(executableDir)
                                            : TSettingsLocation{settingsFile, "named by --settings"};
@@ -136,7 +143,8 @@ int DiagnosticsCommand(const char* display, const std::string& settingsFile, std
     return 0;
 }
 
-std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out, std::ostream& err) {
+std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out, std::ostream& err,
+                                      const DevicePixelRatioProbe& ratio) {
     const char* display = nullptr;
     enum class Tool { None, List, Capture, Diagnostics } tool = Tool::None;
     std::string folder;
@@ -166,7 +174,7 @@ std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out, 
     case Tool::Capture:
         return CaptureCommand(display, folder, out, err);
     case Tool::Diagnostics:
-        return DiagnosticsCommand(display, settingsFile, out, err);
+        return DiagnosticsCommand(display, settingsFile, out, err, ratio);
     case Tool::None:
         break;
     }

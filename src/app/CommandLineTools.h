@@ -2,6 +2,7 @@
 // --list-windows, --capture DIR and --diagnostics. Each returns the process exit code.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -14,13 +15,18 @@ int ListWindowsCommand(const char* display, std::ostream& out, std::ostream& err
 // One capture cycle: each offered window's picture written to DIR/<handle>.bmp (the folder is
 // created when missing); prints each file written.
 int CaptureCommand(const char* display, const std::string& folder, std::ostream& out, std::ostream& err);
-// The display, its extensions, the window manager, the OpenGL renderer, the system tray and the
-// paths in use (settingsFile: the one --settings names, else the default).
+// The device pixel ratio the view's toolkit uses on a display (0 when it cannot tell).
+using DevicePixelRatioProbe = std::function<double(const char* display)>;
+
+// The display, its extensions, the window manager, the OpenGL renderer, the system tray, the
+// monitors, the device pixel ratio (when a probe is given) and the paths in use (settingsFile: the
+// one --settings names, else the default).
 int DiagnosticsCommand(const char* display, const std::string& settingsFile, std::ostream& out,
-                       std::ostream& err);
+                       std::ostream& err, const DevicePixelRatioProbe& ratio = {});
 
 // Runs whichever of the three options argv names (with "--display NAME" and "--settings FILE"
 // honoured); nullopt when argv names none of them.
-std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out, std::ostream& err);
+std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out, std::ostream& err,
+                                      const DevicePixelRatioProbe& ratio = {});
 
 } // namespace zorvane

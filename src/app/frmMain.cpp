@@ -29,6 +29,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace zorvane {
 
@@ -93,9 +94,17 @@ TMainForm::TMainForm(Platform& platform, TFormStorage& settings)
 
     // The settings are read after creation; the stored custom hot key is registered right away, so
     // that it works from the start and not only after the options dialog has been opened once.
-    // Settings added since the first six are known before the file is read, so that it is read into them
-    // and they are written next to the others.
-    FSettings.SetValue(TFormStorage::kLivePictures, -1);
+    // Settings added since the first six are known, with their defaults, before the file is read, so
+    // that it is read into them (the store reads only the values it holds) and they are written next
+    // to the others.
+    constexpr std::pair<const char*, int> kAddedSettings[] = {
+        {TFormStorage::kShowTitles, -1},
+        {TFormStorage::kHotKeyHold, 0},
+        {TFormStorage::kLivePictures, -1},
+        {TFormStorage::kMonitor, 0},
+    };
+    for (const auto& [name, initial] : kAddedSettings)
+        FSettings.SetValue(name, initial);
     FSettings.Restore();
     const int stored = FSettings.GetInteger(TFormStorage::kShortCut, TFormStorage::kInitialShortCut);
     FShowShortCut = static_cast<std::uint16_t>(stored >= 0 && stored <= 0xFFFF ? stored : 0);
@@ -243,6 +252,7 @@ ViewSettings TMainForm::ReadViewSettings() {
     values.BackEffectOption = FSettings.GetText(TFormStorage::kBackEffectOption);
     values.LivePictures = FSettings.GetInteger(TFormStorage::kLivePictures, -1) != 0;
     values.ShowTitles = FSettings.GetInteger(TFormStorage::kShowTitles, -1) != 0;
+    values.Monitor = FSettings.GetInteger(TFormStorage::kMonitor, 0);
     return values;
 }
 
@@ -308,19 +318,24 @@ void TMainForm::WinTabMessage() {
     acGLShow->trigger();
 }
 
+bool TMainForm::CaptureForShowing() {
+    CaptureCycle(false);
+    Trace("capture-done " + std::to_string(FWindowInfos->Count()));
+    // Decided on the records the view will show: the ones left without a picture go first.
+    if (FWindowInfos->PrepareForShowing() > 1)
+        return true;
+    Trace("show-skipped");
+    return false;
+}
+
 void TMainForm::acGLShowExecute() {
     if (IsDialogOpen() || !FTrayActive || FBusy || FCapturing || !OpenGLForm || !OpenGLForm->CanOpen())
         return;
     FBusy = true;
     Trace("capture-start");
     try {
-        CaptureCycle(false);
-        Trace("capture-done " + std::to_string(FWindowInfos->Count()));
-        // Decided on the records the view will show: the ones left without a picture go first.
-        if (FWindowInfos->PrepareForShowing() > 1)
+        if (CaptureForShowing())
             OpenGLForm->SetActive(true);
-        else
-            Trace("show-skipped");
     } catch (...) {
         // Zorvane stays in the tray whatever went wrong with this showing.
     }
@@ -343,12 +358,8 @@ void TMainForm::JvTrayIcon1Click(Qt::MouseButton button) {
         }
         if (!OpenGLForm->CanOpen() || FCapturing)
             return;
-        CaptureCycle(false);
-        Trace("capture-done " + std::to_string(FWindowInfos->Count()));
-        if (FWindowInfos->PrepareForShowing() > 1)
+        if (CaptureForShowing())
             OpenGLForm->ShowPinned();
-        else
-            Trace("show-skipped");
     } catch (...) {
     }
 }
@@ -383,12 +394,8 @@ void TMainForm::HotKeyPressed() {
         return;
     FBusy = true;
     try {
-        CaptureCycle(false);
-        Trace("capture-done " + std::to_string(FWindowInfos->Count()));
-        if (FWindowInfos->Count() > 1)
+        if (CaptureForShowing())
             OpenGLForm->ShowHeld(THeldKeys::hkHotKeyModifiers);
-        else
-            Trace("show-skipped");
     } catch (...) {
     }
     FBusy = false;
@@ -417,8 +424,9 @@ void TMainForm::CaptureCycle(bool startUp) {
     } capturing(FCapturing);
     const int previous = startUp ? SetMinimizeAnimation(FPlatform, 0) : 0;
     // Hot keys, the tray and the menu are handled between windows during a long cycle.
-    RunCaptureCycle(FPlatform, *FHandleInfos, *FWindowInfos, startUp,
-                    [] { QCoreApplication::processEvents(); });
+    const int taken = RunCaptureCycle(FPlatform, *FHandleInfos, *FWindowInfos, startUp,
+                                      [] { QCoreApplication::processEvents(); });
+    Trace("pictures-taken " + std::to_string(taken));
     if (OpenGLForm)
         OpenGLForm->ReleaseUnusedTextures();
     if (startUp) {

@@ -51,6 +51,8 @@ public:
 
     bool IsDialogOpen() const;
     void CaptureCycle(bool startUp);
+    // A capture cycle for a showing; true when two or more windows are left to show.
+    bool CaptureForShowing();
     void RegisterShowHotKey();
     void SuspendShowHotKey();
     void ResumeShowHotKey();

@@ -12,6 +12,8 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSurfaceFormat>
 
 #include <cstdio>
@@ -103,6 +105,26 @@ void SetDefaultGLFormat() {
     QSurfaceFormat::setDefaultFormat(format);
 }
 
+// The device pixel ratio Qt gives the view on the primary screen of that display (--diagnostics).
+double QtDevicePixelRatio(const char* display) {
+    if (display != nullptr)
+        ::setenv("DISPLAY", display, 1);
+    // Qt's own remarks (a missing runtime folder, say) are not part of the report.
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    int argc = 1;
+    char name[] = "zorvane";
+    char* argv[] = {name, nullptr};
+    double ratio = 0.0;
+    {
+        QGuiApplication app(argc, argv);
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            ratio = screen->devicePixelRatio();
+    }
+    qInstallMessageHandler(previous);
+    return ratio;
+}
+
 int RunRemote(zorvane::RemoteCommand command, int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QString error;
@@ -122,7 +144,7 @@ int main(int argc, char** argv) {
     // allocator's sliding threshold they end up in the heap, where freed blocks stay with the
     // process; a fixed threshold keeps them in their own mappings, returned when freed.
     mallopt(M_MMAP_THRESHOLD, 2 * 1024 * 1024);
-    if (std::optional<int> code = RunCommandLineTool(argc, argv, std::cout, std::cerr))
+    if (std::optional<int> code = RunCommandLineTool(argc, argv, std::cout, std::cerr, QtDevicePixelRatio))
         return *code;
     Options options;
     if (std::optional<int> code = ParseOptions(argc, argv, options))

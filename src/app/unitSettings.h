@@ -56,6 +56,8 @@ public:
     static constexpr const char* kHotKeyHold = "HotKeyHold";
     // Added settings, read with their default when the file does not have them yet.
     static constexpr const char* kLivePictures = "LivePictures"; // boolean, default on (-1)
+    // Where the view opens: 0 the monitor holding the pointer (the default), 1 the primary monitor.
+    static constexpr const char* kMonitor = "Monitor";
 
     static constexpr int kInitialShortCut = 32960; // Alt + virtual key 0xC0
     static constexpr const char* kInitialFlipEffectOption = "0,-1,-1,0,-1";

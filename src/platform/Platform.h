@@ -158,6 +158,14 @@ public:
     virtual int connectionFd() const = 0;
     virtual void processPendingEvents() = 0;
 
+    // --- Monitors, in device pixels on the desktop: never empty (without any monitor information
+    // the root window is the one monitor).
+    virtual std::vector<Monitor> monitors() const {
+        return {Monitor{"screen", Rect{0, 0, screenWidth(), screenHeight()}, true}};
+    }
+    // Where the mouse pointer is on the desktop; nothing when it is elsewhere (another screen).
+    virtual std::optional<ScreenPoint> pointerPosition() { return std::nullopt; }
+
     // --- Desktop. A wallpaper file (and its style, wsCentre/wsTile/wsStretch) and colour used
     // when the desktop does not publish its background picture.
     virtual void setWallpaperFallback(const std::string& fileName, int style, std::uint32_t desktopColor) = 0;

@@ -35,8 +35,23 @@ inline Rect Unite(const Rect& a, const Rect& b) {
                 a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom};
 }
 
-// What placing a window picture on the screen needs: the primary screen's size, a window's
-// rectangle on the desktop (decorations included) and its region's bounding box.
+// A point on the desktop, in device pixels from the root window's corner.
+struct ScreenPoint {
+    int x = 0;
+    int y = 0;
+};
+
+// One monitor of the desktop: its name as the window system gives it, its place on the desktop in
+// device pixels, and whether the desktop calls it the primary one.
+struct Monitor {
+    std::string name;
+    Rect rect;
+    bool primary = false;
+};
+
+// What placing a window picture on the screen needs: the screen's size, a window's rectangle on
+// the screen (decorations included) and its region's bounding box. The platform's screen is the
+// primary monitor with window places on the whole desktop; TMonitorScreen narrows it to one monitor.
 class ScreenGeometry {
 public:
     virtual ~ScreenGeometry() = default;
@@ -58,7 +73,8 @@ struct WallpaperInfo {
     // background pixmap id). May be empty.
     std::string fileName;
     int style = wsCentre;
-    // A ready screen-sized picture of the whole desktop background; when present it is used as is.
+    // A ready picture of the desktop background from the screen's top-left corner (the platform's
+    // covers the whole desktop); when present it is used as is.
     std::shared_ptr<const CaptureImage> picture;
     // The plain desktop colour, 0xRRGGBB, drawn where no wallpaper covers the screen.
     std::uint32_t desktopColor = 0x000000;

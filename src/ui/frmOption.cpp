@@ -149,6 +149,10 @@ void TOptionForm::CreateComponents() {
     cbLivePictures =
         MakeCheck(gbView, "cbLivePictures", "Live window pictures", QRect(12, 20, 200, 20), true);
     cbShowTitles = MakeCheck(gbView, "cbShowTitles", "Show window titles", QRect(220, 20, 200, 20), true);
+    lblMonitor = MakeLabel(gbView, "lblMonitor", "Show the switcher on", QPoint(16, 76));
+    cbMonitor = MakeList(
+        gbView, "cbMonitor", QRect(160, 72, 270, 22),
+        {QStringLiteral("The monitor with the mouse pointer"), QStringLiteral("The primary monitor")});
 
     cbAutoStart =
         MakeCheck(this, "cbAutoStart", "Automatically start with windows", QRect(12, 530, 440, 20), true);
@@ -255,6 +259,8 @@ void TOptionForm::LoadSettings() {
         tbFramePerSec->setValue(FieldToInt(back[2], 1));
     cbLivePictures->setChecked(FSettings.GetInteger(TFormStorage::kLivePictures, -1) != 0);
     cbShowTitles->setChecked(FSettings.GetValue(TFormStorage::kShowTitles).asInteger(-1) != 0);
+    // A value the list does not have means the pointer's monitor, as the view reads it.
+    cbMonitor->setCurrentIndex(FSettings.GetInteger(TFormStorage::kMonitor, 0) == 1 ? 1 : 0);
 }
 
 void TOptionForm::cbFlipEffectChange(bool userInitiated) {
@@ -306,6 +312,7 @@ void TOptionForm::btnDefaultClick() {
     cbAutoStart->setChecked(true);
     cbLivePictures->setChecked(true);
     cbShowTitles->setChecked(true);
+    cbMonitor->setCurrentIndex(0);
 }
 
 void TOptionForm::btnOKClick() {
@@ -335,6 +342,7 @@ void TOptionForm::SaveSettings() {
     FSettings.SetValue(TFormStorage::kBackEffectOption, JoinCommaText(back));
     FSettings.SetValue(TFormStorage::kLivePictures, cbLivePictures->isChecked() ? -1 : 0);
     FSettings.SetValue(TFormStorage::kShowTitles, cbShowTitles->isChecked() ? -1 : 0);
+    FSettings.SetValue(TFormStorage::kMonitor, cbMonitor->currentIndex());
 }
 
 std::uint16_t TOptionForm::ShortCut() const {

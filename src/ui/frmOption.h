@@ -80,6 +80,8 @@ public:
     QGroupBox* gbView;
     QCheckBox* cbLivePictures;
     QCheckBox* cbShowTitles;
+    QLabel* lblMonitor;
+    QComboBox* cbMonitor;
     QCheckBox* cbAutoStart;
     QPushButton* btnDefault;
     QPushButton* btnOK;

@@ -7,6 +7,8 @@
 #include "effects/EffectFactory.h"
 #include "effects/unitEffect.h"
 #include "platform/Platform.h"
+#include "view/ViewScale.h"
+#include "windows/MonitorScreen.h"
 #include "windows/WindowFilter.h"
 #include "windows/unitHandleInfos.h"
 #include "windows/unitWindowInfos.h"
@@ -15,7 +17,6 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QOpenGLContext>
-#include <QScreen>
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -154,8 +155,8 @@ bool TOpenGLForm::MakeCurrent() {
 void TOpenGLForm::FormResize() {
     if (!MakeCurrent())
         return;
-    const qreal ratio = devicePixelRatio();
-    glViewport(0, 0, static_cast<GLsizei>(width() * ratio), static_cast<GLsizei>(height() * ratio));
+    const QSize device = DeviceSize(size(), devicePixelRatio());
+    glViewport(0, 0, device.width(), device.height());
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     // Aspect 1.0, not width / height: the scene is stretched to the screen, which is what makes
@@ -173,8 +174,10 @@ void TOpenGLForm::resizeEvent(QResizeEvent*) {
 void TOpenGLForm::exposeEvent(QExposeEvent*) {
     // One frame for any number of exposures in a row (mapping, placing, raising): a full-screen
     // frame in software costs tens of milliseconds, and the opening waits for it.
-    if (isExposed())
+    if (isExposed()) {
+        Trace("exposed");
         invalidate();
+    }
 }
 
 void TOpenGLForm::Paint() {
@@ -247,10 +250,10 @@ void TOpenGLForm::sleep(int milliseconds) {
 }
 
 int TOpenGLForm::screenWidth() const {
-    return FPlatform.screenWidth();
+    return FMonitor.empty() ? FPlatform.screenWidth() : FMonitor.width();
 }
 int TOpenGLForm::screenHeight() const {
-    return FPlatform.screenHeight();
+    return FMonitor.empty() ? FPlatform.screenHeight() : FMonitor.height();
 }
 
 bool TOpenGLForm::IsActive() const {
@@ -267,20 +270,19 @@ void TOpenGLForm::SetActive(bool value) {
     if (value) {
         if (!CanOpen())
             return;
+        FMonitor = ChooseViewMonitor(FOwner.ReadViewSettings());
         OnShow();
         if (FPreparing)
             return;
-        const int w = std::max(1, FPlatform.screenWidth());
-        const int h = std::max(1, FPlatform.screenHeight());
-        // One pixel taller than the screen, as the effects' placement expects.
-        setGeometry(0, 0, w, h + 1);
+        PlaceOnMonitor();
         show();
         raise();
         requestActivate();
         // Keys reach the view even when the window manager keeps the focus elsewhere.
         setKeyboardGrabEnabled(true);
         FShownAt = MonotonicMilliseconds();
-        Trace("view-shown");
+        Trace("view-shown " + std::to_string(FMonitor.width()) + "x" + std::to_string(FMonitor.height()) +
+              "+" + std::to_string(FMonitor.left) + "+" + std::to_string(FMonitor.top));
         return;
     }
     if (FClosing)
@@ -322,35 +324,6 @@ void TOpenGLForm::ShowPinned() {
         FEffect->StayOpen();
 }
 
-void TOpenGLForm::Prepare() {
-    FPreparing = true;
-    SetActive(false);
-    const ViewSettings settings = FOwner.ReadViewSettings();
-    if ((settings.BackEffectType & 0xFF) == 0 && MakeCurrent()) {
-        try {
-            CreateDesktopTexture(FPlatform, FPlatform, FWallpaperTexture);
-        } catch (...) {
-            FWallpaperTexture = {};
-        }
-    }
-    FPreparing = false;
-}
-
-void TOpenGLForm::RefreshWallpaperCache(bool noneBackground) {
-    if (!MakeCurrent())
-        return;
-    if (FWallpaperTexture.Texture != 0 && glIsTexture(FWallpaperTexture.Texture))
-        glDeleteTextures(1, &FWallpaperTexture.Texture);
-    FWallpaperTexture = {};
-    if (noneBackground) {
-        try {
-            CreateDesktopTexture(FPlatform, FPlatform, FWallpaperTexture);
-        } catch (...) {
-            FWallpaperTexture = {};
-        }
-    }
-}
-
 void TOpenGLForm::OnShow() {
     if (FPreparing)
         return;
@@ -359,11 +332,13 @@ void TOpenGLForm::OnShow() {
     TWindowInfos& infos = FOwner.WindowInfos();
     infos.PrepareForShowing();
     ReleaseUnusedTextures();
-    // Textures are kept between showings: this uploads only what changed since the last one.
+    // Textures are kept between showings: this uploads only what changed since the last one. Home
+    // places are relative to this showing's monitor.
+    const TMonitorScreen screen(FPlatform, FPlatform, FMonitor);
     for (int i = 0; i < infos.Count(); ++i) {
         TWindowInfo& info = infos.Items(i);
         try {
-            info.BuildTexture(FPlatform);
+            info.BuildTexture(screen);
         } catch (...) {
             // The picture shows as an empty texture.
         }
@@ -372,6 +347,7 @@ void TOpenGLForm::OnShow() {
     Trace("textures-done");
     const ViewSettings settings = FOwner.ReadViewSettings();
     FLivePictures = settings.LivePictures;
+    FWheelSteps.Reset();
     const int type = settings.FlipEffectType & 0xFF;
     BuildEffects(static_cast<std::int8_t>(type == 1 ? 1 : type == 2 ? 2 : 0));
     OpenTitles(settings);
@@ -417,40 +393,14 @@ void TOpenGLForm::BuildEffects(std::int8_t kind) {
     context.random = FRandom.get();
     TEffect* effect = FEffect.get();
     context.effectState = [effect] { return static_cast<int>(effect->FState); };
-    if (backType == 0) {
-        // The None background shows the desktop: the cached texture while the wallpaper is the
-        // same, else one built for this showing.
-        bool useCache = FWallpaperTexture.Texture != 0 && glIsTexture(FWallpaperTexture.Texture);
-        if (useCache) {
-            int style = 0;
-            std::string fileName;
-            GetWallpaperInfo(FPlatform, style, fileName);
-            useCache = fileName == FWallpaperTexture.FileName;
-        }
-        if (useCache) {
-            context.desktopTexture = FWallpaperTexture;
-        } else {
-            ReleaseTransientDesktop();
-            try {
-                CreateDesktopTexture(FPlatform, FPlatform, FTransientDesktop);
-            } catch (...) {
-                FTransientDesktop = {};
-            }
-            context.desktopTexture = FTransientDesktop;
-        }
-    }
+    if (backType == 0)
+        context.desktopTexture = DesktopTextureForShowing();
     try {
         FEffect->FBackground = CreateBackground(backType, settings.BackEffectOption, context);
     } catch (...) {
         // A background that cannot be made is left out; the windows still show.
         FEffect->FBackground.reset();
     }
-}
-
-void TOpenGLForm::ReleaseTransientDesktop() {
-    if (FTransientDesktop.Texture != 0 && MakeCurrent() && glIsTexture(FTransientDesktop.Texture))
-        glDeleteTextures(1, &FTransientDesktop.Texture);
-    FTransientDesktop = {};
 }
 
 void TOpenGLForm::ReleaseDeferredEffects() {

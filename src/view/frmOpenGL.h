@@ -2,7 +2,9 @@
 // handling, the show and hide sequence, and the render worker that paces it. It is the effects' host.
 #pragma once
 
+#include "core/WheelSteps.h"
 #include "effects/EffectHost.h"
+#include "platform/PlatformTypes.h"
 #include "view/Textures.h"
 
 #include <QThread>
@@ -57,6 +59,7 @@ struct ViewSettings {
     // Windows that repaint while the view shows are shown repainting.
     bool LivePictures = true;
     bool ShowTitles = true; // the windows' titles and icons under their pictures
+    int Monitor = 0;        // where the view opens (TMonitorChoice): the pointer's monitor, or the primary
 };
 
 // What the view needs of the main form.
@@ -133,6 +136,9 @@ public:
     // The text of the context failure, empty when the context works.
     const std::string& ContextError() const { return FContextError; }
 
+    // The monitor of this showing (or of the last one), in device pixels on the desktop.
+    const Rect& MonitorRect() const { return FMonitor; }
+
     // EffectHost
     void invalidate() override;
     void processMessages() override;
@@ -193,6 +199,12 @@ private:
     void ReportContextFailure(const char* text);
     void StopWorkerAndWait();
     void ReleaseTransientDesktop();
+    // The monitor (frmOpenGLScreen.cpp): chosen as the view opens, the view placed over it, and the
+    // None background's desktop texture of that monitor.
+    Rect ChooseViewMonitor(const ViewSettings& settings);
+    void PlaceOnMonitor();
+    void BuildWallpaperCache();
+    TTextureInfo DesktopTextureForShowing();
     void ReleaseDeferredEffects();
     // Hides the view and waits (bounded) until the window manager has let go of it.
     void ReleaseWindow();
@@ -227,6 +239,11 @@ private:
     TTextureInfo FWallpaperTexture;
     // A desktop texture built for one showing because the cache was stale; released afterwards.
     TTextureInfo FTransientDesktop;
+    // The monitor of this showing, and the one the cached desktop texture shows.
+    Rect FMonitor;
+    Rect FWallpaperMonitor;
+    // Wheel turns in eighths of a degree, added up into steps of one notch.
+    TWheelSteps FWheelSteps;
     std::unique_ptr<TRenderWorker> JvThread;
     int FOpeningPending = 0; // the worker component's Tag
 

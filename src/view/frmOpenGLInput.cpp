@@ -1,6 +1,8 @@
 // frmOpenGLInput: the view's keyboard and mouse handlers. Every input goes to the effect, except
-// Esc and Enter, which close the view (Esc does not cancel: the selection is activated).
+// Esc and Enter, which close the view (Esc does not cancel: the selection is activated). Mouse
+// positions reach the effects in device pixels, the units of their screen and of the drawn frame.
 #include "effects/unitEffect.h"
+#include "view/ViewScale.h"
 #include "view/VirtualKeys.h"
 #include "view/frmOpenGL.h"
 #include "windows/unitWindowInfos.h"
@@ -10,6 +12,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
+
+#include <cstdlib>
 
 namespace zorvane {
 
@@ -51,7 +55,7 @@ void TOpenGLForm::keyPressEvent(QKeyEvent* event) {
 void TOpenGLForm::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::MiddleButton && FEffect && FFilter) {
         // The middle button closes the window whose picture it is on (in the last frame drawn).
-        const QPointF at = event->position() * devicePixelRatio();
+        const QPoint at = DevicePosition(event->position(), devicePixelRatio());
         if (const TWindowInfo* picture =
                 FEffect->PictureAt(static_cast<float>(at.x()), static_cast<float>(at.y())))
             RequestCloseOf(picture->Handle);
@@ -66,7 +70,7 @@ void TOpenGLForm::mousePressEvent(QMouseEvent* event) {
     }
     EffectCall call(*this);
     TEffect& effect = *FEffect;
-    const QPoint at = event->position().toPoint();
+    const QPoint at = DevicePosition(event->position(), devicePixelRatio());
     effect.MouseDown(at.x(), at.y());
 }
 
@@ -75,7 +79,7 @@ void TOpenGLForm::mouseMoveEvent(QMouseEvent* event) {
         return;
     EffectCall call(*this);
     TEffect& effect = *FEffect;
-    const QPoint at = event->position().toPoint();
+    const QPoint at = DevicePosition(event->position(), devicePixelRatio());
     effect.MouseMove(at.x(), at.y());
 }
 
@@ -84,19 +88,18 @@ void TOpenGLForm::mouseReleaseEvent(QMouseEvent* event) {
         return;
     EffectCall call(*this);
     TEffect& effect = *FEffect;
-    const QPoint at = event->position().toPoint();
+    const QPoint at = DevicePosition(event->position(), devicePixelRatio());
     effect.MouseUp(at.x(), at.y());
 }
 
 void TOpenGLForm::wheelEvent(QWheelEvent* event) {
     if (!FEffect)
         return;
-    const int delta = event->angleDelta().y();
-    if (delta == 0)
-        return;
+    // A touchpad or a fine wheel sends parts of a notch: a step comes with each whole notch.
+    const int steps = FWheelSteps.Add(event->angleDelta().y());
     EffectCall call(*this);
-    TEffect& effect = *FEffect;
-    effect.MouseWheel(delta < 0 ? 1 : 0);
+    for (int i = 0; i < std::abs(steps) && FEffect && !FClosing; ++i)
+        FEffect->MouseWheel(steps > 0 ? 1 : 0);
 }
 
 } // namespace zorvane

@@ -4,6 +4,8 @@ add_library(zv_view STATIC
   ${CMAKE_CURRENT_LIST_DIR}/frmOpenGL.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frmOpenGLInput.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frmOpenGLTitles.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/frmOpenGLScreen.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ViewScale.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TitlePlates.cpp
   ${CMAKE_CURRENT_LIST_DIR}/VirtualKeys.cpp)
 set_target_properties(zv_view PROPERTIES AUTOMOC ON)

@@ -170,8 +170,9 @@ void CaptureEnumerated(Platform& platform, const THandleInfo& record, std::uniqu
     }
 }
 
-void CapturePictures(Platform& platform, const THandleInfos& windows, TWindowInfos& list, bool startUp) {
+int CapturePictures(Platform& platform, const THandleInfos& windows, TWindowInfos& list, bool startUp) {
     int skipped = 0;
+    int taken = 0;
     for (int i = 0; i < windows.Count(); ++i) {
         const THandleInfo& info = windows.Items(i);
         const int position = i - skipped;
@@ -195,6 +196,7 @@ void CapturePictures(Platform& platform, const THandleInfos& windows, TWindowInf
                 platform.printWindowArea(info.Handle, record.WritablePicture(), change.area)) {
                 record.PictureChanged(change.area);
                 list.Keep(position, existing, info.Caption, info.ShowCmd);
+                ++taken;
                 continue;
             }
         } else {
@@ -205,6 +207,7 @@ void CapturePictures(Platform& platform, const THandleInfos& windows, TWindowInf
             platform.restoreWindow(info.Handle);
         std::unique_ptr<CaptureImage> image;
         CaptureEnumerated(platform, info, image);
+        ++taken;
         if (image && image->width() >= 1 && image->height() >= 1) {
             list.Update(position, info.Handle, info.ClassName, info.Caption, info.ShowCmd, std::move(image));
             list.Items(position).FRecapture = false;
@@ -216,10 +219,11 @@ void CapturePictures(Platform& platform, const THandleInfos& windows, TWindowInf
         if (restore)
             platform.minimizeWindow(info.Handle);
     }
+    return taken;
 }
 
-void RunCaptureCycle(Platform& platform, THandleInfos& windows, TWindowInfos& list, bool startUp,
-                     const std::function<void()>& processMessages) {
+int RunCaptureCycle(Platform& platform, THandleInfos& windows, TWindowInfos& list, bool startUp,
+                    const std::function<void()>& processMessages) {
     EnumerateWindows(platform, windows, processMessages);
     std::vector<WindowHandle> handles;
     for (int i = 0; i < windows.Count(); ++i)
@@ -227,7 +231,7 @@ void RunCaptureCycle(Platform& platform, THandleInfos& windows, TWindowInfos& li
     if (!startUp)
         list.DeleteMissing(handles);
     platform.watchOnly(handles);
-    CapturePictures(platform, windows, list, startUp);
+    return CapturePictures(platform, windows, list, startUp);
 }
 
 int RefreshChangedPictures(Platform& platform, TWindowInfos& list) {

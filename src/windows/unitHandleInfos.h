@@ -76,11 +76,12 @@ class TWindowInfos;
 // picture still shows it keeps that picture (a minimised one always does), a changed one has only
 // its changed area taken again where that is known, every other window is pictured whole and
 // merged (TWindowInfos::Update). At start-up, minimised windows are restored for their picture.
-void CapturePictures(Platform& platform, const THandleInfos& windows, TWindowInfos& list, bool startUp);
+// Returns how many windows were read again, whole or in part.
+int CapturePictures(Platform& platform, const THandleInfos& windows, TWindowInfos& list, bool startUp);
 // One capture cycle: enumerates into `windows`, drops the records of windows that have gone (not
 // at start-up), watches exactly the listed windows and takes their pictures (CapturePictures).
-void RunCaptureCycle(Platform& platform, THandleInfos& windows, TWindowInfos& list, bool startUp,
-                     const std::function<void()>& processMessages = {});
+int RunCaptureCycle(Platform& platform, THandleInfos& windows, TWindowInfos& list, bool startUp,
+                    const std::function<void()>& processMessages = {});
 // While the view shows: takes again what changed in the records' windows and uploads it to their
 // textures (a current GL context is needed). Returns how many records changed.
 int RefreshChangedPictures(Platform& platform, TWindowInfos& list);

@@ -189,6 +189,15 @@ void Keys::move(int x, int y) {
     XSync(desktop_.dpy(), False);
 }
 
+Window OpenPaintedWindow(XDesktop& desktop, const std::string& title, const std::string& colour,
+                         const std::string& size, const std::string& position, int timeoutMs) {
+    desktop.spawnTestClient({"--title", title, "--color", colour, "--size", size, "--pos", position});
+    const Window window = desktop.waitForTitle(title, timeoutMs);
+    if (window == None || !desktop.waitPainted(window, timeoutMs))
+        return None;
+    return window;
+}
+
 bool FindZorvaneWindowCentre(XDesktop& desktop, Window top, int& x, int& y) {
     Display* dpy = desktop.dpy();
     XClassHint hint{};
@@ -250,9 +259,16 @@ int CountWindowsTitled(XDesktop& desktop, const std::string& title) {
 
 int CountColour(XDesktop& desktop, unsigned long colour, int tolerance, int step) {
     Display* dpy = desktop.dpy();
-    const int width = DisplayWidth(dpy, DefaultScreen(dpy));
-    const int height = DisplayHeight(dpy, DefaultScreen(dpy));
-    XImage* image = XGetImage(dpy, desktop.root(), 0, 0, width, height, AllPlanes, ZPixmap);
+    // The root's size now: the connection's own figure is the one at connection time, before
+    // xrandr may have changed it.
+    Window root = None;
+    int x0 = 0, y0 = 0;
+    unsigned int rootWidth = 0, rootHeight = 0, border = 0, depth = 0;
+    if (!XGetGeometry(dpy, desktop.root(), &root, &x0, &y0, &rootWidth, &rootHeight, &border, &depth))
+        return -1;
+    const int width = static_cast<int>(rootWidth);
+    const int height = static_cast<int>(rootHeight);
+    XImage* image = XGetImage(dpy, desktop.root(), 0, 0, rootWidth, rootHeight, AllPlanes, ZPixmap);
     if (!image)
         return -1;
     int count = 0;

@@ -72,6 +72,11 @@ private:
     XDesktop& desktop_;
 };
 
+// Opens a test client window of one colour ("rrggbb") with this title, size ("400x300") and position
+// ("40,40"), and waits until the window manager lists it and it has painted; None when it does not.
+Window OpenPaintedWindow(XDesktop& desktop, const std::string& title, const std::string& colour,
+                         const std::string& size, const std::string& position, int timeoutMs = 60000);
+
 // The root-relative centre of the first window below `top` (depth first) whose WM_CLASS names
 // Zorvane; false when there is none. Finds the tray icon inside a tray host.
 bool FindZorvaneWindowCentre(XDesktop& desktop, Window top, int& x, int& y);

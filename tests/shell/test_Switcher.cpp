@@ -76,6 +76,8 @@ TEST_F(Switcher, WinTabOpensTheViewOverTheWindowsPictures) {
     EXPECT_EQ(CountColour(desktop, kDesktop, 12), 0) << "nothing of the desktop at full brightness";
     EXPECT_EQ(CountWindowsTitled(desktop, "Zorvane OpenGL"), 1);
     EXPECT_EQ(run.lines("view-shown").size(), 1u);
+    // The opening starts once the window can be seen: no frame of it is drawn to nothing.
+    EXPECT_TRUE(run.before("exposed", "first-tick")) << run.trace();
     keys.superUp();
     ASSERT_TRUE(run.waitFor("view-hidden")) << run.trace();
     // Nothing was stepped: the window that was active stays active.
@@ -128,7 +130,7 @@ TEST_F(Switcher, SuperShiftTabStepsBack) {
 // --- When nothing opens.
 TEST_F(Switcher, OneWindowOpensNothing) {
     blue = openWindow("Blue", kBlue, "100,100");
-    ZorvaneRun run(desktop);
+    ZorvaneRun run(desktop, {{"HotKeyHold", "-1"}});
     ASSERT_TRUE(run.startResident()) << run.trace();
     keys.superDown();
     keys.tab();
@@ -136,10 +138,16 @@ TEST_F(Switcher, OneWindowOpensNothing) {
     ASSERT_TRUE(run.waitFor("show-skipped")) << run.trace();
     EXPECT_EQ(run.lines("capture-done 1").size(), 1u);
     EXPECT_TRUE(run.lines("view-shown").empty());
-    // The pinned path refuses too.
+    // The pinned path and the held custom hot key refuse too.
     EXPECT_EQ(run.runAgain({"--show"}).exitCode, 0);
     ASSERT_TRUE(run.waitFor("show-skipped", 2)) << run.trace();
-    EXPECT_TRUE(run.lines("view-shown").empty());
+    const unsigned alt = desktop.keycodeOf(XK_Alt_L);
+    desktop.keyDown(alt);
+    keys.tap(XK_grave);
+    desktop.keyUp(alt);
+    ASSERT_TRUE(run.waitFor("show-skipped", 3)) << run.trace();
+    EXPECT_EQ(run.lines("hotkey-held").size(), 1u) << run.trace();
+    EXPECT_TRUE(run.lines("view-shown").empty()) << run.trace();
 }
 
 TEST_F(Switcher, NothingOpensDuringTheSplash) {

@@ -166,6 +166,36 @@ TEST_F(OptionFormTest, DefaultThenOkStoresTheDefaults) {
     EXPECT_EQ(autostart.ReadCommand(), kExe.toStdString()) << "Default checks the autostart box";
 }
 
+TEST_F(OptionFormTest, MonitorChoiceShowsAndStoresTheSetting) {
+    struct Row {
+        const char* what;
+        int stored;
+        int shown;
+    };
+    const Row rows[] = {
+        {"the pointer's monitor", 0, 0},
+        {"the primary monitor", 1, 1},
+        {"a value the list does not have reads as the pointer's", 7, 0},
+    };
+    for (const Row& row : rows) {
+        settings.SetValue(TFormStorage::kMonitor, row.stored);
+        auto form = Open();
+        EXPECT_EQ(form->cbMonitor->currentIndex(), row.shown) << row.what;
+        EXPECT_EQ(form->cbMonitor->count(), 2);
+        EXPECT_EQ(form->cbMonitor->geometry(), QRect(160, 72, 270, 22));
+        EXPECT_EQ(form->cbMonitor->parentWidget(), form->gbView);
+        EXPECT_EQ(form->lblMonitor->pos(), QPoint(16, 76));
+    }
+    auto form = Open();
+    Choose(*form, form->cbMonitor, 1);
+    form->btnOK->click();
+    EXPECT_EQ(settings.GetInteger(TFormStorage::kMonitor), 1);
+    form = Open();
+    form->btnDefaultClick();
+    form->btnOKClick();
+    EXPECT_EQ(settings.GetInteger(TFormStorage::kMonitor), 0) << "Default proposes the pointer's monitor";
+}
+
 TEST_F(OptionFormTest, OkWithAutoStartOffRemovesAnyEntry) {
     ASSERT_TRUE(autostart.Write("/home/other/copy/zorvane"));
     auto form = Open();

@@ -49,7 +49,8 @@ protected:
         return w;
     }
 
-    void cycle() { RunCaptureCycle(*platform, windows, *list, false); }
+    // How many windows were read again.
+    int cycle() { return RunCaptureCycle(*platform, windows, *list, false); }
 
     TWindowInfo* record(Window w) {
         for (int i = 0; i < list->Count(); ++i)
@@ -116,6 +117,56 @@ TEST_F(PictureChanges, OnlyTheWindowDrawnIntoIsTakenAgainAndOnlyWhereItChanged) 
     const auto stored = CaptureImage::loadBMP(record(red)->FileName);
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->pixel(rx + 55, ry + 45), 0x0000FFu);
+}
+
+// A full-screen window over everything, mapped and unmapped as the switcher's view is: the
+// windows under it come into view again, which the server reports as damage although their
+// pictures stayed the same.
+class Cover {
+public:
+    explicit Cover(Display* dpy) : dpy_(dpy) {
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = True;
+        attributes.background_pixel = 0x202020;
+        window_ = XCreateWindow(dpy_, DefaultRootWindow(dpy_), 0, 0, 1280, 1024, 0, CopyFromParent,
+                                InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
+    }
+    ~Cover() { XDestroyWindow(dpy_, window_); }
+    void show(bool shown) {
+        if (shown)
+            XMapRaised(dpy_, window_);
+        else
+            XUnmapWindow(dpy_, window_);
+        XSync(dpy_, False);
+    }
+
+private:
+    Display* dpy_;
+    Window window_ = None;
+};
+
+TEST_F(PictureChanges, WindowsComingIntoViewAreNotTakenAgainUnlessDrawnIntoMeanwhile) {
+    const Window back = start("back", "40,40", "500x400", "FF0000");
+    const Window front = start("front", "300,200", "400x300", "00FF00");
+    ASSERT_NE(cycle(), 0);
+    Cover cover(desktop.dpy());
+    for (int round = 0; round < 3; ++round) {
+        cover.show(true);
+        cover.show(false);
+        XRaiseWindow(desktop.dpy(), desktop.frameOf(round % 2 ? front : back));
+        XSync(desktop.dpy(), False);
+        EXPECT_EQ(cycle(), 0) << "round " << round << ": nothing was drawn";
+    }
+
+    // Drawn into while covered, in the part that stays hidden behind the other window too.
+    XRaiseWindow(desktop.dpy(), desktop.frameOf(front));
+    cover.show(true);
+    const auto [bx, by] = clientOffset(back);
+    paint(back, 300, 200, 40, 40, 0x0000FF);
+    cover.show(false);
+    EXPECT_EQ(cycle(), 1);
+    EXPECT_EQ(record(back)->Bitmap->pixel(bx + 310, by + 210), 0x0000FFu);
+    EXPECT_EQ(cycle(), 0);
 }
 
 TEST_F(PictureChanges, ResizedMinimisedAndVanishingWindows) {

@@ -3,7 +3,7 @@
 // gtest first: Xlib defines None as a macro, which gtest also uses as a name.
 #include <gtest/gtest.h>
 
-#include "harness/XHarness.h"
+#include "X11DesktopTest.h"
 
 #include "platform/x11/X11Platform.h"
 #include "windows/unitHandleInfos.h"
@@ -112,30 +112,9 @@ bool markLog(XDesktop& desktop, Window client, const std::string& logPath, long 
     return desktop.waitUntil([&] { return readFile(logPath).find(wanted) != std::string::npos; }, 10000);
 }
 
-class X11Desktop : public ::testing::Test {
+class X11Desktop : public test::X11DesktopTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(desktop.ok()) << desktop.reason(); }
-
-    Window startClient(const std::vector<std::string>& args, const std::string& title) {
-        desktop.spawnTestClient(args);
-        const Window w = desktop.waitForTitle(title);
-        EXPECT_NE(w, None) << title << " did not appear";
-        if (w != None) {
-            EXPECT_TRUE(desktop.waitPainted(w)) << title << " did not paint";
-        }
-        return w;
-    }
-
-    std::unique_ptr<Platform> platform() {
-        std::string error;
-        auto result = createX11Platform(desktop.display().c_str(), error);
-        EXPECT_TRUE(result) << error;
-        return result;
-    }
-
     std::string tool() const { return test::BinDir() + "/zorvane-windows"; }
-
-    XDesktop desktop;
 };
 
 TEST_F(X11Desktop, ListOffersExactlyTheQualifyingWindowsTopFirst) {

@@ -3,9 +3,7 @@
 // gtest first: Xlib defines None as a macro, which gtest also uses as a name.
 #include <gtest/gtest.h>
 
-#include "harness/XHarness.h"
-
-#include "platform/x11/X11Platform.h"
+#include "X11DesktopTest.h"
 
 #include <sys/wait.h>
 
@@ -14,33 +12,16 @@ namespace {
 
 using test::XDesktop;
 
-class X11Icons : public ::testing::Test {
+class X11Icons : public test::X11DesktopTest {
 protected:
-    explicit X11Icons(bool windowManager = true) : desktop(XDesktop::Options{1280, 1024, windowManager}) {}
-    void SetUp() override { ASSERT_TRUE(desktop.ok()) << desktop.reason(); }
+    explicit X11Icons(bool windowManager = true)
+        : X11DesktopTest(XDesktop::Options{1280, 1024, windowManager}) {}
 
     Window startClient(const std::vector<std::string>& args, const std::string& title, pid_t* pid = nullptr) {
         std::vector<std::string> all{"--title", title};
         all.insert(all.end(), args.begin(), args.end());
-        const pid_t started = desktop.spawnTestClient(all);
-        if (pid != nullptr)
-            *pid = started;
-        const Window w = desktop.waitForTitle(title);
-        EXPECT_NE(w, None) << title << " did not appear";
-        if (w != None) {
-            EXPECT_TRUE(desktop.waitPainted(w)) << title << " did not paint";
-        }
-        return w;
+        return X11DesktopTest::startClient(all, title, pid);
     }
-
-    std::unique_ptr<Platform> platform() {
-        std::string error;
-        auto result = createX11Platform(desktop.display().c_str(), error);
-        EXPECT_TRUE(result) << error;
-        return result;
-    }
-
-    XDesktop desktop;
 };
 
 // Without a window manager, which would publish icons of its own for windows that have none.

@@ -12,10 +12,12 @@ bool X11Platform::startWatchingPictures() {
     int errorBase = 0;
     if (!hasComposite_ || !XDamageQueryExtension(display_, &damageEvent_, &errorBase))
         return false;
-    // Frames are the root's children: their size, mapping and end are reported to the root.
+    // Frames are the root's children: their size, mapping, stacking and end are reported to the
+    // root.
     XWindowAttributes root{};
     XGetWindowAttributes(display_, root_, &root);
     XSelectInput(display_, root_, root.your_event_mask | SubstructureNotifyMask);
+    stacking_.reset(display_, root_);
     return true;
 }
 
@@ -26,23 +28,88 @@ X11Platform::Watched* X11Platform::watchedByFrame(Window frame) {
     return nullptr;
 }
 
-void X11Platform::handlePictureEvent(const XEvent& event) {
-    if (hasDamage_ && event.type == damageEvent_ + XDamageNotify) {
-        const auto& damage = reinterpret_cast<const XDamageNotifyEvent&>(event);
-        for (auto& [client, watched] : watched_) {
-            if (watched.damage != damage.damage)
-                continue;
-            if (event.xany.serial < watched.clearedAt)
-                break;
-            watched.dirty = true;
-            const Rect area{damage.area.x + watched.border, damage.area.y + watched.border,
-                            damage.area.x + watched.border + damage.area.width,
-                            damage.area.y + watched.border + damage.area.height};
-            watched.area = Unite(watched.area, area);
-            break;
+void X11Platform::markDamaged(Watched& watched, const Rect& area, unsigned long serial) {
+    if (serial < watched.clearedAt)
+        return;
+    watched.dirty = true;
+    watched.area = Unite(watched.area, area);
+}
+
+void X11Platform::noteUncovered(unsigned long serial) {
+    for (auto& [client, watched] : watched_) {
+        if (watched.frame == None)
+            continue;
+        OwnedRegion now = stacking_.shownPart(watched.frame);
+        OwnedRegion grown;
+        XSubtractRegion(now.get(), watched.shown.get(), grown.get());
+        watched.shown = now;
+        if (grown.empty())
+            continue;
+        // The server reports exactly this part as damaged within the request that changed the
+        // stacking (the window's picture is painted there), before any later request's events.
+        watched.uncovered = grown;
+        watched.reported.clear();
+        watched.expecting = true;
+        uncoverRun_ = true;
+        uncoverSerial_ = serial;
+    }
+}
+
+void X11Platform::endUncoverRun() {
+    if (!uncoverRun_)
+        return;
+    uncoverRun_ = false;
+    for (auto& [client, watched] : watched_) {
+        if (!watched.expecting)
+            continue;
+        watched.expecting = false;
+        if (!watched.reported.empty()) {
+            // A report cut short: it was drawing after all.
+            markDamaged(watched, watched.reported.bounds(), uncoverSerial_);
+            watched.reported.clear();
         }
+    }
+}
+
+void X11Platform::handleDamage(const XEvent& event) {
+    const auto& damage = reinterpret_cast<const XDamageNotifyEvent&>(event);
+    auto found = std::find_if(watched_.begin(), watched_.end(),
+                              [&](const auto& entry) { return entry.second.damage == damage.damage; });
+    if (found == watched_.end())
+        return;
+    Watched& watched = found->second;
+    // The damage rectangles are relative to the frame's inside, the pictures to its border.
+    const Rect area{damage.area.x + watched.border, damage.area.y + watched.border,
+                    damage.area.x + watched.border + damage.area.width,
+                    damage.area.y + watched.border + damage.area.height};
+    if (uncoverRun_ && event.xany.serial != uncoverSerial_)
+        endUncoverRun(); // a later request's
+    if (!uncoverRun_ || !watched.expecting) {
+        markDamaged(watched, area, event.xany.serial);
         return;
     }
+    watched.reported.add(area.left, area.top, area.width(), area.height());
+    if (damage.more)
+        return;
+    watched.expecting = false;
+    const bool onlyUncovered = watched.reported == watched.uncovered;
+    if (!onlyUncovered)
+        markDamaged(watched, watched.reported.bounds(), event.xany.serial);
+    watched.reported.clear();
+    if (std::none_of(watched_.begin(), watched_.end(),
+                     [](const auto& entry) { return entry.second.expecting; }))
+        uncoverRun_ = false;
+}
+
+void X11Platform::handlePictureEvent(const XEvent& event) {
+    if (hasDamage_ && event.type == damageEvent_ + XDamageNotify) {
+        handleDamage(event);
+        return;
+    }
+    // Any other event ends the reports of the last change of the stacking.
+    endUncoverRun();
+    if (hasDamage_ && stacking_.apply(display_, event))
+        noteUncovered(event.xany.serial);
     switch (event.type) {
     case ConfigureNotify:
         if (Watched* watched = watchedByFrame(event.xconfigure.window);
@@ -68,6 +135,7 @@ void X11Platform::handlePictureEvent(const XEvent& event) {
             watched->frame = None;
             watched->damage = None;
             watched->dirty = watched->whole = true;
+            watched->expecting = false;
         }
         break;
     case ReparentNotify:
@@ -102,7 +170,10 @@ PictureChange X11Platform::takePictureChange(WindowHandle window) {
         watched.border = static_cast<int>(geometry->border);
         watched.width = geometry->width;
         watched.height = geometry->height;
-        watched.damage = XDamageCreate(display_, frame, XDamageReportBoundingBox);
+        watched.shown = stacking_.shownPart(frame);
+        // Every report, not their sum: a report of what only came into view is told from drawing
+        // by its exact shape.
+        watched.damage = XDamageCreate(display_, frame, XDamageReportRawRectangles);
         // A new damage object starts with the whole window damaged; the picture about to be
         // taken has all of that.
         watched.clearedAt = NextRequest(display_);

@@ -1,8 +1,6 @@
-// X11Desktop: the primary screen's size and the desktop background picture.
+// X11Desktop: the desktop background picture.
 #include "platform/x11/X11PlatformImpl.h"
 #include "platform/x11/XErrorTrap.h"
-
-#include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -12,38 +10,6 @@
 namespace zorvane::x11 {
 
 namespace {
-
-// The primary output's size (or the first lit output's); 0 x 0 when RandR cannot tell.
-std::pair<int, int> primaryOutputSize(Display* display, Window root) {
-    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, root);
-    if (resources == nullptr)
-        return {0, 0};
-    std::pair<int, int> size{0, 0};
-    const RROutput primary = XRRGetOutputPrimary(display, root);
-    const auto crtcSize = [&](RRCrtc crtc) {
-        XRRCrtcInfo* info = XRRGetCrtcInfo(display, resources, crtc);
-        std::pair<int, int> result{0, 0};
-        if (info != nullptr) {
-            result = {static_cast<int>(info->width), static_cast<int>(info->height)};
-            XRRFreeCrtcInfo(info);
-        }
-        return result;
-    };
-    for (int i = 0; i < resources->noutput && size.first == 0; ++i) {
-        if (primary != None && resources->outputs[i] != primary)
-            continue;
-        XRROutputInfo* output = XRRGetOutputInfo(display, resources, resources->outputs[i]);
-        if (output != nullptr) {
-            if (output->crtc != None)
-                size = crtcSize(output->crtc);
-            XRRFreeOutputInfo(output);
-        }
-    }
-    if (size.first == 0 && resources->ncrtc > 0)
-        size = crtcSize(resources->crtcs[0]);
-    XRRFreeScreenResources(resources);
-    return size;
-}
 
 // A bare X server shows the root's own plain background (xsetroot -solid) and names no picture for
 // it: read that colour where no mapped window covers the root. Nothing when every spot is covered.
@@ -96,26 +62,6 @@ std::optional<std::uint32_t> uncoveredRootColour(Display* display, Window root, 
 
 } // namespace
 
-int X11Platform::screenWidth() const {
-    if (hasRandr_) {
-        XErrorTrap trap(display_);
-        const auto size = primaryOutputSize(display_, root_);
-        if (!trap.failed() && size.first > 0)
-            return size.first;
-    }
-    return DisplayWidth(display_, screen_);
-}
-
-int X11Platform::screenHeight() const {
-    if (hasRandr_) {
-        XErrorTrap trap(display_);
-        const auto size = primaryOutputSize(display_, root_);
-        if (!trap.failed() && size.second > 0)
-            return size.second;
-    }
-    return DisplayHeight(display_, screen_);
-}
-
 WallpaperInfo X11Platform::wallpaperInfo() const {
     WallpaperInfo info;
     info.desktopColor = desktopColor_;
@@ -135,8 +81,9 @@ WallpaperInfo X11Platform::wallpaperInfo() const {
         const bool valid = width > 0 && height > 0 &&
                            geometry->depth == static_cast<unsigned int>(DefaultDepth(display_, screen_));
         if (valid) {
-            const int screenW = screenWidth();
-            const int screenH = screenHeight();
+            // The whole desktop: each monitor shows its own part of it.
+            const int screenW = DisplayWidth(display_, screen_);
+            const int screenH = DisplayHeight(display_, screen_);
             const int readW = std::min(static_cast<int>(width), screenW);
             const int readH = std::min(static_cast<int>(height), screenH);
             XImage* read = XGetImage(display_, pixmap, 0, 0, static_cast<unsigned int>(readW),
@@ -172,7 +119,8 @@ WallpaperInfo X11Platform::wallpaperInfo() const {
         const Visual* visual = DefaultVisual(display_, screen_);
         if (visual->red_mask == 0xFF0000 && visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF) {
             XErrorTrap trap(display_);
-            const auto colour = uncoveredRootColour(display_, root_, screenWidth(), screenHeight());
+            const auto colour = uncoveredRootColour(display_, root_, DisplayWidth(display_, screen_),
+                                                    DisplayHeight(display_, screen_));
             if (colour && !trap.failed())
                 info.desktopColor = *colour;
         }

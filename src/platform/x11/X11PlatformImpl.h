@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/x11/X11Stacking.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -89,6 +90,8 @@ public:
     bool windowRect(WindowHandle window, Rect& rect) const override;
     bool windowRegionBox(WindowHandle window, Rect& box) const override;
     WallpaperInfo wallpaperInfo() const override;
+    std::vector<Monitor> monitors() const override;
+    std::optional<ScreenPoint> pointerPosition() override;
 
     void enumWindows(const EnumProc& proc) override;
     std::string windowClassName(WindowHandle window) override;
@@ -159,6 +162,8 @@ private:
     bool isViewable(Window window) const;
     bool exists(Window window) const;
     bool hasWindowManager() const;
+    // The primary monitor (else the first) on the desktop, in device pixels.
+    Rect primaryMonitor() const;
     // The window manager's frame around a client: its ancestor that is a child of the root.
     Window frameOf(Window client) const;
     Window findClient(Window window, int depth) const;
@@ -193,9 +198,21 @@ private:
         Rect area;
         // Events about changes before this request were cleared and are in the picture taken.
         unsigned long clearedAt = 0;
+        // What of the frame showed on the screen after the last change of the stacking, and
+        // what the server is about to report as damaged because more of it came into view.
+        OwnedRegion shown;
+        OwnedRegion uncovered;
+        OwnedRegion reported; // the report on its way, rectangle by rectangle
+        bool expecting = false;
     };
     // Picture-change events: damage, and the frames' size, mapping, destruction and reparenting.
     void handlePictureEvent(const XEvent& event);
+    void handleDamage(const XEvent& event);
+    void markDamaged(Watched& watched, const Rect& area, unsigned long serial);
+    // After a change of the stacking: which frames came into view, and by how much.
+    void noteUncovered(unsigned long serial);
+    // The reports that one change of the stacking caused are over.
+    void endUncoverRun();
     // False without Composite or DAMAGE: every picture is then taken whole each time.
     bool startWatchingPictures();
     Watched* watchedByFrame(Window frame);
@@ -236,6 +253,9 @@ private:
     int damageEvent_ = 0;
     std::unique_ptr<ShmImage> shm_;
     std::unordered_map<Window, Watched> watched_; // by client window
+    Stacking stacking_;
+    bool uncoverRun_ = false;
+    unsigned long uncoverSerial_ = 0;
 
     unsigned int numLockMask_ = 0;
     unsigned int scrollLockMask_ = 0;

@@ -8,9 +8,11 @@ add_library(zv_x11 STATIC
   ${CMAKE_CURRENT_LIST_DIR}/X11WindowIcons.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Capture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Damage.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/X11Stacking.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Activate.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Keys.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Desktop.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/X11Monitors.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Diagnostics.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StatusNotifierHosts.cpp)
 target_include_directories(zv_x11 PUBLIC ${CMAKE_SOURCE_DIR}/src)
@@ -18,5 +20,5 @@ target_include_directories(zv_x11 PUBLIC ${CMAKE_SOURCE_DIR}/src)
 pkg_check_modules(DBUS REQUIRED IMPORTED_TARGET GLOBAL dbus-1)
 target_link_libraries(zv_x11
   PUBLIC zv_platform
-  PRIVATE X11::X11 X11::Xcomposite X11::Xext X11::Xfixes X11::Xrandr X11::Xtst X11::Xdamage OpenGL::GLX
+  PRIVATE X11::X11 X11::Xcomposite X11::Xext X11::Xfixes X11::Xrandr X11::Xinerama X11::Xtst X11::Xdamage OpenGL::GLX
           OpenGL::OpenGL PkgConfig::DBUS)

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <poll.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -103,22 +104,7 @@ void XDesktop::start(const Options& options, const Session& session) {
         reason_ = "pipe failed";
         return;
     }
-    const std::string screen = std::to_string(options.width) + "x" + std::to_string(options.height) + "x24";
-    const pid_t self = ::getpid();
-    xvfb_ = ::fork();
-    if (xvfb_ == 0) {
-        dieWithParent(self);
-        ::close(fds[0]);
-        const int devNull = ::open("/dev/null", O_WRONLY);
-        ::dup2(devNull, 1);
-        ::dup2(devNull, 2);
-        const std::string fd = std::to_string(fds[1]);
-        std::vector<std::string> args{"Xvfb", "-displayfd", fd, "-screen", "0", screen, "-nolisten", "tcp"};
-        args.insert(args.end(), options.serverArgs.begin(), options.serverArgs.end());
-        auto argv = argvOf(args);
-        ::execvp(argv[0], argv.data());
-        ::_exit(127);
-    }
+    xvfb_ = startServer(options, fds[1]);
     ::close(fds[1]);
     std::string number;
     pollfd pfd{fds[0], POLLIN, 0};
@@ -138,7 +124,9 @@ void XDesktop::start(const Options& options, const Session& session) {
     while (!number.empty() && (number.back() == '\n' || number.back() == ' '))
         number.pop_back();
     if (number.empty()) {
-        reason_ = "Xvfb did not report a display";
+        reason_ = options.server == Server::xorgDummy
+                      ? "Xorg with the dummy driver did not start" + xorgError()
+                      : "Xvfb did not report a display";
         return;
     }
     display_ = ":" + number;
@@ -167,6 +155,70 @@ void XDesktop::start(const Options& options, const Session& session) {
     ok_ = true;
 }
 
+std::string XDesktop::xorgError() const {
+    // Xorg marks its errors "(EE)"; the first fatal one says why it stopped.
+    std::ifstream log(serverFolder_ + "/Xorg.log");
+    std::string line;
+    std::string first;
+    while (std::getline(log, line)) {
+        if (line.find("(EE)") == std::string::npos || line.find("(NI) not implemented") != std::string::npos)
+            continue;
+        if (first.empty() || line.find("Fatal") != std::string::npos)
+            first = line;
+    }
+    return first.empty() ? std::string(" (no log: is Xorg installed?)") : ": " + first;
+}
+
+pid_t XDesktop::startServer(const Options& options, int reportFd) {
+    std::vector<std::string> args;
+    const std::string fd = std::to_string(reportFd);
+    if (options.server == Server::xorgDummy) {
+        char pattern[] = "/tmp/zv-xorg.XXXXXX";
+        if (::mkdtemp(pattern) == nullptr)
+            return -1;
+        serverFolder_ = pattern;
+        // One mode of the whole size and a framebuffer that holds it; xrandr then lights and places
+        // outputs inside it. No input devices: XTest brings its own.
+        const int w = options.width, h = options.height;
+        const std::string mode = std::to_string(w) + "x" + std::to_string(h);
+        const long clock = static_cast<long>(w + 160) * (h + 30) * 60 / 1000;
+        std::ofstream config(serverFolder_ + "/xorg.conf");
+        config << "Section \"ServerFlags\"\n  Option \"AutoAddDevices\" \"false\"\n"
+               << "  Option \"AutoAddGPU\" \"false\"\n  Option \"DontVTSwitch\" \"true\"\nEndSection\n"
+               << "Section \"Device\"\n  Identifier \"dummy\"\n  Driver \"dummy\"\n  VideoRam "
+                  "256000\nEndSection\n"
+               << "Section \"Monitor\"\n  Identifier \"monitor\"\n  HorizSync 5.0 - 1000.0\n"
+               << "  VertRefresh 5.0 - 200.0\n  Modeline \"" << mode << "\" "
+               << static_cast<double>(clock) / 1000.0 << " " << w << " " << w + 48 << " " << w + 80 << " "
+               << w + 160 << " " << h << " " << h + 3 << " " << h + 8 << " " << h + 30
+               << " +hsync +vsync\nEndSection\n"
+               << "Section \"Screen\"\n  Identifier \"screen\"\n  Device \"dummy\"\n  Monitor \"monitor\"\n"
+               << "  DefaultDepth 24\n  SubSection \"Display\"\n    Depth 24\n    Modes \"" << mode << "\"\n"
+               << "    Virtual " << w << " " << h << "\n  EndSubSection\nEndSection\n";
+        config.close();
+        args = {"Xorg",     "-displayfd", fd,    "-config",  serverFolder_ + "/xorg.conf",
+                "-noreset", "-nolisten",  "tcp", "-logfile", serverFolder_ + "/Xorg.log"};
+    } else {
+        const std::string screen =
+            std::to_string(options.width) + "x" + std::to_string(options.height) + "x24";
+        args = {"Xvfb", "-displayfd", fd, "-screen", "0", screen, "-nolisten", "tcp"};
+    }
+    args.insert(args.end(), options.serverArgs.begin(), options.serverArgs.end());
+    const pid_t self = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        dieWithParent(self);
+        const int devNull = ::open("/dev/null", O_RDWR);
+        ::dup2(devNull, 0);
+        ::dup2(devNull, 1);
+        ::dup2(devNull, 2);
+        auto argv = argvOf(args);
+        ::execvp(argv[0], argv.data());
+        ::_exit(127);
+    }
+    return pid;
+}
+
 bool XDesktop::startWindowManager() {
     return startWindowManager({"openbox", "--sm-disable"});
 }
@@ -185,7 +237,9 @@ bool XDesktop::startWindowManager(const std::vector<std::string>& command) {
         15000);
     // Window managers publish their root properties last of all (xfwm4 leaves a window mapped
     // before then unlisted for good): wait for the active window property a little, if it comes.
-    if (managed)
+    // Openbox sets it only once a window has the focus, so waiting for it would only run out.
+    const bool setsActiveAtStart = command.front() != "openbox";
+    if (managed && setsActiveAtStart)
         waitUntil([&] { return !cardinals(dpy_, root(), "_NET_ACTIVE_WINDOW", XA_WINDOW).empty(); }, 15000);
     // The check window appears before the window manager handles map requests, and a request sent in
     // between is never answered: map a probe until it manages it.
@@ -301,6 +355,8 @@ XDesktop::~XDesktop() {
     endChild(xvfb_);
     if (!home_.empty())
         std::filesystem::remove_all(home_);
+    if (!serverFolder_.empty())
+        std::filesystem::remove_all(serverFolder_);
 }
 
 pid_t XDesktop::spawn(const std::vector<std::string>& argv) {

@@ -1,5 +1,6 @@
-// XHarness: a private X desktop for one test: its own Xvfb on a free display (-displayfd), an
-// optional openbox, real client programs as our own children, keys through XTest by keycode.
+// XHarness: a private X desktop for one test: its own Xvfb (or Xorg with the dummy video driver,
+// which honours RandR monitors) on a free display (-displayfd), an optional openbox, real client
+// programs as our own children, keys through XTest by keycode.
 // Everything started here is killed and reaped when the object goes, whatever the test did.
 // Include <gtest/gtest.h> before this header: Xlib defines None as a macro.
 #pragma once
@@ -21,12 +22,19 @@ struct RunResult {
 
 class XDesktop {
 public:
+    enum class Server {
+        xvfb,
+        // Xorg with the dummy video driver: RandR outputs DUMMY0..15 that xrandr can light and
+        // place, so a desktop can have several monitors. Starts only where Xorg may run (root).
+        xorgDummy,
+    };
     struct Options {
         int width = 1280;
         int height = 1024;
         bool windowManager = true;
         // More arguments for Xvfb, e.g. {"-extension", "Composite"} for a server without it.
         std::vector<std::string> serverArgs = {};
+        Server server = Server::xvfb;
     };
     // Which window manager runs, and what it may need besides the display.
     struct Session {
@@ -104,6 +112,10 @@ public:
 private:
     void start(const Options& options, const Session& session);
     bool startSessionBus();
+    // Forks the X server, reporting its display number on the pipe's write end.
+    pid_t startServer(const Options& options, int reportFd);
+    // Why Xorg stopped, from its log ("" when it says nothing).
+    std::string xorgError() const;
     bool startWindowManager(const std::vector<std::string>& command);
     // In a child just forked: the desktop's display, bus and home.
     void enterDesktop() const;
@@ -111,6 +123,7 @@ private:
     std::string reason_;
     std::string display_;
     std::string home_;
+    std::string serverFolder_; // Xorg's configuration and log
     std::string busAddress_;
     pid_t bus_ = -1;
     Display* dpy_ = nullptr;
