@@ -17,6 +17,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLinearGradient>
@@ -197,29 +198,47 @@ void TMainForm::ShowKeyMessage(const QString& text) {
     // A desktop notification reaches the user without a tray too; where no notification service
     // answers, the tray icon's balloon does.
     const QString title = QString::fromStdString(HotKeyStatusTitle(HotKeyWords()));
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
-        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
-    call << QStringLiteral("Zorvane") << 0u << QString() << title << text << QStringList() << QVariantMap()
-         << -1;
-    QDBusConnection bus = QDBusConnection::sessionBus();
     const auto trayMessage = [this, title, text] {
         Trace("key-message tray");
         if (JvTrayIcon1 && QSystemTrayIcon::isSystemTrayAvailable())
             JvTrayIcon1->showMessage(title, text, QSystemTrayIcon::Warning, 30000);
     };
+    QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         trayMessage();
         return;
     }
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 5000), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, trayMessage] {
-        if (watcher->isError())
-            trayMessage();
-        else
-            Trace("key-message notification");
-        watcher->deleteLater();
-    });
+    const auto notifications = [](const QString& method) {
+        return QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.Notifications"),
+                                              QStringLiteral("/org/freedesktop/Notifications"),
+                                              QStringLiteral("org.freedesktop.Notifications"), method);
+    };
+    // A service that reads markup in the body would take "<Super>Tab" for a tag and drop the
+    // commands: it gets the text escaped.
+    auto* asked = new QDBusPendingCallWatcher(
+        bus.asyncCall(notifications(QStringLiteral("GetCapabilities")), 5000), this);
+    connect(asked, &QDBusPendingCallWatcher::finished, this,
+            [this, asked, title, text, trayMessage, notifications] {
+                asked->deleteLater();
+                const QDBusPendingReply<QStringList> capabilities = *asked;
+                if (capabilities.isError()) {
+                    trayMessage();
+                    return;
+                }
+                const bool markup = capabilities.value().contains(QStringLiteral("body-markup"));
+                QDBusMessage call = notifications(QStringLiteral("Notify"));
+                call << QStringLiteral("Zorvane") << 0u << QString() << title
+                     << (markup ? text.toHtmlEscaped() : text) << QStringList() << QVariantMap() << -1;
+                auto* sent =
+                    new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call, 5000), this);
+                connect(sent, &QDBusPendingCallWatcher::finished, this, [sent, trayMessage] {
+                    if (sent->isError())
+                        trayMessage();
+                    else
+                        Trace("key-message notification");
+                    sent->deleteLater();
+                });
+            });
 }
 
 TMainForm::~TMainForm() {
