@@ -16,6 +16,7 @@ add_library(zv_ui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/BrevonURLImage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/BrevonURLLabel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/OptionControls.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PointerLabel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ShortCutKeys.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frmAbout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frmOption.cpp
@@ -28,11 +29,12 @@ add_library(zv_ui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/BrevonURLImage.h
   ${CMAKE_CURRENT_LIST_DIR}/BrevonURLLabel.h
   ${CMAKE_CURRENT_LIST_DIR}/OptionControls.h
+  ${CMAKE_CURRENT_LIST_DIR}/PointerLabel.h
   ${CMAKE_CURRENT_LIST_DIR}/frmAbout.h
   ${CMAKE_CURRENT_LIST_DIR}/frmOption.h)
 set_target_properties(zv_ui PROPERTIES AUTOMOC ON)
 target_include_directories(zv_ui PUBLIC ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(zv_ui PUBLIC Qt6::Core Qt6::Gui Qt6::Widgets zv_langfile zv_settings)
+target_link_libraries(zv_ui PUBLIC Qt6::Core Qt6::Gui Qt6::Widgets zv_langfile zv_settings zv_keys)
 
 # The language files (UTF-8) go to <bin>/Language, beside the programs, and are installed to
 # share/zorvane/Language.

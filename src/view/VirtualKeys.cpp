@@ -13,6 +13,7 @@ struct KeyPair {
     std::uint16_t vk;
 };
 
+// The first row for a code is the key that code turns back into.
 constexpr KeyPair kNamedKeys[] = {
     {Qt::Key_Backspace, 0x08},
     {Qt::Key_Tab, 0x09},
@@ -36,6 +37,8 @@ constexpr KeyPair kNamedKeys[] = {
     {Qt::Key_Right, 0x27},
     {Qt::Key_Down, 0x28},
     {Qt::Key_Select, 0x29},
+    {Qt::Key_Printer, 0x2A},
+    {Qt::Key_Execute, 0x2B},
     {Qt::Key_Print, 0x2C},
     {Qt::Key_Insert, 0x2D},
     {Qt::Key_Delete, 0x2E},
@@ -44,6 +47,7 @@ constexpr KeyPair kNamedKeys[] = {
     {Qt::Key_Meta, 0x5B},
     {Qt::Key_Super_R, 0x5C},
     {Qt::Key_Menu, 0x5D},
+    {Qt::Key_Sleep, 0x5F},
     {Qt::Key_NumLock, 0x90},
     {Qt::Key_ScrollLock, 0x91},
     // Punctuation keys of a US layout, unshifted and shifted.
@@ -123,6 +127,17 @@ std::uint16_t QtKeyToVirtualKey(int qtKey, bool keypad) {
     for (const KeyPair& pair : kNamedKeys)
         if (pair.qt == qtKey)
             return pair.vk;
+    return 0;
+}
+
+int VirtualKeyToQtKey(std::uint16_t vk) {
+    if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z'))
+        return vk;
+    if (vk >= 0x70 && vk <= 0x87)
+        return Qt::Key_F1 + (vk - 0x70);
+    for (const KeyPair& pair : kNamedKeys)
+        if (pair.vk == vk)
+            return pair.qt;
     return 0;
 }
 

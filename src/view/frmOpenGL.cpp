@@ -182,6 +182,10 @@ void TOpenGLForm::exposeEvent(QExposeEvent*) {
 
 void TOpenGLForm::Paint() {
     FPaintPending = false;
+    // Before the opening's first step nothing is drawn: that step is the first frame seen, and a
+    // full-screen frame in software costs as much as the whole way to it.
+    if (FOpeningPending == 1 && FEffect && FEffect->FState == esIdle)
+        return;
     if (!isExposed() || !MakeCurrent())
         return;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -495,7 +499,8 @@ bool TOpenGLForm::ReadyForOpening() const {
 void TOpenGLForm::Tick() {
     if (!IsActive())
         return;
-    if (FLivePictures && FEffect && MakeCurrent() &&
+    // Pictures changed since the capture are taken from the opening's first step on.
+    if (FLivePictures && FEffect && FOpeningPending == 0 && MakeCurrent() &&
         RefreshChangedPictures(FPlatform, FOwner.WindowInfos()) > 0)
         invalidate();
     if (!FEffect) {

@@ -97,9 +97,14 @@ void TOpenGLForm::wheelEvent(QWheelEvent* event) {
         return;
     // A touchpad or a fine wheel sends parts of a notch: a step comes with each whole notch.
     const int steps = FWheelSteps.Add(event->angleDelta().y());
-    EffectCall call(*this);
-    for (int i = 0; i < std::abs(steps) && FEffect && !FClosing; ++i)
-        FEffect->MouseWheel(steps > 0 ? 1 : 0);
+    if (steps == 0)
+        return;
+    {
+        EffectCall call(*this);
+        for (int i = 0; i < std::abs(steps) && FEffect && !FClosing; ++i)
+            FEffect->MouseWheel(steps > 0 ? 1 : 0);
+    }
+    Trace("wheel-done " + std::to_string(steps));
 }
 
 } // namespace zorvane

@@ -299,6 +299,27 @@ TEST_F(Switcher, UnwritableCaptureFolderNeitherStopsTheViewNorEndsTheProgram) {
     EXPECT_FALSE(run.waitExit(0, exitCode)) << "Zorvane ended";
 }
 
+// The wheel: one notch of a classic wheel is one step, down to the next window, up back.
+TEST_F(Switcher, AWheelNotchStepsOnceEitherWay) {
+    openThreeWindows();
+    ZorvaneRun run(desktop);
+    ASSERT_TRUE(run.startResident()) << run.trace();
+    ASSERT_EQ(run.runAgain({"--show"}).exitCode, 0);
+    ASSERT_TRUE(run.waitFor("opening-done")) << run.trace();
+    // Button 5 turns the wheel down by a notch, button 4 up.
+    for (const unsigned button : {5u, 5u, 4u}) {
+        const int before = static_cast<int>(run.lines("wheel-done").size());
+        keys.click(500, 400, button);
+        ASSERT_TRUE(run.waitFor("wheel-done", before + 1)) << run.trace();
+    }
+    EXPECT_EQ(run.lines("wheel-done 1").size(), 2u) << run.trace();
+    EXPECT_EQ(run.lines("wheel-done -1").size(), 1u) << run.trace();
+    keys.tap(XK_Return);
+    ASSERT_TRUE(run.waitFor("view-hidden")) << run.trace();
+    EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == green; }, kPatience))
+        << "two notches down and one up: the window below the top one";
+}
+
 // A close that arrives while an effect animation is still running (the release of Super during a
 // selection step, Esc during a pinned step) closes once, activates once and leaves the program
 // able to open again.

@@ -520,6 +520,10 @@ TEST_F(X11Desktop, ScreenSizeAndHugeWindows) {
     ASSERT_TRUE(x11);
     EXPECT_EQ(x11->screenWidth(), 1280);
     EXPECT_EQ(x11->screenHeight(), 1024);
+    // Xvfb's RandR 1.5 lists its one screen as a monitor.
+    const std::vector<Monitor> monitors = x11->monitors();
+    ASSERT_EQ(monitors.size(), 1u);
+    EXPECT_EQ(monitors[0].rect, (Rect{0, 0, 1280, 1024}));
     const Window wide = startClient({"--title", "wide", "--size", "40000x40", "--pos", "0,0"}, "wide");
     Rect rect;
     ASSERT_TRUE(x11->windowRect(wide, rect));
@@ -603,6 +607,44 @@ TEST(X11Display, UnopenableDisplayGivesOneClearMessage) {
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
     EXPECT_EQ(result.out, "");
+}
+
+// Servers without RandR: Xinerama's screens (the first is the primary), else the root window as the
+// one monitor; the pointer is found on the root either way.
+TEST(X11Monitors, WithoutRandrXineramaScreensElseTheRoot) {
+    struct Row {
+        const char* what;
+        std::vector<std::string> serverArgs;
+        std::vector<Monitor> expected;
+    };
+    const Row rows[] = {
+        {"Xinerama",
+         {"-extension", "RANDR", "+xinerama", "-screen", "1", "800x600x24"},
+         {{"screen 0", Rect{0, 0, 640, 480}, true}, {"screen 1", Rect{0, 0, 800, 600}, false}}},
+        {"neither", {"-extension", "RANDR"}, {{"screen", Rect{0, 0, 640, 480}, true}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        test::XDesktop desktop(test::XDesktop::Options{640, 480, false, row.serverArgs});
+        ASSERT_TRUE(desktop.ok()) << desktop.reason();
+        std::string error;
+        auto x11 = createX11Platform(desktop.display().c_str(), error);
+        ASSERT_TRUE(x11) << error;
+        const std::vector<Monitor> monitors = x11->monitors();
+        ASSERT_EQ(monitors.size(), row.expected.size());
+        for (std::size_t i = 0; i < monitors.size(); ++i) {
+            EXPECT_EQ(monitors[i].name, row.expected[i].name);
+            EXPECT_EQ(monitors[i].rect, row.expected[i].rect) << monitors[i].name;
+            EXPECT_EQ(monitors[i].primary, row.expected[i].primary) << monitors[i].name;
+        }
+        EXPECT_EQ(x11->screenWidth(), 640);
+        XWarpPointer(desktop.dpy(), None, desktop.root(), 0, 0, 0, 0, 300, 200);
+        XSync(desktop.dpy(), False);
+        const std::optional<ScreenPoint> pointer = x11->pointerPosition();
+        ASSERT_TRUE(pointer);
+        EXPECT_EQ(pointer->x, 300);
+        EXPECT_EQ(pointer->y, 200);
+    }
 }
 
 } // namespace
