@@ -6,6 +6,7 @@
 #include "effects/unitEffect.h"
 #include "platform/Platform.h"
 #include "ui/BrevonLanguage.h"
+#include "view/TitlePlates.h"
 #include "windows/CaptureFolder.h"
 #include "windows/unitHandleInfos.h"
 #include "windows/unitWindowInfos.h"
@@ -99,10 +100,8 @@ TMainForm::TMainForm(Platform& platform, TFormStorage& settings)
     // that it is read into them (the store reads only the values it holds) and they are written next
     // to the others.
     constexpr std::pair<const char*, int> kAddedSettings[] = {
-        {TFormStorage::kShowTitles, -1},
-        {TFormStorage::kHotKeyHold, 0},
-        {TFormStorage::kLivePictures, -1},
-        {TFormStorage::kMonitor, 0},
+        {TFormStorage::kShowTitles, -1},   {TFormStorage::kHotKeyHold, 0}, {TFormStorage::kLivePictures, -1},
+        {TFormStorage::kDesktopFilter, 0}, {TFormStorage::kMonitor, 0},
     };
     for (const auto& [name, initial] : kAddedSettings)
         FSettings.SetValue(name, initial);
@@ -442,9 +441,16 @@ void TMainForm::CaptureCycle(bool startUp) {
         ~Flag() { value = false; }
     } capturing(FCapturing);
     const int previous = startUp ? SetMinimizeAnimation(FPlatform, 0) : 0;
+    TCaptureOptions options;
+    options.currentDesktopOnly = FSettings.GetInteger(TFormStorage::kDesktopFilter, 0) == 1;
+    options.makeCard = [this](const THandleInfo& window, int width, int height) {
+        const int side = 128;
+        return RenderWindowCard(QString::fromStdString(window.Caption),
+                                TitleIcon(FPlatform.windowIcon(window.Handle, side), side), width, height);
+    };
     // Hot keys, the tray and the menu are handled between windows during a long cycle.
-    const int taken = RunCaptureCycle(FPlatform, *FHandleInfos, *FWindowInfos, startUp,
-                                      [] { QCoreApplication::processEvents(); });
+    const int taken = RunCaptureCycle(
+        FPlatform, *FHandleInfos, *FWindowInfos, startUp, [] { QCoreApplication::processEvents(); }, options);
     Trace("pictures-taken " + std::to_string(taken));
     if (OpenGLForm)
         OpenGLForm->ReleaseUnusedTextures();

@@ -80,6 +80,8 @@ public:
     QGroupBox* gbView;
     QCheckBox* cbLivePictures;
     QCheckBox* cbShowTitles;
+    QLabel* lblDesktopFilter;
+    QComboBox* cbDesktopFilter;
     QLabel* lblMonitor;
     QComboBox* cbMonitor;
     QCheckBox* cbAutoStart;
