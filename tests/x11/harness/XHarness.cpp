@@ -459,7 +459,12 @@ bool XDesktop::waitUntil(const std::function<bool()>& condition, int timeoutMs) 
 
 std::vector<Window> XDesktop::clientsTopFirst() {
     std::vector<Window> result;
-    for (unsigned long id : cardinals(dpy_, root(), "_NET_CLIENT_LIST_STACKING", XA_WINDOW))
+    // xfwm4 publishes the stacking list only once it first restacks; the program falls back to the
+    // plain list then, and so does this.
+    auto ids = cardinals(dpy_, root(), "_NET_CLIENT_LIST_STACKING", XA_WINDOW);
+    if (ids.empty())
+        ids = cardinals(dpy_, root(), "_NET_CLIENT_LIST", XA_WINDOW);
+    for (unsigned long id : ids)
         result.insert(result.begin(), static_cast<Window>(id));
     if (wm_ <= 0) {
         Window rootReturn = None;
