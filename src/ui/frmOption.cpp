@@ -223,14 +223,19 @@ void TOptionForm::FormActivate() {
     FActivated = true;
     if (LoadLanguage)
         LoadLanguage(this);
-    lblHotKeyStatus->setText(HotKeyStatus);
-    lblHotKeyStatus->setToolTip(HotKeyStatus);
+    SetHotKeyStatus(HotKeyStatus);
     LoadSettings();
     cbFlipEffectChange(false);
     cbBackEffectChange(false);
     // The box shows checked only when the entry starts this very executable.
     if (const auto command = FAutoStart.ReadCommand())
         cbAutoStart->setChecked(!command->empty() && FromUtf8(*command) == FExecutablePath);
+}
+
+void TOptionForm::SetHotKeyStatus(const QString& status) {
+    HotKeyStatus = status;
+    lblHotKeyStatus->setText(status);
+    lblHotKeyStatus->setToolTip(status);
 }
 
 void TOptionForm::LoadSettings() {
