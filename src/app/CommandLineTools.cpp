@@ -30,14 +30,28 @@ std::string jsonRect(const Rect& rect) {
     return out.str();
 }
 
+TSettingsLocation settingsLocation(const std::string& settingsFile) {
+    return settingsFile.empty() ? DefaultSettingsLocation(ExecutableDirectory())
+                                : TSettingsLocation{settingsFile, "named by --settings"};
+}
+
+// The windows the switcher offers, as the settings' DesktopFilter chooses them.
+void enumerateOffered(Platform& platform, const std::string& settingsFile, THandleInfos& list) {
+    TFormStorage settings(settingsLocation(settingsFile).Path);
+    settings.SetValue(TFormStorage::kDesktopFilter, 0); // known before reading, so that it is read
+    settings.Restore();
+    EnumerateWindows(platform, list, {}, settings.GetInteger(TFormStorage::kDesktopFilter, 0) == 1);
+}
+
 } // namespace
 
-int ListWindowsCommand(const char* display, std::ostream& out, std::ostream& err) {
+int ListWindowsCommand(const char* display, const std::string& settingsFile, std::ostream& out,
+                       std::ostream& err) {
     auto platform = openPlatform(display, err);
     if (!platform)
         return 1;
     THandleInfos list;
-    EnumerateWindows(*platform, list);
+    enumerateOffered(*platform, settingsFile, list);
     for (int i = 0; i < list.Count(); ++i) {
         const THandleInfo& info = list.Items(i);
         Rect rect;
@@ -52,7 +66,8 @@ int ListWindowsCommand(const char* display, std::ostream& out, std::ostream& err
     return 0;
 }
 
-int CaptureCommand(const char* display, const std::string& folder, std::ostream& out, std::ostream& err) {
+int CaptureCommand(const char* display, const std::string& folder, const std::string& settingsFile,
+                   std::ostream& out, std::ostream& err) {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (ec) {
@@ -63,14 +78,15 @@ int CaptureCommand(const char* display, const std::string& folder, std::ostream&
     if (!platform)
         return 1;
     THandleInfos list;
-    EnumerateWindows(*platform, list);
+    enumerateOffered(*platform, settingsFile, list);
     int failures = 0;
     for (int i = 0; i < list.Count(); ++i) {
         const THandleInfo& info = list.Items(i);
         std::unique_ptr<CaptureImage> image;
-        CaptureEnumerated(*platform, info, image);
-        if (!image)
-            continue; // gone, or nothing to picture: not offered in this cycle
+        // Gone, or nothing to picture now (minimised, on another workspace): no file rather than
+        // a black one.
+        if (!CaptureEnumerated(*platform, info, image) || !image)
+            continue;
         const std::string path =
             (std::filesystem::path(folder) / (std::to_string(info.Handle) + ".bmp")).string();
         if (image->saveBMP(path)) {
@@ -106,6 +122,14 @@ int DiagnosticsCommand(const char* display, const std::string& settingsFile, std
         return 1;
     const std::string executableDir = ExecutableDirectory();
     out << platform->diagnostics();
+    // Counted from 1, as pagers and task bars name them.
+    if (const int desktops = platform->desktopCount(); desktops > 0) {
+        const long current = platform->currentDesktop();
+        out << "workspaces: " << desktops
+            << ", current: " << (current >= 0 ? std::to_string(current + 1) : std::string("unknown")) << "\n";
+    } else {
+        out << "workspaces: unknown (the window manager does not say)\n";
+    }
     // Monitors in device pixels, as the view places itself on them.
     for (const Monitor& monitor : platform->monitors())
         out << "monitor: " << monitor.name << " " << monitor.rect.width() << "x" << monitor.rect.height()
@@ -113,9 +137,7 @@ int DiagnosticsCommand(const char* display, const std::string& settingsFile, std
             << "\n";
     if (ratio)
         out << "device pixel ratio: " << ratio(display) << "\n";
-    const TSettingsLocation location = settingsFile.empty()
-                                           ? DefaultSettingsLocation(executableDir)
-                                           : TSettingsLocation{settingsFile, "named by --settings"};
+    const TSettingsLocation location = settingsLocation(settingsFile);
     const std::string& settingsPath = location.Path;
     // Who holds the hot keys: a key this process can grab is free; one it cannot is the running
     // Zorvane's when that says so, else another program's.
@@ -170,9 +192,9 @@ std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out, 
     }
     switch (tool) {
     case Tool::List:
-        return ListWindowsCommand(display, out, err);
+        return ListWindowsCommand(display, settingsFile, out, err);
     case Tool::Capture:
-        return CaptureCommand(display, folder, out, err);
+        return CaptureCommand(display, folder, settingsFile, out, err);
     case Tool::Diagnostics:
         return DiagnosticsCommand(display, settingsFile, out, err, ratio);
     case Tool::None:

@@ -9,18 +9,22 @@
 
 namespace zorvane {
 
-// One JSON object a line for each window the switcher would offer now, top of the stacking order
-// first: handle, class, caption, showCmd, rect, region (null without one).
-int ListWindowsCommand(const char* display, std::ostream& out, std::ostream& err);
+// One JSON object a line for each window the switcher would offer now (as the settings file's
+// DesktopFilter chooses; settingsFile: the one --settings names, else the default), top of the
+// stacking order first: handle, class, caption, showCmd, rect, region (null without one).
+int ListWindowsCommand(const char* display, const std::string& settingsFile, std::ostream& out,
+                       std::ostream& err);
 // One capture cycle: each offered window's picture written to DIR/<handle>.bmp (the folder is
-// created when missing); prints each file written.
-int CaptureCommand(const char* display, const std::string& folder, std::ostream& out, std::ostream& err);
+// created when missing); prints each file written. A window with nothing to picture now
+// (minimised, on another workspace) gets no file.
+int CaptureCommand(const char* display, const std::string& folder, const std::string& settingsFile,
+                   std::ostream& out, std::ostream& err);
 // The device pixel ratio the view's toolkit uses on a display (0 when it cannot tell).
 using DevicePixelRatioProbe = std::function<double(const char* display)>;
 
 // The display, its extensions, the window manager, the OpenGL renderer, the system tray, the
-// monitors, the device pixel ratio (when a probe is given) and the paths in use (settingsFile: the
-// one --settings names, else the default).
+// number of workspaces and the current one, the monitors, the device pixel ratio (when a probe is
+// given) and the paths in use (settingsFile: the one --settings names, else the default).
 int DiagnosticsCommand(const char* display, const std::string& settingsFile, std::ostream& out,
                        std::ostream& err, const DevicePixelRatioProbe& ratio = {});
 

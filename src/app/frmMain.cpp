@@ -6,6 +6,7 @@
 #include "effects/unitEffect.h"
 #include "platform/Platform.h"
 #include "ui/BrevonLanguage.h"
+#include "view/TitlePlates.h"
 #include "windows/CaptureFolder.h"
 #include "windows/unitHandleInfos.h"
 #include "windows/unitWindowInfos.h"
@@ -17,6 +18,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLinearGradient>
@@ -27,6 +29,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -97,10 +100,8 @@ TMainForm::TMainForm(Platform& platform, TFormStorage& settings)
     // that it is read into them (the store reads only the values it holds) and they are written next
     // to the others.
     constexpr std::pair<const char*, int> kAddedSettings[] = {
-        {TFormStorage::kShowTitles, -1},
-        {TFormStorage::kHotKeyHold, 0},
-        {TFormStorage::kLivePictures, -1},
-        {TFormStorage::kMonitor, 0},
+        {TFormStorage::kShowTitles, -1},   {TFormStorage::kHotKeyHold, 0}, {TFormStorage::kLivePictures, -1},
+        {TFormStorage::kDesktopFilter, 0}, {TFormStorage::kMonitor, 0},
     };
     for (const auto& [name, initial] : kAddedSettings)
         FSettings.SetValue(name, initial);
@@ -133,6 +134,15 @@ THotKeyReport TMainForm::HotKeyReport() {
     report.WindowManager = FPlatform.windowManagerName();
     report.HotKeyHeld = FHotKeyHold;
     return report;
+}
+
+HotKeyTexts TMainForm::HotKeyWords() {
+    // The files break lines as "\r\n"; terminals and notifications want "\n".
+    return [this](const std::string& name, const std::string& english) {
+        std::string text = ViewMessage(name, english);
+        text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+        return text;
+    };
 }
 
 void TMainForm::TraceKeyStatus() {
@@ -177,7 +187,7 @@ void TMainForm::TellKeyStatus() {
     if (!HotKeysNeedTelling(report))
         return;
     FKeyStatusTold = true;
-    const std::string message = HotKeyStatusMessage(report);
+    const std::string message = HotKeyStatusMessage(report, HotKeyWords());
     std::fprintf(stderr, "zorvane: %s\n", message.c_str());
     std::fflush(stderr);
     ShowKeyMessage(QString::fromStdString(message));
@@ -186,30 +196,48 @@ void TMainForm::TellKeyStatus() {
 void TMainForm::ShowKeyMessage(const QString& text) {
     // A desktop notification reaches the user without a tray too; where no notification service
     // answers, the tray icon's balloon does.
-    const QString title = QStringLiteral("Zorvane: a hot key is taken");
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
-        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
-    call << QStringLiteral("Zorvane") << 0u << QString() << title << text << QStringList() << QVariantMap()
-         << -1;
-    QDBusConnection bus = QDBusConnection::sessionBus();
+    const QString title = QString::fromStdString(HotKeyStatusTitle(HotKeyWords()));
     const auto trayMessage = [this, title, text] {
         Trace("key-message tray");
         if (JvTrayIcon1 && QSystemTrayIcon::isSystemTrayAvailable())
             JvTrayIcon1->showMessage(title, text, QSystemTrayIcon::Warning, 30000);
     };
+    QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         trayMessage();
         return;
     }
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 5000), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, trayMessage] {
-        if (watcher->isError())
-            trayMessage();
-        else
-            Trace("key-message notification");
-        watcher->deleteLater();
-    });
+    const auto notifications = [](const QString& method) {
+        return QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.Notifications"),
+                                              QStringLiteral("/org/freedesktop/Notifications"),
+                                              QStringLiteral("org.freedesktop.Notifications"), method);
+    };
+    // A service that reads markup in the body would take "<Super>Tab" for a tag and drop the
+    // commands: it gets the text escaped.
+    auto* asked = new QDBusPendingCallWatcher(
+        bus.asyncCall(notifications(QStringLiteral("GetCapabilities")), 5000), this);
+    connect(asked, &QDBusPendingCallWatcher::finished, this,
+            [this, asked, title, text, trayMessage, notifications] {
+                asked->deleteLater();
+                const QDBusPendingReply<QStringList> capabilities = *asked;
+                if (capabilities.isError()) {
+                    trayMessage();
+                    return;
+                }
+                const bool markup = capabilities.value().contains(QStringLiteral("body-markup"));
+                QDBusMessage call = notifications(QStringLiteral("Notify"));
+                call << QStringLiteral("Zorvane") << 0u << QString() << title
+                     << (markup ? text.toHtmlEscaped() : text) << QStringList() << QVariantMap() << -1;
+                auto* sent =
+                    new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call, 5000), this);
+                connect(sent, &QDBusPendingCallWatcher::finished, this, [sent, trayMessage] {
+                    if (sent->isError())
+                        trayMessage();
+                    else
+                        Trace("key-message notification");
+                    sent->deleteLater();
+                });
+            });
 }
 
 TMainForm::~TMainForm() {
@@ -413,9 +441,16 @@ void TMainForm::CaptureCycle(bool startUp) {
         ~Flag() { value = false; }
     } capturing(FCapturing);
     const int previous = startUp ? SetMinimizeAnimation(FPlatform, 0) : 0;
+    TCaptureOptions options;
+    options.currentDesktopOnly = FSettings.GetInteger(TFormStorage::kDesktopFilter, 0) == 1;
+    options.makeCard = [this](const THandleInfo& window, int width, int height) {
+        const int side = 128;
+        return RenderWindowCard(QString::fromStdString(window.Caption),
+                                TitleIcon(FPlatform.windowIcon(window.Handle, side), side), width, height);
+    };
     // Hot keys, the tray and the menu are handled between windows during a long cycle.
-    const int taken = RunCaptureCycle(FPlatform, *FHandleInfos, *FWindowInfos, startUp,
-                                      [] { QCoreApplication::processEvents(); });
+    const int taken = RunCaptureCycle(
+        FPlatform, *FHandleInfos, *FWindowInfos, startUp, [] { QCoreApplication::processEvents(); }, options);
     Trace("pictures-taken " + std::to_string(taken));
     if (OpenGLForm)
         OpenGLForm->ReleaseUnusedTextures();

@@ -61,6 +61,8 @@ public:
 
     // Who holds Super+Tab and the custom hot key now.
     THotKeyReport HotKeyReport();
+    // The hot keys' sentences in the current language.
+    HotKeyTexts HotKeyWords();
     // Grabs Super+Tab (and the custom hot key) again where another program held them.
     void RetryKeys();
     // Tells the user, once per start, which hot key is taken, by whom and what works instead:

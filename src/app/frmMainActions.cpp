@@ -183,8 +183,11 @@ void TMainForm::acLanguageExecute(QAction* sender) {
     FSettings.SetValue(TFormStorage::kLanguage, std::string(language));
     LoadLanguage(this);
     TranslateMenuHints();
-    if (OptionForm)
+    if (OptionForm) {
         LoadLanguage(OptionForm);
+        if (auto* options = qobject_cast<TOptionForm*>(OptionForm))
+            options->SetHotKeyStatus(QString::fromStdString(HotKeyStatusLine(HotKeyReport(), HotKeyWords())));
+    }
     if (AboutForm) {
         LoadLanguage(AboutForm);
         static_cast<TAboutForm*>(AboutForm)->SetDescriptionLanguage(language);
@@ -198,7 +201,7 @@ void TMainForm::acOptionExecute() {
     const QString executable = QCoreApplication::applicationFilePath();
     TOptionForm dialog(FSettings, autoStart, FShowShortCut, executable);
     dialog.LoadLanguage = [this](QWidget* form) { LoadLanguage(form); };
-    dialog.HotKeyStatus = QString::fromStdString(HotKeyStatusLine(HotKeyReport()));
+    dialog.HotKeyStatus = QString::fromStdString(HotKeyStatusLine(HotKeyReport(), HotKeyWords()));
     OptionForm = &dialog;
     SuspendShowHotKey();
     const int result = dialog.exec();

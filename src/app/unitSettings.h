@@ -56,6 +56,9 @@ public:
     static constexpr const char* kHotKeyHold = "HotKeyHold";
     // Added settings, read with their default when the file does not have them yet.
     static constexpr const char* kLivePictures = "LivePictures"; // boolean, default on (-1)
+    // Which workspaces' windows are offered: 0 all of them (the default), 1 the current one and
+    // the windows shown on every workspace.
+    static constexpr const char* kDesktopFilter = "DesktopFilter";
     // Where the view opens: 0 the monitor holding the pointer (the default), 1 the primary monitor.
     static constexpr const char* kMonitor = "Monitor";
 

@@ -113,7 +113,8 @@ public:
     virtual bool minimizeWindow(WindowHandle window) = 0;
     // The active window, or 0.
     virtual WindowHandle activeWindow() = 0;
-    // Restores, raises and focuses the window; true when it is the active window at the end.
+    // Restores, raises and focuses the window, on its own workspace (the user is taken there
+    // first); true when it is the active window at the end.
     virtual bool ForceForegroundWindow(WindowHandle window) = 0;
     // Waits (bounded) until one of this program's own windows, just hidden, is unmapped and the
     // window manager has let go of it, so that it does not hand the focus back to the window that
@@ -121,6 +122,17 @@ public:
     virtual bool waitUntilReleased(WindowHandle ownWindow) = 0;
     // The system's minimise and restore animation switch; returns the previous value.
     virtual int SetMinimizeAnimation(int value) = 0;
+
+    // --- Workspaces (the window manager's desktops, counted from 0). Where no window manager
+    // says: no workspaces, no current one, and every window on none in particular (-1), so that
+    // every window counts as being on the current workspace.
+    static constexpr long kAllDesktops = 0xFFFFFFFF; // a window shown on every workspace (sticky)
+    virtual int desktopCount() { return 0; }
+    virtual long currentDesktop() { return -1; }
+    virtual long windowDesktop(WindowHandle window) {
+        (void)window;
+        return -1;
+    }
 
     // --- Keys.
     virtual bool isLeftSuperDown() = 0;

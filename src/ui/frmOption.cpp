@@ -149,6 +149,10 @@ void TOptionForm::CreateComponents() {
     cbLivePictures =
         MakeCheck(gbView, "cbLivePictures", "Live window pictures", QRect(12, 20, 200, 20), true);
     cbShowTitles = MakeCheck(gbView, "cbShowTitles", "Show window titles", QRect(220, 20, 200, 20), true);
+    lblDesktopFilter = MakeLabel(gbView, "lblDesktopFilter", "Windows to show", QPoint(16, 50));
+    cbDesktopFilter =
+        MakeList(gbView, "cbDesktopFilter", QRect(160, 46, 270, 22),
+                 {QStringLiteral("From all workspaces"), QStringLiteral("From the current workspace only")});
     lblMonitor = MakeLabel(gbView, "lblMonitor", "Show the switcher on", QPoint(16, 76));
     cbMonitor = MakeList(
         gbView, "cbMonitor", QRect(160, 72, 270, 22),
@@ -219,14 +223,19 @@ void TOptionForm::FormActivate() {
     FActivated = true;
     if (LoadLanguage)
         LoadLanguage(this);
-    lblHotKeyStatus->setText(HotKeyStatus);
-    lblHotKeyStatus->setToolTip(HotKeyStatus);
+    SetHotKeyStatus(HotKeyStatus);
     LoadSettings();
     cbFlipEffectChange(false);
     cbBackEffectChange(false);
     // The box shows checked only when the entry starts this very executable.
     if (const auto command = FAutoStart.ReadCommand())
         cbAutoStart->setChecked(!command->empty() && FromUtf8(*command) == FExecutablePath);
+}
+
+void TOptionForm::SetHotKeyStatus(const QString& status) {
+    HotKeyStatus = status;
+    lblHotKeyStatus->setText(status);
+    lblHotKeyStatus->setToolTip(status);
 }
 
 void TOptionForm::LoadSettings() {
@@ -254,6 +263,7 @@ void TOptionForm::LoadSettings() {
         tbFramePerSec->setValue(FieldToInt(back[2], 1));
     cbLivePictures->setChecked(FSettings.GetInteger(TFormStorage::kLivePictures, -1) != 0);
     cbShowTitles->setChecked(FSettings.GetValue(TFormStorage::kShowTitles).asInteger(-1) != 0);
+    cbDesktopFilter->setCurrentIndex(FSettings.GetInteger(TFormStorage::kDesktopFilter, 0) == 1 ? 1 : 0);
     // A value the list does not have means the pointer's monitor, as the view reads it.
     cbMonitor->setCurrentIndex(FSettings.GetInteger(TFormStorage::kMonitor, 0) == 1 ? 1 : 0);
 }
@@ -307,6 +317,7 @@ void TOptionForm::btnDefaultClick() {
     cbAutoStart->setChecked(true);
     cbLivePictures->setChecked(true);
     cbShowTitles->setChecked(true);
+    cbDesktopFilter->setCurrentIndex(0);
     cbMonitor->setCurrentIndex(0);
 }
 
@@ -337,6 +348,7 @@ void TOptionForm::SaveSettings() {
     FSettings.SetValue(TFormStorage::kBackEffectOption, JoinCommaText(back));
     FSettings.SetValue(TFormStorage::kLivePictures, cbLivePictures->isChecked() ? -1 : 0);
     FSettings.SetValue(TFormStorage::kShowTitles, cbShowTitles->isChecked() ? -1 : 0);
+    FSettings.SetValue(TFormStorage::kDesktopFilter, cbDesktopFilter->currentIndex() == 1 ? 1 : 0);
     FSettings.SetValue(TFormStorage::kMonitor, cbMonitor->currentIndex());
 }
 

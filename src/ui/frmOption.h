@@ -35,6 +35,8 @@ public:
     std::function<void(QWidget* form)> LoadLanguage;
     // Who holds Super+Tab and the custom hot key, shown beside the default hot key.
     QString HotKeyStatus;
+    // A new status while the dialog shows (the language changed).
+    void SetHotKeyStatus(const QString& status);
 
     // HotKey1's combination as a shortcut code (0 for none). After OK it is the new hot key.
     std::uint16_t ShortCut() const;
@@ -78,6 +80,8 @@ public:
     QGroupBox* gbView;
     QCheckBox* cbLivePictures;
     QCheckBox* cbShowTitles;
+    QLabel* lblDesktopFilter;
+    QComboBox* cbDesktopFilter;
     QLabel* lblMonitor;
     QComboBox* cbMonitor;
     QCheckBox* cbAutoStart;

@@ -4,11 +4,13 @@
 
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace zorvane {
 
@@ -101,6 +103,51 @@ QImage RenderTitlePlate(const QString& title, const QImage& icon, int maxWidth, 
     painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
     painter.end();
     return image.convertToFormat(QImage::Format_RGBA8888);
+}
+
+std::unique_ptr<CaptureImage> RenderWindowCard(const QString& title, const QImage& icon, int width,
+                                               int height) {
+    if (width <= 0 || height <= 0)
+        return nullptr;
+    // Format_RGB32 holds each pixel as blue, green, red, unused in memory, as the pictures do.
+    QImage face(width, height, QImage::Format_RGB32);
+    if (face.isNull())
+        return nullptr;
+    QPainter painter(&face);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    QLinearGradient shade(0, 0, 0, height);
+    shade.setColorAt(0.0, QColor(70, 78, 96));
+    shade.setColorAt(1.0, QColor(38, 42, 54));
+    painter.fillRect(face.rect(), shade);
+    const int frame = std::max(1, std::min(width, height) / 120);
+    painter.setPen(QPen(QColor(150, 160, 180), frame));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(frame / 2.0, frame / 2.0, width - frame, height - frame));
+
+    const int side = std::clamp(std::min(width, height) / 3, 8, 128);
+    const int fontPixels = std::clamp(std::min(width / 14, height / 8), 8, kTitleFontPixels);
+    const QFont font = InterfaceFont(fontPixels, true);
+    const QFontMetrics metrics(font);
+    const int gap = side / 4;
+    const int block = side + gap + metrics.height();
+    const int top = std::max(0, (height - block) / 2);
+    const QImage sized = icon.isNull()
+                             ? GenericIcon(side)
+                             : icon.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    painter.drawImage(QPoint((width - sized.width()) / 2, top + (side - sized.height()) / 2), sized);
+    const int margin = std::max(4, width / 16);
+    const QString shown = metrics.elidedText(title, Qt::ElideRight, std::max(0, width - 2 * margin));
+    painter.setFont(font);
+    painter.setPen(QColor(236, 236, 236));
+    painter.drawText(QRect(margin, top + side + gap, width - 2 * margin, metrics.height()),
+                     Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+    painter.end();
+
+    auto card = std::make_unique<CaptureImage>(width, height);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(card->row(y), face.constScanLine(y), card->stride());
+    return card;
 }
 
 QImage RenderFilterPlate(const QString& text, const QString& message, int maxWidth, qreal ratio) {

@@ -2,11 +2,13 @@
 // dark rounded plate, and the typed filter text with its message — rendered by Qt into images.
 #pragma once
 
+#include "windows/CaptureImage.h"
 #include "windows/NetWmIcon.h"
 
 #include <QImage>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace zorvane {
@@ -25,6 +27,12 @@ QImage TitleIcon(const std::optional<TIconImage>& icon, int side);
 // several titles show. Format RGBA8888, alpha not premultiplied.
 QImage RenderTitlePlate(const QString& title, const QImage& icon, int maxWidth, qreal ratio,
                         bool highlighted);
+
+// A plain card standing in for a window that has never been pictured (minimised, or on another
+// workspace): the icon and the title (cut with an ellipsis) centred on a slate face with a frame,
+// width x height pixels, in the capture pictures' layout.
+std::unique_ptr<CaptureImage> RenderWindowCard(const QString& title, const QImage& icon, int width,
+                                               int height);
 
 // The typed filter text behind a search symbol, with the message under it when there is one, at
 // most maxWidth pixels wide. Format RGBA8888, alpha not premultiplied.

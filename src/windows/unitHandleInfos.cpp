@@ -51,11 +51,21 @@ bool IsCandidateWindow(Platform& platform, WindowHandle window) {
            !platform.windowCaption(window).empty() && platform.hasOverlappedStyle(window);
 }
 
+bool IsOnCurrentDesktop(Platform& platform, WindowHandle window) {
+    const long desktop = platform.windowDesktop(window);
+    if (desktop < 0 || desktop == Platform::kAllDesktops)
+        return true;
+    const long current = platform.currentDesktop();
+    return current < 0 || desktop == current;
+}
+
 bool EnumWindowsProc(WindowHandle window, TEnumContext* context) {
     Platform& platform = context->platform;
     if (!IsCandidateWindow(platform, window))
         return true;
     if (platform.isOwnWindow(window))
+        return true;
+    if (context->currentDesktopOnly && !IsOnCurrentDesktop(platform, window))
         return true;
     const std::string caption = platform.windowCaption(window);
     const std::string className = platform.windowClassName(window);
@@ -84,9 +94,10 @@ bool EnumWindowsProc(WindowHandle window, TEnumContext* context) {
     return true;
 }
 
-void EnumerateWindows(Platform& platform, THandleInfos& list, const std::function<void()>& processMessages) {
+void EnumerateWindows(Platform& platform, THandleInfos& list, const std::function<void()>& processMessages,
+                      bool currentDesktopOnly) {
     list.Clear();
-    TEnumContext context{platform, list, processMessages};
+    TEnumContext context{platform, list, processMessages, currentDesktopOnly};
     platform.enumWindows([&](WindowHandle window) { return EnumWindowsProc(window, &context); });
 }
 
@@ -143,22 +154,20 @@ bool CaptureWindow(Platform& platform, WindowHandle window, std::unique_ptr<Capt
     return printed;
 }
 
-void CaptureEnumerated(Platform& platform, const THandleInfo& record, std::unique_ptr<CaptureImage>& image) {
+bool CaptureEnumerated(Platform& platform, const THandleInfo& record, std::unique_ptr<CaptureImage>& image) {
     const Rect& region = record.RegionRect;
-    if (region.left == 0 && region.top == 0) {
-        CaptureWindow(platform, record.Handle, image);
-        return;
-    }
+    if (region.left == 0 && region.top == 0)
+        return CaptureWindow(platform, record.Handle, image);
     std::unique_ptr<CaptureImage> whole;
-    CaptureWindow(platform, record.Handle, whole);
+    const bool printed = CaptureWindow(platform, record.Handle, whole);
     image = MakeImage(region.width(), region.height());
     if (!image || !whole)
-        return;
+        return false;
     // Copy the part of the region that lies inside the picture; the rest stays black.
     const int left = std::max(region.left, 0);
     const int right = std::min(region.right, whole->width());
     if (left >= right)
-        return;
+        return printed;
     for (int y = 0; y < image->height(); ++y) {
         const int sy = region.top + y;
         if (sy < 0 || sy >= whole->height())
@@ -168,9 +177,11 @@ void CaptureEnumerated(Platform& platform, const THandleInfo& record, std::uniqu
                     whole->row(sy) + pixel * static_cast<std::size_t>(left),
                     static_cast<std::size_t>(right - left) * pixel);
     }
+    return printed;
 }
 
-int CapturePictures(Platform& platform, const THandleInfos& windows, TWindowInfos& list, bool startUp) {
+int CapturePictures(Platform& platform, const THandleInfos& windows, TWindowInfos& list, bool startUp,
+                    const TCardMaker& makeCard) {
     int skipped = 0;
     int taken = 0;
     for (int i = 0; i < windows.Count(); ++i) {
@@ -202,36 +213,58 @@ int CapturePictures(Platform& platform, const THandleInfos& windows, TWindowInfo
         } else {
             platform.takePictureChange(info.Handle); // watched from now on
         }
-        const bool restore = startUp && minimised;
+        // Restoring a window on another workspace would only flag it (and the window manager may
+        // then move or minimise it): such a window keeps its last picture, or gets a card.
+        const bool restore = startUp && minimised && IsOnCurrentDesktop(platform, info.Handle);
         if (restore)
             platform.restoreWindow(info.Handle);
         std::unique_ptr<CaptureImage> image;
-        CaptureEnumerated(platform, info, image);
-        ++taken;
-        if (image && image->width() >= 1 && image->height() >= 1) {
-            list.Update(position, info.Handle, info.ClassName, info.Caption, info.ShowCmd, std::move(image));
-            list.Items(position).FRecapture = false;
-        } else {
-            ++skipped;
-            if (const int kept = list.IndexOf(info.Handle, info.ClassName); kept >= 0)
-                list.Items(kept).FRecapture = true;
-        }
+        const bool printed = CaptureEnumerated(platform, info, image);
         if (restore)
             platform.minimizeWindow(info.Handle);
+        const bool sized = image && image->width() >= 1 && image->height() >= 1;
+        if (printed && sized) {
+            ++taken;
+            list.Update(position, info.Handle, info.ClassName, info.Caption, info.ShowCmd, std::move(image));
+            list.Items(position).FRecapture = false;
+            list.Items(position).FCard = false;
+            continue;
+        }
+        // Nothing to print now (minimised, on another workspace, gone meanwhile): never a black picture.
+        // A card whose title changed is made again.
+        const bool staleCard = existing >= 0 && list.Items(existing).FCard &&
+                               list.Items(existing).Caption != info.Caption && sized && makeCard;
+        if (existing >= 0 && !staleCard && (list.Items(existing).HasPicture() || list.LoadBitmap(existing))) {
+            list.Items(existing).FRecapture = true;
+            list.Keep(position, existing, info.Caption, info.ShowCmd);
+            continue;
+        }
+        std::unique_ptr<CaptureImage> card;
+        if (sized && makeCard)
+            card = makeCard(info, image->width(), image->height());
+        if (card) {
+            list.Update(position, info.Handle, info.ClassName, info.Caption, info.ShowCmd, std::move(card));
+            list.Items(position).FRecapture = true;
+            list.Items(position).FCard = true;
+            continue;
+        }
+        ++skipped;
+        if (const int kept = list.IndexOf(info.Handle, info.ClassName); kept >= 0)
+            list.Items(kept).FRecapture = true;
     }
     return taken;
 }
 
 int RunCaptureCycle(Platform& platform, THandleInfos& windows, TWindowInfos& list, bool startUp,
-                    const std::function<void()>& processMessages) {
-    EnumerateWindows(platform, windows, processMessages);
+                    const std::function<void()>& processMessages, const TCaptureOptions& options) {
+    EnumerateWindows(platform, windows, processMessages, options.currentDesktopOnly);
     std::vector<WindowHandle> handles;
     for (int i = 0; i < windows.Count(); ++i)
         handles.push_back(windows.Items(i).Handle);
     if (!startUp)
         list.DeleteMissing(handles);
     platform.watchOnly(handles);
-    return CapturePictures(platform, windows, list, startUp);
+    return CapturePictures(platform, windows, list, startUp, options.makeCard);
 }
 
 int RefreshChangedPictures(Platform& platform, TWindowInfos& list) {
@@ -240,7 +273,8 @@ int RefreshChangedPictures(Platform& platform, TWindowInfos& list) {
     int changed = 0;
     for (int i = 0; i < list.Count(); ++i) {
         TWindowInfo& record = list.Items(i);
-        if (!record.HasPicture() || record.ShowCmd == scMinimized)
+        // A card stays a card until the next cycle can picture its window whole.
+        if (!record.HasPicture() || record.ShowCmd == scMinimized || record.FCard)
             continue;
         const PictureChange change = platform.takePictureChange(record.Handle);
         if (!change.changed)

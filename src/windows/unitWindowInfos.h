@@ -108,6 +108,8 @@ public:
     // Take the whole picture again at the next capture cycle (a change seen while the view showed
     // could not be taken then).
     bool FRecapture = false;
+    // The picture is a card standing in for a window that has never been pictured.
+    bool FCard = false;
 
 private:
     friend class TWindowInfos;

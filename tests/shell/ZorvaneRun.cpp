@@ -228,6 +228,13 @@ bool FindZorvaneWindowCentre(XDesktop& desktop, Window top, int& x, int& y) {
     return found;
 }
 
+bool OpenWithWinTab(ZorvaneRun& run, Keys& keys) {
+    const int before = static_cast<int>(run.lines("opening-done").size());
+    keys.superDown();
+    keys.tab();
+    return run.waitFor("opening-done", before + 1);
+}
+
 int CountWindowsTitled(XDesktop& desktop, const std::string& title) {
     Display* dpy = desktop.dpy();
     int found = 0;

@@ -77,6 +77,9 @@ private:
 Window OpenPaintedWindow(XDesktop& desktop, const std::string& title, const std::string& colour,
                          const std::string& size, const std::string& position, int timeoutMs = 60000);
 
+// Opens the view with Super (held) and Tab; true once one more opening animation has played.
+bool OpenWithWinTab(ZorvaneRun& run, Keys& keys);
+
 // The root-relative centre of the first window below `top` (depth first) whose WM_CLASS names
 // Zorvane; false when there is none. Finds the tray icon inside a tray host.
 bool FindZorvaneWindowCentre(XDesktop& desktop, Window top, int& x, int& y);

@@ -38,20 +38,13 @@ protected:
     Window openWindow(const std::string& title, unsigned long colour, const std::string& position) {
         char hex[16];
         std::snprintf(hex, sizeof hex, "%06lx", colour);
-        desktop.spawnTestClient({"--title", title, "--color", hex, "--size", "400x300", "--pos", position});
-        const Window window = desktop.waitForTitle(title, kPatience);
-        EXPECT_NE(window, None) << title;
-        EXPECT_TRUE(desktop.waitPainted(window, kPatience)) << title;
+        const Window window = OpenPaintedWindow(desktop, title, hex, "400x300", position);
+        EXPECT_NE(window, None) << title << " did not come up and paint";
         return window;
     }
 
     // Opens the view with Super+Tab and waits until its opening animation has played.
-    void openWithWinTab(ZorvaneRun& run) {
-        const int before = static_cast<int>(run.lines("opening-done").size());
-        keys.superDown();
-        keys.tab();
-        ASSERT_TRUE(run.waitFor("opening-done", before + 1)) << run.trace();
-    }
+    void openWithWinTab(ZorvaneRun& run) { ASSERT_TRUE(OpenWithWinTab(run, keys)) << run.trace(); }
 
     XDesktop desktop{XDesktop::Options{1024, 768, true}};
     Keys keys{desktop};

@@ -66,6 +66,12 @@ const std::vector<WindowManagerCase>& Cases() {
          "gsettings set org.gnome.desktop.wm.keybindings switch-applications \"['<Alt>Tab']\" && "
          "gsettings set org.gnome.desktop.wm.keybindings switch-applications-backward "
          "\"['<Shift><Alt>Tab']\""},
+        {"xfwm4",
+         {"xfwm4"},
+         true,
+         "other",
+         "the window manager, xfwm4",
+         "xfconf-query -c xfce4-keyboard-shortcuts -p '/xfwm4/custom/<Super>Tab' -r"},
     };
     return cases;
 }
@@ -103,6 +109,31 @@ protected:
         return None;
     }
 
+    // A real notification service on the session bus, before Zorvane asks for one.
+    void startNotificationService() {
+        desktop.spawn({"dunst"});
+        ASSERT_TRUE(desktop.waitUntil(
+            [&] {
+                return desktop.run({"dunstctl", "count"}).exitCode == 0;
+            },
+            kPatience));
+    }
+
+    // Every notification the service was sent (shown ones are closed into its history first),
+    // and its history as text.
+    int notificationsSent(std::string& history) {
+        desktop.run({"dunstctl", "close-all"});
+        int total = 0;
+        std::istringstream counts(desktop.run({"dunstctl", "count"}).out);
+        for (std::string line; std::getline(counts, line);) {
+            const std::size_t colon = line.find(':');
+            if (colon != std::string::npos)
+                total += std::stoi(line.substr(colon + 1));
+        }
+        history = desktop.run({"dunstctl", "history"}).out;
+        return total;
+    }
+
     // The picked window is active once the view is gone, and is still active two seconds later.
     void expectStaysActive(Window picked, const char* how) {
         EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == picked; }, kPatience)) << how;
@@ -119,6 +150,8 @@ TEST_P(WindowManagers, TakenKeyIsReportedTheCustomHotKeyWorksAndFreedSuperTabSwi
     const Window red = openWindow("Red", "c03030", "40,40");
     openWindow("Green", "30a040", "300,200");
     const Window blue = openWindow("Blue", "3050c0", "560,360");
+    if (row.sessionBus)
+        startNotificationService();
     ZorvaneRun run(desktop, {{"acShowEffect_ShortCut", kCustomHotKey}});
     ASSERT_TRUE(run.startResident()) << run.trace();
     ASSERT_TRUE(run.waitFor(std::string("keys super-tab ") + row.holder, 1, kPatience)) << run.trace();
@@ -134,6 +167,9 @@ TEST_P(WindowManagers, TakenKeyIsReportedTheCustomHotKeyWorksAndFreedSuperTabSwi
         EXPECT_TRUE(told(row.namedInMessage)) << run.trace();
         EXPECT_TRUE(told("The custom hot key Alt+Shift+F12 works")) << run.trace();
         EXPECT_TRUE(told("To free Super+Tab")) << run.trace();
+        if (row.sessionBus) {
+            EXPECT_TRUE(run.waitFor("key-message notification", 1, kPatience)) << run.trace();
+        }
     }
 
     // The custom hot key opens the view pinned; Tab steps, Enter picks.
@@ -177,6 +213,25 @@ TEST_P(WindowManagers, TakenKeyIsReportedTheCustomHotKeyWorksAndFreedSuperTabSwi
     ASSERT_TRUE(run.waitFor("view-hidden", 2, kPatience)) << run.trace();
     expectStaysActive(expected, "Super+Tab");
     EXPECT_NE(expected, red) << "one step from the top is the second window, not the third";
+
+    // One notification in all, though the keys' state changed since; it names the taken key and the
+    // window manager, and gives the command that freed it whole ("<Super>Tab" is no markup tag).
+    if (row.sessionBus && !row.freeSuperTab.empty()) {
+        std::string history;
+        EXPECT_EQ(notificationsSent(history), 1) << history;
+        // dunst reads the body as markup (it says so in its capabilities) and keeps it as sent.
+        EXPECT_EQ(history.find("<Super>"), std::string::npos) << "a tag to the service: " << history;
+        for (const auto& [entity, character] :
+             {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&#39;", "'"}, {"&amp;", "&"}}) {
+            for (std::size_t at = history.find(entity); at != std::string::npos;
+                 at = history.find(entity, at + 1))
+                history.replace(at, std::string(entity).size(), character);
+        }
+        const std::string command = row.freeSuperTab.substr(0, row.freeSuperTab.find_first_of("\"&"));
+        for (const std::string& text : {std::string("Super+Tab is taken by ") + row.namedInMessage,
+                                        std::string("Alt+Shift+F12"), command})
+            EXPECT_NE(history.find(text), std::string::npos) << text << "\n" << history;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryCommonOne, WindowManagers, ::testing::ValuesIn(Cases()),

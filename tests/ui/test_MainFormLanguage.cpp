@@ -4,6 +4,7 @@
 // the main form and an open dialog in place.
 #include "UiTestSupport.h"
 
+#include "app/HotKeyStatus.h"
 #include "app/frmMain.h"
 #include "app/unitSettings.h"
 #include "platform/x11/X11Platform.h"
@@ -212,6 +213,19 @@ TEST_F(MainFormOnXvfb, ShippedFilesAndRealFormsMatchKeyForKey) {
         }
         for (const char* message : {"msgAction", "msgConfigurations", "msgInformations", "msgClose"})
             EXPECT_FALSE(profile.readString("Message", message, "").empty()) << file << " " << message;
+        // The hot keys' sentences: each one there, with the same blanks for the key, holder or
+        // command as the English one (a lost "%1" would drop the command the user needs).
+        const auto blanks = [](const std::string& text) {
+            std::multiset<std::string> found;
+            for (std::size_t at = text.find('%'); at != std::string::npos; at = text.find('%', at + 1))
+                found.insert(text.substr(at, 2));
+            return found;
+        };
+        for (const HotKeyMessage& message : HotKeyMessages()) {
+            const std::string text = profile.readString("Message", message.name, "");
+            EXPECT_FALSE(text.empty()) << file << " " << message.name;
+            EXPECT_EQ(blanks(text), blanks(message.english)) << file << " " << message.name << ": " << text;
+        }
     }
 }
 
@@ -222,15 +236,18 @@ TEST_F(MainFormOnXvfb, LanguageMenuTranslatesMainFormAndOpenOptionsDialog) {
     EXPECT_EQ(Action("spClose")->text(), "Close");
 
     QStringList seen;
+    QStringList status;
     WhenModalShows<TOptionForm>(
         [&](TOptionForm& dialog) {
             seen << dialog.windowTitle() << dialog.btnCancel->text();
+            status << dialog.lblHotKeyStatus->text();
             // The user picks Raindrops, then switches the language from the tray menu.
             dialog.cbBackEffect->setCurrentIndex(3);
             emit dialog.cbBackEffect->activated(3);
             Action("acFrench")->trigger();
             seen << dialog.windowTitle() << dialog.btnCancel->text() << dialog.cbBackEffect->currentText()
                  << dialog.feBackgroundImage->text() << dialog.gbHotKey->title();
+            status << dialog.lblHotKeyStatus->text();
         },
         [](TOptionForm& dialog) { dialog.btnOK->click(); });
     mainForm->acOptionExecute();
@@ -243,6 +260,11 @@ TEST_F(MainFormOnXvfb, LanguageMenuTranslatesMainFormAndOpenOptionsDialog) {
     EXPECT_EQ(seen[4], "Gouttes de pluie (lent, plus de mémoire)") << "the choice survives the new texts";
     EXPECT_EQ(seen[5], "rain.bmp");
     EXPECT_EQ(seen[6], "Raccourci clavier");
+    // Who holds the hot keys, whatever it is here, in the new language too: every such line names
+    // the custom hot key or what works instead.
+    ASSERT_EQ(status.size(), 2);
+    EXPECT_TRUE(status[0].contains("hot key")) << status[0].toStdString();
+    EXPECT_TRUE(status[1].contains("raccourci")) << status[1].toStdString();
     EXPECT_EQ(settings->GetText(TFormStorage::kLanguage), "French");
     EXPECT_EQ(settings->GetInteger(TFormStorage::kBackEffectType), 3);
     EXPECT_EQ(settings->GetText(TFormStorage::kBackEffectOption), "rain.bmp,-1,20");

@@ -29,6 +29,7 @@ struct FakeWindow {
     Rect region{};
     // Each print takes the next painter (the last one repeats); none means printing fails.
     std::vector<std::function<void(CaptureImage&)>> prints;
+    long desktop = -1; // its workspace; -1 none in particular
 };
 
 class FakePlatform : public Platform {
@@ -36,7 +37,9 @@ public:
     std::vector<FakeWindow> windows; // top of the stacking order first
     std::vector<WindowHandle> hidden;
     std::map<WindowHandle, int> printCalls;
+    std::vector<WindowHandle> restored;
     int messagePumps = 0;
+    long current = -1; // the current workspace; -1 where the window manager tells none
 
     FakeWindow* find(WindowHandle handle) {
         for (auto& w : windows) {
@@ -106,7 +109,13 @@ public:
     }
     std::optional<TIconImage> windowIcon(WindowHandle, int) override { return std::nullopt; }
     bool requestClose(WindowHandle) override { return false; }
-    bool restoreWindow(WindowHandle) override { return true; }
+    bool restoreWindow(WindowHandle h) override {
+        restored.push_back(h);
+        return true;
+    }
+    int desktopCount() override { return current < 0 ? 0 : 2; }
+    long currentDesktop() override { return current; }
+    long windowDesktop(WindowHandle h) override { return find(h) ? find(h)->desktop : -1; }
     bool minimizeWindow(WindowHandle) override { return true; }
     WindowHandle activeWindow() override { return 0; }
     bool ForceForegroundWindow(WindowHandle) override { return false; }

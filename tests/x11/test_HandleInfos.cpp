@@ -2,6 +2,9 @@
 #include "FakePlatform.h"
 
 #include "windows/unitHandleInfos.h"
+#include "windows/unitWindowInfos.h"
+
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -229,6 +232,76 @@ TEST(HandleInfos, CaptureEnumeratedCropsOnlyOffsetRegions) {
     ASSERT_TRUE(image);
     EXPECT_EQ(image->pixel(5, 5), 0xFFFFFFu);
     EXPECT_EQ(image->pixel(15, 15), 0u);
+}
+
+// Workspaces: the filter keeps the current workspace's and the sticky windows; a window that
+// cannot be printed (minimised, on another workspace) keeps its last picture, else gets a card,
+// never a black picture; only a minimised window on the current workspace is restored at start.
+TEST(HandleInfos, WindowsOnOtherWorkspacesAreFilteredCardedAndNeverRestored) {
+    FakePlatform platform;
+    platform.current = 0;
+    auto here = window(1, "App", "here");
+    here.desktop = 0;
+    here.prints = {picture(0, 0, 0x111111)};
+    auto sticky = window(2, "App", "sticky");
+    sticky.desktop = Platform::kAllDesktops;
+    sticky.prints = {picture(0, 0, 0x222222)};
+    auto away = window(3, "App", "away");
+    away.desktop = 1;
+    away.rect = Rect{10, 20, 250, 200};
+    auto awayMinimised = window(4, "App", "away and minimised");
+    awayMinimised.desktop = 1;
+    awayMinimised.showCmd = scMinimized;
+    auto minimised = window(5, "App", "minimised here");
+    minimised.desktop = 0;
+    minimised.showCmd = scMinimized;
+    minimised.prints = {picture(0, 0, 0x555555)};
+    platform.windows = {here, sticky, away, awayMinimised, minimised};
+
+    THandleInfos list;
+    EnumerateWindows(platform, list, {}, true);
+    EXPECT_EQ(handles(list), (std::vector<WindowHandle>{1, 2, 5}));
+    EnumerateWindows(platform, list);
+    EXPECT_EQ(handles(list), (std::vector<WindowHandle>{1, 2, 3, 4, 5}));
+
+    const auto folder = std::filesystem::temp_directory_path() / ("zv-cards-" + std::to_string(::getpid()));
+    {
+        TWindowInfos infos(platform, folder.string());
+        std::vector<std::pair<WindowHandle, std::pair<int, int>>> cards;
+        const TCardMaker makeCard = [&](const THandleInfo& info, int width, int height) {
+            cards.push_back({info.Handle, {width, height}});
+            auto card = std::make_unique<CaptureImage>(width, height);
+            card->fill(0x404860);
+            return card;
+        };
+        CapturePictures(platform, list, infos, true, makeCard);
+        EXPECT_EQ(platform.restored, (std::vector<WindowHandle>{5})) << "only the minimised window here";
+        ASSERT_EQ(infos.Count(), 5);
+        EXPECT_EQ(infos.Items(4).Bitmap->pixel(0, 0), 0x555555u) << "pictured while restored";
+        const auto expectedCards =
+            std::vector<std::pair<WindowHandle, std::pair<int, int>>>{{3, {240, 180}}, {4, {100, 60}}};
+        EXPECT_EQ(cards, expectedCards) << "a card of the window's own size";
+        EXPECT_TRUE(infos.Items(2).FCard);
+        EXPECT_EQ(infos.Items(2).Bitmap->pixel(120, 90), 0x404860u) << "a card, not black";
+
+        // Pictured once on its own workspace, then away again: the last picture stays.
+        platform.find(3)->prints = {picture(0, 0, 0x333333)};
+        CapturePictures(platform, list, infos, false, makeCard);
+        EXPECT_EQ(infos.Items(2).Bitmap->pixel(0, 0), 0x333333u);
+        EXPECT_FALSE(infos.Items(2).FCard);
+        platform.find(3)->prints.clear();
+        CapturePictures(platform, list, infos, false, makeCard);
+        EXPECT_EQ(infos.Items(2).Bitmap->pixel(0, 0), 0x333333u) << "the last picture, not a card";
+        EXPECT_EQ(cards.size(), 2u);
+    }
+    {
+        // Without a card maker a window never pictured is not offered rather than shown black.
+        TWindowInfos infos(platform, folder.string());
+        CapturePictures(platform, list, infos, false);
+        EXPECT_EQ(infos.Count(), 3);
+        EXPECT_EQ(infos.IndexOf(3, "App"), -1);
+    }
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace

@@ -175,7 +175,9 @@ bool X11Platform::ForceForegroundWindow(WindowHandle window) {
         return false;
     if (activeWindow() == window)
         return true;
-    if (isIconic(handle))
+    if (!showDesktopOf(handle))
+        return false;
+    if (isMinimised(handle, netWmState(handle)))
         restoreWindow(window);
     const Time time = serverTime();
     if (hasWindowManager()) {

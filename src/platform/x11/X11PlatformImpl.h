@@ -119,6 +119,10 @@ public:
     bool waitUntilReleased(WindowHandle ownWindow) override;
     int SetMinimizeAnimation(int) override { return 0; } // X11 has no such global switch
 
+    int desktopCount() override;
+    long currentDesktop() override;
+    long windowDesktop(WindowHandle window) override;
+
     bool isLeftSuperDown() override;
     bool installWinTabGrab(WinTabHandler handler) override;
     void removeWinTabGrab() override;
@@ -159,6 +163,17 @@ private:
     bool hasNetWmState(Window window, Atom state) const;
     long wmState(Window window) const; // -1 when absent
     bool isIconic(Window window) const;
+    // Minimised by the user: _NET_WM_STATE_HIDDEN; WM_STATE Iconic only where the window manager
+    // does not announce that state (window managers give a window on another workspace Iconic
+    // without HIDDEN).
+    bool isMinimised(Window window, const std::vector<Atom>& states) const;
+    bool announcesHidden() const;
+    // Mapped inside the hidden frame of another workspace without being called iconic (i3 keeps
+    // such a window withdrawn): still one of the user's windows.
+    bool isAwayOnOtherDesktop(Window window);
+    // Takes the user to the window's workspace when it is on another one; false when the window
+    // manager did not switch in time.
+    bool showDesktopOf(Window window);
     bool isViewable(Window window) const;
     bool exists(Window window) const;
     bool hasWindowManager() const;

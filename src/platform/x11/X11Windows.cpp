@@ -218,7 +218,7 @@ bool X11Platform::isWindowVisible(WindowHandle window) {
     const auto handle = static_cast<Window>(window);
     if (window == 0)
         return false;
-    return isViewable(handle) || isIconic(handle);
+    return isViewable(handle) || isIconic(handle) || isAwayOnOtherDesktop(handle);
 }
 
 bool X11Platform::hasOverlappedStyle(WindowHandle window) {
@@ -235,15 +235,14 @@ bool X11Platform::hasOverlappedStyle(WindowHandle window) {
 
 int X11Platform::showCommand(WindowHandle window) {
     const auto handle = static_cast<Window>(window);
-    if (wmState(handle) == IconicState)
-        return scMinimized;
-    // One read of the state list answers both questions (as isIconic would, plus maximised).
+    // One read of the state list answers both questions. A window on another workspace is as
+    // normal or maximised as it is there.
     const auto states = netWmState(handle);
+    if (isMinimised(handle, states))
+        return scMinimized;
     const auto has = [&](Atom state) {
         return std::find(states.begin(), states.end(), state) != states.end();
     };
-    if (has(atoms_.netWmStateHidden))
-        return scMinimized;
     if (has(atoms_.netWmStateMaxVert) && has(atoms_.netWmStateMaxHorz))
         return scMaximized;
     return scNormal;

@@ -181,7 +181,9 @@ pid_t XDesktop::startServer(const Options& options, int reportFd) {
         // outputs inside it. No input devices: XTest brings its own.
         const int w = options.width, h = options.height;
         const std::string mode = std::to_string(w) + "x" + std::to_string(h);
-        const long clock = static_cast<long>(w + 160) * (h + 30) * 60 / 1000;
+        // Ordinary blanking: the exact figures of reduced blanking (160, 80, 32) make the driver
+        // drop the mode.
+        const long clock = static_cast<long>(w + 256) * (h + 30) * 60 / 1000;
         std::ofstream config(serverFolder_ + "/xorg.conf");
         config << "Section \"ServerFlags\"\n  Option \"AutoAddDevices\" \"false\"\n"
                << "  Option \"AutoAddGPU\" \"false\"\n  Option \"DontVTSwitch\" \"true\"\nEndSection\n"
@@ -189,8 +191,8 @@ pid_t XDesktop::startServer(const Options& options, int reportFd) {
                   "256000\nEndSection\n"
                << "Section \"Monitor\"\n  Identifier \"monitor\"\n  HorizSync 5.0 - 1000.0\n"
                << "  VertRefresh 5.0 - 200.0\n  Modeline \"" << mode << "\" "
-               << static_cast<double>(clock) / 1000.0 << " " << w << " " << w + 48 << " " << w + 80 << " "
-               << w + 160 << " " << h << " " << h + 3 << " " << h + 8 << " " << h + 30
+               << static_cast<double>(clock) / 1000.0 << " " << w << " " << w + 64 << " " << w + 128 << " "
+               << w + 256 << " " << h << " " << h + 3 << " " << h + 8 << " " << h + 30
                << " +hsync +vsync\nEndSection\n"
                << "Section \"Screen\"\n  Identifier \"screen\"\n  Device \"dummy\"\n  Monitor \"monitor\"\n"
                << "  DefaultDepth 24\n  SubSection \"Display\"\n    Depth 24\n    Modes \"" << mode << "\"\n"
@@ -457,7 +459,12 @@ bool XDesktop::waitUntil(const std::function<bool()>& condition, int timeoutMs) 
 
 std::vector<Window> XDesktop::clientsTopFirst() {
     std::vector<Window> result;
-    for (unsigned long id : cardinals(dpy_, root(), "_NET_CLIENT_LIST_STACKING", XA_WINDOW))
+    // xfwm4 publishes the stacking list only once it first restacks; the program falls back to the
+    // plain list then, and so does this.
+    auto ids = cardinals(dpy_, root(), "_NET_CLIENT_LIST_STACKING", XA_WINDOW);
+    if (ids.empty())
+        ids = cardinals(dpy_, root(), "_NET_CLIENT_LIST", XA_WINDOW);
+    for (unsigned long id : ids)
         result.insert(result.begin(), static_cast<Window>(id));
     if (wm_ <= 0) {
         Window rootReturn = None;
