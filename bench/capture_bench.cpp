@@ -4,11 +4,15 @@
 
 #include "platform/x11/X11PlatformImpl.h"
 #include "windows/unitHandleInfos.h"
+#include "windows/unitWindowInfos.h"
+
+#include <X11/Xutil.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 namespace {
@@ -58,6 +62,51 @@ void measure(x11::X11Platform& platform, bool shm, int rounds) {
                 shm ? "MIT-SHM" : "XGetImage", list.Count(), median(print), lowest(print), median(cycle));
 }
 
+// Whole capture cycles with the pictures kept between them, as at each Super+Tab: with no window
+// changed, and with one window drawn into before each cycle. Milliseconds a cycle.
+void measureKept(x11::X11Platform& platform, test::XDesktop& desktop, int rounds) {
+    platform.setUseSharedMemory(true);
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("zv-capture-bench-" + std::to_string(::getpid()));
+    TWindowInfos kept(platform, folder.string());
+    THandleInfos windows;
+    RunCaptureCycle(platform, windows, kept, false);
+    auto timed = [&] {
+        const auto start = std::chrono::steady_clock::now();
+        const int read = RunCaptureCycle(platform, windows, kept, false);
+        return std::make_pair(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count(),
+            read);
+    };
+    std::vector<double> none;
+    std::vector<double> one;
+    int readNone = 0;
+    int readOne = 0;
+    for (int round = 0; round < rounds; ++round) {
+        const auto [ms, read] = timed();
+        none.push_back(ms);
+        readNone += read;
+    }
+    for (int round = 0; round < rounds; ++round) {
+        const Window drawn = static_cast<Window>(windows.Items(round % windows.Count()).Handle);
+        GC gc = XCreateGC(desktop.dpy(), drawn, 0, nullptr);
+        XSetForeground(desktop.dpy(), gc, 0x100000u * static_cast<unsigned>(round % 15));
+        XFillRectangle(desktop.dpy(), drawn, gc, 10, 10, 200, 100);
+        XFreeGC(desktop.dpy(), gc);
+        XSync(desktop.dpy(), False);
+        const auto [ms, read] = timed();
+        one.push_back(ms);
+        readOne += read;
+    }
+    std::printf(
+        "kept pictures, %d windows: whole cycle median %.2f ms with no window changed (%d read again in %d "
+        "cycles), %.2f ms with one drawn into (%d read again in %d cycles)\n",
+        windows.Count(), median(none), readNone, rounds, median(one), readOne, rounds);
+    kept.EndStores();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+}
+
 } // namespace
 
 int main() {
@@ -89,5 +138,6 @@ int main() {
     measure(*platform, true, 3); // warm-up: segments, server caches
     measure(*platform, true, 30);
     measure(*platform, false, 30);
+    measureKept(*platform, desktop, 30);
     return 0;
 }
