@@ -217,6 +217,7 @@ TEST_F(Workspaces, WindowOnAnotherWorkspaceIsLeftAloneShownAsACardAndPickingItGo
         return blueLine.find("\"showCmd\":3,") != std::string::npos;
     })) << blueLine;
     EXPECT_FALSE(desktop.isViewable(blue));
+    EXPECT_EQ(run.ownLines(), std::vector<std::string>{}) << "nothing but the trace on standard error";
 }
 
 TEST_F(Workspaces, DesktopFilterOneOffersTheCurrentWorkspaceAndStickyWindowsOnly) {
@@ -240,6 +241,7 @@ TEST_F(Workspaces, DesktopFilterOneOffersTheCurrentWorkspaceAndStickyWindowsOnly
 
     const RunResult diagnostics = run.runAgain({"--settings", run.settingsFile(), "--diagnostics"});
     EXPECT_NE(diagnostics.out.find("\nworkspaces: 2, current: 1\n"), std::string::npos) << diagnostics.out;
+    EXPECT_EQ(run.ownLines(), std::vector<std::string>{}) << "nothing but the trace on standard error";
 }
 
 TEST_F(WorkspacesUnderI3, WindowLeftOnAnotherWorkspaceIsOfferedAndPickingItGoesThere) {
@@ -269,6 +271,7 @@ TEST_F(WorkspacesUnderI3, WindowLeftOnAnotherWorkspaceIsOfferedAndPickingItGoesT
         },
         kPatience))
         << run.trace();
+    EXPECT_EQ(run.ownLines(), std::vector<std::string>{}) << "nothing but the trace on standard error";
 }
 
 } // namespace
