@@ -191,8 +191,8 @@ int CapturePictures(Platform& platform, const THandleInfos& windows, TWindowInfo
         const int existing = list.IndexOf(info.Handle, info.ClassName);
         if (!startUp && existing >= 0 && list.Items(existing).HasPicture()) {
             TWindowInfo& record = list.Items(existing);
-            // A minimised window shows as it last looked.
-            if (minimised) {
+            // A minimised window shows as it last looked (a card, with the title of the moment).
+            if (minimised && !(record.FCard && record.Caption != info.Caption && makeCard)) {
                 list.Keep(position, existing, info.Caption, info.ShowCmd);
                 continue;
             }
@@ -242,6 +242,15 @@ int CapturePictures(Platform& platform, const THandleInfos& windows, TWindowInfo
         std::unique_ptr<CaptureImage> card;
         if (sized && makeCard)
             card = makeCard(info, image->width(), image->height());
+        if (card && existing >= 0) {
+            // In place: Update would bring a minimised window's stored picture back, the old card.
+            TWindowInfo& record = list.Items(existing);
+            record.Bitmap = std::move(card);
+            record.PictureChanged();
+            record.FRecapture = record.FCard = true;
+            list.Keep(position, existing, info.Caption, info.ShowCmd);
+            continue;
+        }
         if (card) {
             list.Update(position, info.Handle, info.ClassName, info.Caption, info.ShowCmd, std::move(card));
             list.Items(position).FRecapture = true;

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 namespace zorvane::test {
@@ -69,8 +70,9 @@ TEST_F(Switcher, WinTabOpensTheViewOverTheWindowsPictures) {
     EXPECT_EQ(CountColour(desktop, kDesktop, 12), 0) << "nothing of the desktop at full brightness";
     EXPECT_EQ(CountWindowsTitled(desktop, "Zorvane OpenGL"), 1);
     EXPECT_EQ(run.lines("view-shown").size(), 1u);
-    // The opening starts once the window can be seen: no frame of it is drawn to nothing.
-    EXPECT_TRUE(run.before("exposed", "first-tick")) << run.trace();
+    // The opening's first frame is shown once the window can be seen: no frame of it goes to
+    // nothing.
+    EXPECT_TRUE(run.before("exposed", "first-frame")) << run.trace();
     keys.superUp();
     ASSERT_TRUE(run.waitFor("view-hidden")) << run.trace();
     // Nothing was stepped: the window that was active stays active.
@@ -506,6 +508,69 @@ TEST_F(Switcher, CustomHotKeyOpensThePinnedView) {
     keys.tap(XK_Return);
     ASSERT_TRUE(run.waitFor("view-hidden")) << run.trace();
     EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == green; }, kPatience));
+}
+
+// --- Held like Super+Tab (HotKeyHold): the hot key's modifiers held keep the view open, its key
+// again steps (with Shift, back), letting go of the modifiers picks.
+TEST_F(Switcher, HeldCustomHotKeyStepsWithItsKeyAndPicksWhenItsModifiersAreReleased) {
+    openThreeWindows();
+    ZorvaneRun run(desktop, {{"HotKeyHold", "-1"}});
+    ASSERT_TRUE(run.startResident()) << run.trace();
+    const unsigned alt = desktop.keycodeOf(XK_Alt_L);
+    const unsigned shift = desktop.keycodeOf(XK_Shift_L);
+    desktop.keyDown(alt);
+    keys.tap(XK_grave);
+    ASSERT_TRUE(run.waitFor("opening-done")) << run.trace();
+    // Blue is selected; on to green, then red, then back to green.
+    keys.tap(XK_grave);
+    ASSERT_TRUE(run.waitFor("select-done next", 1)) << run.trace();
+    keys.tap(XK_grave);
+    ASSERT_TRUE(run.waitFor("select-done next", 2)) << run.trace();
+    desktop.keyDown(shift);
+    keys.tap(XK_grave);
+    desktop.keyUp(shift);
+    ASSERT_TRUE(run.waitFor("select-done previous", 1)) << run.trace();
+    EXPECT_TRUE(run.lines("view-hidden").empty()) << "Alt held keeps the view";
+    desktop.keyUp(alt);
+    ASSERT_TRUE(run.waitFor("view-hidden")) << run.trace();
+    EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == green; }, kPatience));
+}
+
+// --- A custom hot key another program holds at start is reported; once that program lets go of
+// it, Zorvane takes it by itself, without a restart.
+TEST_F(Switcher, CustomHotKeyHeldElsewhereIsReportedAndTakenOnceFreed) {
+    openThreeWindows();
+    // Another client grabs Alt+` as hot key programs do: with and without Caps Lock and Num Lock.
+    const std::unique_ptr<Display, int (*)(Display*)> other(XOpenDisplay(desktop.display().c_str()),
+                                                            XCloseDisplay);
+    ASSERT_NE(other, nullptr);
+    const int grave = XKeysymToKeycode(other.get(), XK_grave);
+    const Window root = DefaultRootWindow(other.get());
+    for (unsigned locks : {0u, unsigned(LockMask), unsigned(Mod2Mask), unsigned(LockMask | Mod2Mask)})
+        XGrabKey(other.get(), grave, Mod1Mask | locks, root, True, GrabModeAsync, GrabModeAsync);
+    XSync(other.get(), False);
+
+    ZorvaneRun run(desktop);
+    ASSERT_TRUE(run.startResident()) << run.trace();
+    ASSERT_TRUE(run.waitFor("keys super-tab ours hot-key other")) << run.trace();
+    const auto told = [&] {
+        for (const std::string& line : run.ownLines())
+            if (line.find("The custom hot key Alt+` is taken by another program") != std::string::npos)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(desktop.waitUntil(told, kPatience)) << run.trace();
+
+    XUngrabKey(other.get(), grave, AnyModifier, root);
+    XSync(other.get(), False);
+    ASSERT_TRUE(run.waitFor("keys super-tab ours hot-key ours", 1, kPatience)) << run.trace();
+    const unsigned alt = desktop.keycodeOf(XK_Alt_L);
+    desktop.keyDown(alt);
+    keys.tap(XK_grave);
+    desktop.keyUp(alt);
+    ASSERT_TRUE(run.waitFor("opening-done")) << run.trace();
+    keys.tap(XK_Escape);
+    ASSERT_TRUE(run.waitFor("view-hidden")) << run.trace();
 }
 
 } // namespace

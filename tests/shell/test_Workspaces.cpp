@@ -22,14 +22,11 @@ constexpr unsigned long kGreen = 0x30A040;
 constexpr unsigned long kBlue = 0x3050C0;
 constexpr unsigned long kCardMiddle = 0x363C4B; // halfway down a card's slate face
 
-class Workspaces : public ::testing::Test {
+class WorkspacesTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(desktop.ok()) << desktop.reason();
-        ASSERT_EQ(desktop.run({"wmctrl", "-n", "2"}).exitCode, 0);
-        ASSERT_TRUE(
-            desktop.waitUntil([&] { return cardinal(desktop.root(), "_NET_NUMBER_OF_DESKTOPS") == 2; }));
-    }
+    explicit WorkspacesTest(const XDesktop::Session& session)
+        : desktop(XDesktop::Options{1024, 768, true}, session) {}
+    void SetUp() override { ASSERT_TRUE(desktop.ok()) << desktop.reason(); }
 
     // -1 when the property is not there.
     long cardinal(Window window, const char* name) {
@@ -113,8 +110,33 @@ protected:
         return -1;
     }
 
-    XDesktop desktop{XDesktop::Options{1024, 768, true}};
+    XDesktop desktop;
     Keys keys{desktop};
+};
+
+// Under openbox, with two workspaces.
+class Workspaces : public WorkspacesTest {
+protected:
+    Workspaces() : WorkspacesTest(XDesktop::Session{}) {}
+    void SetUp() override {
+        WorkspacesTest::SetUp();
+        ASSERT_EQ(desktop.run({"wmctrl", "-n", "2"}).exitCode, 0);
+        ASSERT_TRUE(
+            desktop.waitUntil([&] { return cardinal(desktop.root(), "_NET_NUMBER_OF_DESKTOPS") == 2; }));
+    }
+};
+
+// Under i3 (its own configuration without the first-start wizard), which keeps a window on another
+// workspace withdrawn rather than iconic.
+class WorkspacesUnderI3 : public WorkspacesTest {
+protected:
+    WorkspacesUnderI3()
+        : WorkspacesTest(XDesktop::Session{
+              {"sh", "-c",
+               "sed '/i3-config-wizard/d;/^bar {/,/^}/d;/^exec/d' /etc/i3/config > \"$HOME/i3.config\" && "
+               "exec i3 -c \"$HOME/i3.config\""},
+              false,
+              true}) {}
 };
 
 TEST_F(Workspaces, WindowOnAnotherWorkspaceIsLeftAloneShownAsACardAndPickingItGoesThere) {
@@ -195,6 +217,7 @@ TEST_F(Workspaces, WindowOnAnotherWorkspaceIsLeftAloneShownAsACardAndPickingItGo
         return blueLine.find("\"showCmd\":3,") != std::string::npos;
     })) << blueLine;
     EXPECT_FALSE(desktop.isViewable(blue));
+    EXPECT_EQ(run.ownLines(), std::vector<std::string>{}) << "nothing but the trace on standard error";
 }
 
 TEST_F(Workspaces, DesktopFilterOneOffersTheCurrentWorkspaceAndStickyWindowsOnly) {
@@ -218,6 +241,37 @@ TEST_F(Workspaces, DesktopFilterOneOffersTheCurrentWorkspaceAndStickyWindowsOnly
 
     const RunResult diagnostics = run.runAgain({"--settings", run.settingsFile(), "--diagnostics"});
     EXPECT_NE(diagnostics.out.find("\nworkspaces: 2, current: 1\n"), std::string::npos) << diagnostics.out;
+    EXPECT_EQ(run.ownLines(), std::vector<std::string>{}) << "nothing but the trace on standard error";
+}
+
+TEST_F(WorkspacesUnderI3, WindowLeftOnAnotherWorkspaceIsOfferedAndPickingItGoesThere) {
+    const Window one = openWindow("One", kRed, "40,40");
+    ASSERT_EQ(desktop.run({"i3-msg", "workspace", "2"}).exitCode, 0);
+    ASSERT_TRUE(desktop.waitUntil([&] { return cardinal(desktop.root(), "_NET_CURRENT_DESKTOP") == 1; }));
+    const Window two = openWindow("Two", kBlue, "40,40");
+    ASSERT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == two; }, kPatience));
+    ZorvaneRun run(desktop);
+    ASSERT_TRUE(run.startResident()) << run.trace();
+
+    const auto lines = listed(run);
+    const int oneIndex = indexOf(lines, one);
+    ASSERT_GE(oneIndex, 0) << ::testing::PrintToString(lines);
+    EXPECT_NE(lines[static_cast<std::size_t>(oneIndex)].find("\"showCmd\":1,"), std::string::npos);
+    ASSERT_TRUE(OpenWithWinTab(run, keys)) << run.trace();
+    EXPECT_EQ(run.lines("capture-done 2").size(), 1u) << run.trace();
+    for (int i = 1; i <= oneIndex; ++i) {
+        keys.tab();
+        ASSERT_TRUE(run.waitFor("select-done", i)) << run.trace();
+    }
+    keys.superUp();
+    ASSERT_TRUE(run.waitFor("view-hidden")) << run.trace();
+    EXPECT_TRUE(desktop.waitUntil(
+        [&] {
+            return cardinal(desktop.root(), "_NET_CURRENT_DESKTOP") == 0 && desktop.activeWindow() == one;
+        },
+        kPatience))
+        << run.trace();
+    EXPECT_EQ(run.ownLines(), std::vector<std::string>{}) << "nothing but the trace on standard error";
 }
 
 } // namespace

@@ -271,7 +271,7 @@ TEST(HandleInfos, WindowsOnOtherWorkspacesAreFilteredCardedAndNeverRestored) {
         const TCardMaker makeCard = [&](const THandleInfo& info, int width, int height) {
             cards.push_back({info.Handle, {width, height}});
             auto card = std::make_unique<CaptureImage>(width, height);
-            card->fill(0x404860);
+            card->fill(0x404860 + static_cast<std::uint32_t>(cards.size())); // each card its own
             return card;
         };
         CapturePictures(platform, list, infos, true, makeCard);
@@ -282,7 +282,7 @@ TEST(HandleInfos, WindowsOnOtherWorkspacesAreFilteredCardedAndNeverRestored) {
             std::vector<std::pair<WindowHandle, std::pair<int, int>>>{{3, {240, 180}}, {4, {100, 60}}};
         EXPECT_EQ(cards, expectedCards) << "a card of the window's own size";
         EXPECT_TRUE(infos.Items(2).FCard);
-        EXPECT_EQ(infos.Items(2).Bitmap->pixel(120, 90), 0x404860u) << "a card, not black";
+        EXPECT_EQ(infos.Items(2).Bitmap->pixel(120, 90), 0x404861u) << "a card, not black";
 
         // Pictured once on its own workspace, then away again: the last picture stays.
         platform.find(3)->prints = {picture(0, 0, 0x333333)};
@@ -293,6 +293,19 @@ TEST(HandleInfos, WindowsOnOtherWorkspacesAreFilteredCardedAndNeverRestored) {
         CapturePictures(platform, list, infos, false, makeCard);
         EXPECT_EQ(infos.Items(2).Bitmap->pixel(0, 0), 0x333333u) << "the last picture, not a card";
         EXPECT_EQ(cards.size(), 2u);
+
+        // A card shows the title of the moment: a new title, a new card, also for a minimised window
+        // whose stored file still holds the old one.
+        infos.StoreChanged();
+        infos.FlushStores();
+        infos.Items(3).Bitmap->fill(0x000001); // as if released and read back from its file
+        platform.find(4)->caption = "renamed";
+        EnumerateWindows(platform, list);
+        CapturePictures(platform, list, infos, false, makeCard);
+        ASSERT_EQ(cards.size(), 3u);
+        EXPECT_EQ(cards.back().first, 4u);
+        EXPECT_EQ(infos.Items(3).Caption, "renamed");
+        EXPECT_EQ(infos.Items(3).Bitmap->pixel(50, 30), 0x404863u) << "the new card, not the stored one";
     }
     {
         // Without a card maker a window never pictured is not offered rather than shown black.

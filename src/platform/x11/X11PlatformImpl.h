@@ -168,6 +168,9 @@ private:
     // without HIDDEN).
     bool isMinimised(Window window, const std::vector<Atom>& states) const;
     bool announcesHidden() const;
+    // Mapped inside the hidden frame of another workspace without being called iconic (i3 keeps
+    // such a window withdrawn): still one of the user's windows.
+    bool isAwayOnOtherDesktop(Window window);
     // Takes the user to the window's workspace when it is on another one; false when the window
     // manager did not switch in time.
     bool showDesktopOf(Window window);

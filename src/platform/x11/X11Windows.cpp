@@ -218,7 +218,7 @@ bool X11Platform::isWindowVisible(WindowHandle window) {
     const auto handle = static_cast<Window>(window);
     if (window == 0)
         return false;
-    return isViewable(handle) || isIconic(handle);
+    return isViewable(handle) || isIconic(handle) || isAwayOnOtherDesktop(handle);
 }
 
 bool X11Platform::hasOverlappedStyle(WindowHandle window) {

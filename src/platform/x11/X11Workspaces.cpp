@@ -56,6 +56,14 @@ bool X11Platform::isMinimised(Window window, const std::vector<Atom>& states) co
     return wmState(window) == IconicState && !announcesHidden();
 }
 
+bool X11Platform::isAwayOnOtherDesktop(Window window) {
+    const long desktop = windowDesktop(static_cast<WindowHandle>(window));
+    if (desktop < 0 || desktop == kAllDesktops || desktop == currentDesktop())
+        return false;
+    XWindowAttributes attributes;
+    return XGetWindowAttributes(display_, window, &attributes) && attributes.map_state == IsUnviewable;
+}
+
 bool X11Platform::showDesktopOf(Window window) {
     const long desktop = windowDesktop(static_cast<WindowHandle>(window));
     const long current = currentDesktop();
