@@ -555,7 +555,7 @@ TEST_F(Switcher, CustomHotKeyHeldElsewhereIsReportedAndTakenOnceFreed) {
         XGrabKey(other.get(), grave, Mod1Mask | locks, root, True, GrabModeAsync, GrabModeAsync);
     XSync(other.get(), False);
 
-    ZorvaneRun run(desktop);
+    ZorvaneRun run(desktop, {{"Language", "English"}});
     ASSERT_TRUE(run.startResident()) << run.trace();
     ASSERT_TRUE(run.waitFor("keys super-tab ours hot-key other")) << run.trace();
     const auto told = [&] {
