@@ -136,9 +136,6 @@ public:
     // The text of the context failure, empty when the context works.
     const std::string& ContextError() const { return FContextError; }
 
-    // The monitor of this showing (or of the last one), in device pixels on the desktop.
-    const Rect& MonitorRect() const { return FMonitor; }
-
     // EffectHost
     void invalidate() override;
     void processMessages() override;

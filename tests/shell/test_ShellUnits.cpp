@@ -296,5 +296,32 @@ TEST(HotKeyStatus, TheMessageSaysWhatWorksAndHowToFreeSuperTab) {
     EXPECT_FALSE(HotKeysNeedTelling(report));
 }
 
+// A translation's sentences are used with their blanks filled; what is put in is not read again,
+// and a sentence the file lacks stays English.
+TEST(HotKeyStatus, TranslatedSentencesGetTheKeyHolderAndCommandPutIn) {
+    const HotKeyTexts texts = [](const std::string& name, const std::string& english) -> std::string {
+        if (name == "msgWinTabIs")
+            return "Super+Tab est %1.";
+        if (name == "msgKeyTakenBy")
+            return "pris par %1";
+        if (name == "msgFreeXfwm4")
+            return "xfwm4 : %1";
+        return english;
+    };
+    THotKeyReport report;
+    report.WinTab = KeyHolder::khOtherProgram;
+    report.HotKey = KeyHolder::khOurs;
+    report.ShortCut = 32960;
+    report.WindowManager = "Odd %1 WM";
+    EXPECT_EQ(HotKeyStatusLine(report, texts),
+              "Super+Tab est pris par another program (the window manager is Odd "
+              "%1 WM). The custom hot key Alt+` works: it opens the switcher, "
+              "pinned.");
+    report.WindowManager = "Xfwm4";
+    EXPECT_NE(HotKeyStatusMessage(report, texts)
+                  .find("xfwm4 : xfconf-query -c xfce4-keyboard-shortcuts -p '/xfwm4/custom/<Super>Tab' -r"),
+              std::string::npos);
+}
+
 } // namespace
 } // namespace zorvane

@@ -47,6 +47,14 @@ protected:
     // Opens the view with Super+Tab and waits until its opening animation has played.
     void openWithWinTab(ZorvaneRun& run) { ASSERT_TRUE(OpenWithWinTab(run, keys)) << run.trace(); }
 
+    // The custom hot key as it comes: Alt+`.
+    void pressAltGrave() {
+        const unsigned alt = desktop.keycodeOf(XK_Alt_L);
+        desktop.keyDown(alt);
+        keys.tap(XK_grave);
+        desktop.keyUp(alt);
+    }
+
     XDesktop desktop{XDesktop::Options{1024, 768, true}};
     Keys keys{desktop};
     Window red = None, green = None, blue = None;
@@ -497,10 +505,7 @@ TEST_F(Switcher, CustomHotKeyOpensThePinnedView) {
     openThreeWindows();
     ZorvaneRun run(desktop);
     ASSERT_TRUE(run.startResident()) << run.trace();
-    const unsigned alt = desktop.keycodeOf(XK_Alt_L);
-    desktop.keyDown(alt);
-    keys.tap(XK_grave);
-    desktop.keyUp(alt);
+    pressAltGrave();
     ASSERT_TRUE(run.waitFor("opening-done")) << run.trace();
     keys.tab();
     ASSERT_TRUE(run.waitFor("select-done next")) << run.trace();
@@ -550,7 +555,7 @@ TEST_F(Switcher, CustomHotKeyHeldElsewhereIsReportedAndTakenOnceFreed) {
         XGrabKey(other.get(), grave, Mod1Mask | locks, root, True, GrabModeAsync, GrabModeAsync);
     XSync(other.get(), False);
 
-    ZorvaneRun run(desktop);
+    ZorvaneRun run(desktop, {{"Language", "English"}});
     ASSERT_TRUE(run.startResident()) << run.trace();
     ASSERT_TRUE(run.waitFor("keys super-tab ours hot-key other")) << run.trace();
     const auto told = [&] {
@@ -564,10 +569,7 @@ TEST_F(Switcher, CustomHotKeyHeldElsewhereIsReportedAndTakenOnceFreed) {
     XUngrabKey(other.get(), grave, AnyModifier, root);
     XSync(other.get(), False);
     ASSERT_TRUE(run.waitFor("keys super-tab ours hot-key ours", 1, kPatience)) << run.trace();
-    const unsigned alt = desktop.keycodeOf(XK_Alt_L);
-    desktop.keyDown(alt);
-    keys.tap(XK_grave);
-    desktop.keyUp(alt);
+    pressAltGrave();
     ASSERT_TRUE(run.waitFor("opening-done")) << run.trace();
     keys.tap(XK_Escape);
     ASSERT_TRUE(run.waitFor("view-hidden")) << run.trace();

@@ -152,7 +152,8 @@ TEST_P(WindowManagers, TakenKeyIsReportedTheCustomHotKeyWorksAndFreedSuperTabSwi
     const Window blue = openWindow("Blue", "3050c0", "560,360");
     if (row.sessionBus)
         startNotificationService();
-    ZorvaneRun run(desktop, {{"acShowEffect_ShortCut", kCustomHotKey}});
+    // The messages follow the language; these checks read the English ones.
+    ZorvaneRun run(desktop, {{"acShowEffect_ShortCut", kCustomHotKey}, {"Language", "English"}});
     ASSERT_TRUE(run.startResident()) << run.trace();
     ASSERT_TRUE(run.waitFor(std::string("keys super-tab ") + row.holder, 1, kPatience)) << run.trace();
 
