@@ -13,10 +13,10 @@ bool X11Platform::startWatchingPictures() {
     if (!hasComposite_ || !XDamageQueryExtension(display_, &damageEvent_, &errorBase))
         return false;
     // Frames are the root's children: their size, mapping, stacking and end are reported to the
-    // root.
+    // root, and so is the screen's own size.
     XWindowAttributes root{};
     XGetWindowAttributes(display_, root_, &root);
-    XSelectInput(display_, root_, root.your_event_mask | SubstructureNotifyMask);
+    XSelectInput(display_, root_, root.your_event_mask | SubstructureNotifyMask | StructureNotifyMask);
     stacking_.reset(display_, root_);
     return true;
 }

@@ -115,8 +115,14 @@ bool Stacking::apply(Display* display, const XEvent& event) {
     }
     case ConfigureNotify: {
         const XConfigureEvent& configure = event.xconfigure;
-        if (configure.send_event || configure.window == root_)
+        if (configure.send_event)
             return false;
+        if (configure.window == root_) {
+            // The screen resized (RandR): what shows is clipped to its new size.
+            screenWidth_ = configure.width;
+            screenHeight_ = configure.height;
+            return true;
+        }
         const auto child = find(configure.window);
         if (child == children_.end())
             return false;
