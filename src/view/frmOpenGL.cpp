@@ -173,7 +173,7 @@ void TOpenGLForm::resizeEvent(QResizeEvent*) {
 
 void TOpenGLForm::exposeEvent(QExposeEvent*) {
     // One frame for any number of exposures in a row (mapping, placing, raising): a full-screen
-    // frame in software costs tens of milliseconds.
+    // frame in software costs tens of milliseconds, and the opening waits for it.
     if (isExposed()) {
         Trace("exposed");
         invalidate();
@@ -186,10 +186,7 @@ void TOpenGLForm::Paint() {
     // full-screen frame in software costs as much as the whole way to it.
     if (FOpeningPending == 1 && FEffect && FEffect->FState == esIdle)
         return;
-    // The opening's first frame is drawn while the window manager maps the view and shown as
-    // soon as the view is exposed; every other frame only once it is.
-    const bool first = FEffect && !FFirstFrameTraced && FEffect->FState == esOpening && IsActive();
-    if ((!isExposed() && !first) || !MakeCurrent())
+    if (!isExposed() || !MakeCurrent())
         return;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
@@ -202,19 +199,13 @@ void TOpenGLForm::Paint() {
             // A frame that cannot be drawn stays black; the view can still be closed.
         }
         DrawFilterOverlay();
-        if (!FFirstFrameTraced && effect.FState == esOpening)
+        if (!FFirstFrameTraced && effect.FState == esOpening) {
             FFirstFrameTraced = true;
+            glFinish();
+            Trace("first-frame");
+        }
     }
-    if (first && !isExposed())
-        WaitUntilExposed();
     FRC->swapBuffers(this);
-    if (first) {
-        Trace("first-frame");
-        // The grab made before the window was mapped may have failed; by now it is mapped.
-        raise();
-        requestActivate();
-        setKeyboardGrabEnabled(true);
-    }
     if (FStorePending && FFirstFrameTraced) {
         FStorePending = false;
         FOwner.WindowInfos().StoreChanged();
@@ -227,15 +218,13 @@ bool TOpenGLForm::event(QEvent* event) {
         SetActive(false);
         return true;
     }
-    // While a drawn frame waits for the exposure, it is the frame asked for.
     if (event->type() == kPaintEvent) {
-        if (FPaintPending && !FSwapWaiting)
+        if (FPaintPending)
             Paint();
         return true;
     }
     if (event->type() == QEvent::UpdateRequest) {
-        if (!FSwapWaiting)
-            Paint();
+        Paint();
         return true;
     }
     return QWindow::event(event);
@@ -500,18 +489,11 @@ void TOpenGLForm::RenderTick() {
     }
 }
 
-void TOpenGLForm::WaitUntilExposed() {
-    // Swapped before the window is mapped and exposed, the frame would go to nothing; a window
-    // manager that never exposes it gets the frame after a while anyway.
+bool TOpenGLForm::ReadyForOpening() const {
+    // Drawn before the window is mapped and exposed, the opening's first frames would go to
+    // nothing; a window manager that never exposes it gets the opening after a while anyway.
     constexpr double kExposeWaitMs = 500;
-    FSwapWaiting = true;
-    while (!isExposed() && IsActive() && MonotonicMilliseconds() - FShownAt < kExposeWaitMs) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        if (!isExposed())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    FSwapWaiting = false;
-    FPaintPending = false;
+    return isExposed() || MonotonicMilliseconds() - FShownAt > kExposeWaitMs;
 }
 
 void TOpenGLForm::Tick() {
@@ -528,11 +510,17 @@ void TOpenGLForm::Tick() {
         return;
     }
     if (FOpeningPending == 1 && FEffect->FState == esIdle) {
+        if (!ReadyForOpening())
+            return;
         FOpeningPending = 0;
         Trace("first-tick");
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         if (!FEffect || !IsActive())
             return;
+        raise();
+        requestActivate();
+        // The grab at SetActive fails when the window was not mapped yet; by now it is.
+        setKeyboardGrabEnabled(true);
         {
             EffectCall call(*this);
             TEffect& effect = *FEffect;

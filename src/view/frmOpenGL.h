@@ -187,8 +187,7 @@ private:
     void FormCreate();
     void Tick();
     // Opening: whether the window has been mapped and exposed (or waited for long enough).
-    // Lets events run until the window is exposed (bounded), the frame drawn waiting meanwhile.
-    void WaitUntilExposed();
+    bool ReadyForOpening() const;
     void FormResize();
     void Paint();
     void OnShow();
@@ -253,7 +252,6 @@ private:
     bool FPinned = false;
     THeldKeys FHeldKeys = THeldKeys::hkLeftSuper;
     bool FPaintPending = false;
-    bool FSwapWaiting = false;
     bool FFirstFrameTraced = false;
     // The stored files are written once the opening's first frame is on the screen.
     bool FStorePending = false;

@@ -73,9 +73,8 @@ TEST_F(Switcher, WinTabOpensTheViewOverTheWindowsPictures) {
     EXPECT_EQ(CountColour(desktop, kDesktop, 12), 0) << "nothing of the desktop at full brightness";
     EXPECT_EQ(CountWindowsTitled(desktop, "Zorvane OpenGL"), 1);
     EXPECT_EQ(run.lines("view-shown").size(), 1u);
-    // The opening's first frame is shown once the window can be seen: no frame of it goes to
-    // nothing.
-    EXPECT_TRUE(run.before("exposed", "first-frame")) << run.trace();
+    // The opening starts once the window can be seen: no frame of it is drawn to nothing.
+    EXPECT_TRUE(run.before("exposed", "first-tick")) << run.trace();
     keys.superUp();
     ASSERT_TRUE(run.waitFor("view-hidden")) << run.trace();
     // Nothing was stepped: the window that was active stays active.
