@@ -1,9 +1,8 @@
 // The Flip effect's pictures in a real (offscreen Mesa) context: images over their windows before
 // opening, the grey last image, hanging reflections, centring after opening, the closing colours,
 // and the ten-image limit.
+#include "EffectDrawingFixture.h"
 #include "effects/unitEffect_Flip.h"
-#include "render/RenderScene.h"
-#include "support/GLFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -37,32 +36,7 @@ int Channel(std::uint32_t rgb, int shift) {
     return ::testing::AssertionSuccess();
 }
 
-class FlipDrawing : public GLFixture {
-protected:
-    void SetUp() override {
-        recreate(kScreenW, kScreenH);
-        SetUpViewGL(kScreenW, kScreenH);
-    }
-    void TearDown() override {
-        if (host) {
-            host->setEffect(nullptr);
-        }
-        effect.reset();
-        scene.reset();
-    }
-    void Build(const std::vector<WindowSpec>& windows, const std::string& options) {
-        scene = std::make_unique<SceneWindows>(kScreenW, kScreenH, windows);
-        host = std::make_unique<RenderHost>(kScreenW, kScreenH);
-        effect = std::make_unique<TEffect_Flip>(*host, options, scene->list());
-        host->setEffect(effect.get());
-        expectNoGLError("scene set-up");
-    }
-    std::uint32_t At(int x, int y) const { return gl->pixel(x, y); }
-
-    std::unique_ptr<SceneWindows> scene;
-    std::unique_ptr<RenderHost> host;
-    std::unique_ptr<TEffect_Flip> effect;
-};
+using FlipDrawing = EffectDrawingFixture<TEffect_Flip, kScreenW, kScreenH>;
 
 // Before opening each image lies exactly over its window: within one pixel of its rectangle.
 TEST_F(FlipDrawing, RestFrameCoversEachWindowRectangle) {

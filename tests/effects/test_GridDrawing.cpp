@@ -1,9 +1,8 @@
 // The grid effect's pictures in a real (offscreen Mesa) context: thumbnails scaled into their
 // cells, the bright selection over dimmed cells, full brightness while opening and closing, the
 // fading reflections, and the selected cell's lift with its reflection left in place.
+#include "EffectDrawingFixture.h"
 #include "effects/unitEffect_Grid.h"
-#include "render/RenderScene.h"
-#include "support/GLFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -53,26 +52,8 @@ constexpr int kCentreX[4] = {100, 300, 100, 300};
 constexpr int kCentreY[4] = {75, 75, 225, 225};
 constexpr double kRgb[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}};
 
-class GridDrawing : public GLFixture {
+class GridDrawing : public EffectDrawingFixture<TEffect_Grid, kScreenW, kScreenH> {
 protected:
-    void SetUp() override {
-        recreate(kScreenW, kScreenH);
-        SetUpViewGL(kScreenW, kScreenH);
-    }
-    void TearDown() override {
-        if (host) {
-            host->setEffect(nullptr);
-        }
-        effect.reset();
-        scene.reset();
-    }
-    void Build(const std::vector<WindowSpec>& windows, const std::string& options) {
-        scene = std::make_unique<SceneWindows>(kScreenW, kScreenH, windows);
-        host = std::make_unique<RenderHost>(kScreenW, kScreenH);
-        effect = std::make_unique<TEffect_Grid>(*host, options, scene->list());
-        host->setEffect(effect.get());
-        expectNoGLError("scene set-up");
-    }
     // Whether each of the four cells shows its colour at full (1.0) or dimmed (0.7) brightness.
     void ExpectCellShades(const double (&shade)[4]) {
         for (int i = 0; i < 4; ++i) {
@@ -81,10 +62,6 @@ protected:
                 << "cell " << i;
         }
     }
-
-    std::unique_ptr<SceneWindows> scene;
-    std::unique_ptr<RenderHost> host;
-    std::unique_ptr<TEffect_Grid> effect;
 };
 
 TEST_F(GridDrawing, ScreenWideWindowShrinksIntoItsCell) {

@@ -1,9 +1,8 @@
 // The Wave Flip effect's pictures in a real (offscreen Mesa) context: the sheet upright over its
 // window, the hanging reflection, flat white images with rippling reflections while closing, and
 // the vertex arrays giving exactly the pixels of the quad-by-quad drawing.
+#include "EffectDrawingFixture.h"
 #include "effects/unitEffect_WaveFlip.h"
-#include "render/RenderScene.h"
-#include "support/GLFixture.h"
 
 #include <GL/gl.h>
 
@@ -33,27 +32,8 @@ std::shared_ptr<CaptureImage> TopRedBottomBlue(int width, int height) {
     return image;
 }
 
-class WaveFlipDrawing : public GLFixture {
+class WaveFlipDrawing : public EffectDrawingFixture<TEffect_WaveFlip, kScreenW, kScreenH> {
 protected:
-    void SetUp() override {
-        recreate(kScreenW, kScreenH);
-        SetUpViewGL(kScreenW, kScreenH);
-    }
-    void TearDown() override {
-        if (host) {
-            host->setEffect(nullptr);
-        }
-        effect.reset();
-        scene.reset();
-    }
-    void Build(const std::vector<WindowSpec>& windows, const std::string& options) {
-        scene = std::make_unique<SceneWindows>(kScreenW, kScreenH, windows);
-        host = std::make_unique<RenderHost>(kScreenW, kScreenH);
-        effect = std::make_unique<TEffect_WaveFlip>(*host, options, scene->list());
-        host->setEffect(effect.get());
-        expectNoGLError("scene set-up");
-    }
-
     // One frame in feedback mode: every drawn triangle with its vertices' window depth and colour.
     struct FeedbackVertex {
         float depth;
@@ -86,10 +66,6 @@ protected:
         }
         return polygons;
     }
-
-    std::unique_ptr<SceneWindows> scene;
-    std::unique_ptr<RenderHost> host;
-    std::unique_ptr<TEffect_WaveFlip> effect;
 };
 
 // Spread of the window depths over all vertices of the given polygons.

@@ -4,6 +4,7 @@
 // gtest first: Xlib's macros (None, Bool, ...) must not reach its headers.
 #include <gtest/gtest.h>
 
+#include "ShellTestWindows.h"
 #include "ZorvaneRun.h"
 
 #include <X11/keysym.h>
@@ -17,12 +18,6 @@ namespace zorvane::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Generous limits: the machine may be busy; every wait ends as soon as its condition holds.
-constexpr int kPatience = 60000;
-constexpr unsigned long kRed = 0xC03030;
-constexpr unsigned long kGreen = 0x30A040;
-constexpr unsigned long kBlue = 0x3050C0;
 
 class Switcher : public ::testing::Test {
 protected:

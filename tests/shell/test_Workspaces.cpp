@@ -4,6 +4,7 @@
 // gtest first: Xlib's macros (None, Bool, ...) must not reach its headers.
 #include <gtest/gtest.h>
 
+#include "ShellTestWindows.h"
 #include "ZorvaneRun.h"
 
 #include <X11/Xatom.h>
@@ -16,10 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kPatience = 60000;
-constexpr unsigned long kRed = 0xC03030;
-constexpr unsigned long kGreen = 0x30A040;
-constexpr unsigned long kBlue = 0x3050C0;
 constexpr unsigned long kCardMiddle = 0x363C4B; // halfway down a card's slate face
 
 class WorkspacesTest : public ::testing::Test {
@@ -62,6 +59,27 @@ protected:
         if (data != nullptr)
             XFree(data);
         return names;
+    }
+
+    // Steps that many windows on in the open view and lets go of Super.
+    bool pick(ZorvaneRun& run, int steps) {
+        for (int i = 1; i <= steps; ++i) {
+            keys.tab();
+            if (!run.waitFor("select-done", i))
+                return false;
+        }
+        keys.superUp();
+        return run.waitFor("view-hidden");
+    }
+
+    // Waits until the current workspace is that one (counted from 0) and the window is active.
+    bool activeOn(long workspace, Window window) {
+        return desktop.waitUntil(
+            [&] {
+                return cardinal(desktop.root(), "_NET_CURRENT_DESKTOP") == workspace &&
+                       desktop.activeWindow() == window;
+            },
+            kPatience);
     }
 
     bool flagged(Window window) {
@@ -189,18 +207,8 @@ TEST_F(Workspaces, WindowOnAnotherWorkspaceIsLeftAloneShownAsACardAndPickingItGo
     EXPECT_FALSE(flagged(red));
 
     // Picked: the user is taken to its workspace and it is the active window there.
-    for (int i = 1; i <= redIndex; ++i) {
-        keys.tab();
-        ASSERT_TRUE(run.waitFor("select-done", i)) << run.trace();
-    }
-    keys.superUp();
-    ASSERT_TRUE(run.waitFor("view-hidden")) << run.trace();
-    EXPECT_TRUE(desktop.waitUntil(
-        [&] {
-            return cardinal(desktop.root(), "_NET_CURRENT_DESKTOP") == 1 && desktop.activeWindow() == red;
-        },
-        kPatience))
-        << run.trace();
+    ASSERT_TRUE(pick(run, redIndex)) << run.trace();
+    EXPECT_TRUE(activeOn(1, red)) << run.trace();
     EXPECT_TRUE(desktop.isViewable(red));
     EXPECT_FALSE(flagged(red)) << ::testing::PrintToString(netWmState(red));
 
@@ -259,18 +267,8 @@ TEST_F(WorkspacesUnderI3, WindowLeftOnAnotherWorkspaceIsOfferedAndPickingItGoesT
     EXPECT_NE(lines[static_cast<std::size_t>(oneIndex)].find("\"showCmd\":1,"), std::string::npos);
     ASSERT_TRUE(OpenWithWinTab(run, keys)) << run.trace();
     EXPECT_EQ(run.lines("capture-done 2").size(), 1u) << run.trace();
-    for (int i = 1; i <= oneIndex; ++i) {
-        keys.tab();
-        ASSERT_TRUE(run.waitFor("select-done", i)) << run.trace();
-    }
-    keys.superUp();
-    ASSERT_TRUE(run.waitFor("view-hidden")) << run.trace();
-    EXPECT_TRUE(desktop.waitUntil(
-        [&] {
-            return cardinal(desktop.root(), "_NET_CURRENT_DESKTOP") == 0 && desktop.activeWindow() == one;
-        },
-        kPatience))
-        << run.trace();
+    ASSERT_TRUE(pick(run, oneIndex)) << run.trace();
+    EXPECT_TRUE(activeOn(0, one)) << run.trace();
     EXPECT_EQ(run.ownLines(), std::vector<std::string>{}) << "nothing but the trace on standard error";
 }
 
