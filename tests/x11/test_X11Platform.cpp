@@ -392,6 +392,32 @@ TEST_F(X11Desktop, MinimisedOrVanishedWindowsGiveNoPicture) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "no X error reaches stderr";
 }
 
+TEST_F(X11Desktop, WindowGoneBeforeItsQueriesAreAnsweredIsSkipped) {
+    const Window first = startClient({"--title", "first"}, "first");
+    const Window second = startClient({"--title", "second"}, "second");
+    const Window gone = XCreateSimpleWindow(desktop.dpy(), desktop.root(), 0, 0, 100, 100, 0, 0, 0);
+    XDestroyWindow(desktop.dpy(), gone);
+    auto x11 = platform();
+    ASSERT_TRUE(x11);
+    // A window manager's list that has not caught up: every query on one of its windows fails.
+    const Atom stacking = XInternAtom(desktop.dpy(), "_NET_CLIENT_LIST_STACKING", False);
+    const unsigned long ids[] = {first, gone, second};
+    testing::internal::CaptureStderr();
+    THandleInfos list;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        XChangeProperty(desktop.dpy(), desktop.root(), stacking, XA_WINDOW, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(ids), 3);
+        XSync(desktop.dpy(), False);
+        EnumerateWindows(*x11, list);
+        if (desktop.clientsTopFirst().size() == 3)
+            break; // the list was still ours when it was read
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Items(0).Handle, second);
+    EXPECT_EQ(list.Items(1).Handle, first);
+}
+
 TEST_F(X11Desktop, ForceForegroundRestoresAndRaises) {
     desktop.spawn({"xterm", "-T", "minimised xterm", "-geometry", "60x10+100+100"});
     const Window minimised = desktop.waitForTitle("minimised xterm", 15000);

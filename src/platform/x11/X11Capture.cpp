@@ -1,4 +1,5 @@
 // X11Capture: prints a window through its Composite pixmap, read with MIT-SHM or XGetImage.
+#include "platform/x11/X11Batch.h"
 #include "platform/x11/X11PlatformImpl.h"
 #include "platform/x11/XErrorTrap.h"
 
@@ -301,15 +302,22 @@ bool X11Platform::printWindowArea(WindowHandle window, CaptureImage& image, cons
 }
 
 bool X11Platform::printFrame(Window window, CaptureImage& image, const Rect* area) {
-    // A minimised client is unmapped even where its window manager keeps the frame mapped.
-    if (!isViewable(window))
-        return false;
     const Window frame = frameOf(window);
     if (frame == None)
         return false;
-    // The client is viewable, so its frame is too: only the frame's size and depth are needed,
-    // and the geometry request is one round trip where the attributes are two.
-    const auto geometry = GetGeometry(display_, frame);
+    // Both asked before either answer is awaited. A minimised client is unmapped even where its
+    // window manager keeps the frame mapped; a viewable client's frame is viewable too, so only
+    // the frame's size and depth are needed of it.
+    WindowSnapshot answers;
+    {
+        RequestBatch batch(display_);
+        batch.attributes(window);
+        batch.geometry(frame);
+        batch.readInto(answers);
+    }
+    if (answers.mapStates[window] != IsViewable)
+        return false;
+    const auto geometry = answers.geometries[frame];
     if (!geometry)
         return false;
     const unsigned int frameWidth = geometry->width;

@@ -2,6 +2,7 @@
 #include "platform/x11/X11Platform.h"
 
 #include "platform/x11/PosixSession.h"
+#include "platform/x11/X11Batch.h"
 #include "platform/x11/X11PlatformImpl.h"
 #include "platform/x11/XErrorTrap.h"
 

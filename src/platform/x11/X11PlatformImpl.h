@@ -79,6 +79,8 @@ private:
     bool attached_ = false;
 };
 
+struct WindowSnapshot;
+
 class X11Platform final : public Platform {
 public:
     static std::unique_ptr<X11Platform> open(const char* displayName, std::string& error);
@@ -175,6 +177,13 @@ private:
     // manager did not switch in time.
     bool showDesktopOf(Window window);
     bool isViewable(Window window) const;
+    // The window's map state (IsViewable, ...); nothing when it is gone.
+    std::optional<int> mapState(Window window) const;
+    std::optional<Geometry> frameGeometry(Window frame) const;
+    // Reads ahead, in a few waits for the server, what the enumeration asks of the root and of
+    // each of these windows; the answers serve until the enumeration ends.
+    void readRootAhead();
+    void readWindowsAhead(const std::vector<Window>& windows);
     bool exists(Window window) const;
     bool hasWindowManager() const;
     // The primary monitor (else the first) on the desktop, in device pixels.
@@ -269,6 +278,7 @@ private:
     std::unique_ptr<ShmImage> shm_;
     std::unordered_map<Window, Watched> watched_; // by client window
     Stacking stacking_;
+    std::unique_ptr<WindowSnapshot> snapshot_; // only while an enumeration runs
     bool uncoverRun_ = false;
     unsigned long uncoverSerial_ = 0;
 

@@ -1,5 +1,6 @@
 // X11Windows: enumeration of client windows in stacking order and the per-window queries.
 #include "platform/x11/TextUtf8.h"
+#include "platform/x11/X11Batch.h"
 #include "platform/x11/X11PlatformImpl.h"
 #include "platform/x11/XErrorTrap.h"
 
@@ -16,6 +17,10 @@ constexpr std::size_t kMaxTextChars = 79;
 // Titles and class names are read up to this many bytes: enough for 79 characters of UTF-8,
 // and an absurd property length costs nothing.
 constexpr long kTextLongs = 256;
+constexpr long kListLongs = 65536; // the client lists
+constexpr long kStateLongs = 64;   // _NET_WM_STATE
+constexpr long kTypeLongs = 32;    // _NET_WM_WINDOW_TYPE
+constexpr int kMaxDepth = 64;      // of a client inside its frame
 
 template <typename T> struct XFreeDeleter {
     void operator()(T* data) const {
@@ -31,6 +36,15 @@ std::optional<Property> X11Platform::getProperty(Window window, Atom property, A
                                                  long maxLongs) const {
     if (window == None)
         return std::nullopt;
+    if (snapshot_) {
+        if (const auto fetched = snapshot_->properties.find({window, property});
+            fetched != snapshot_->properties.end() && fetched->second.maxLongs == maxLongs) {
+            const auto& value = fetched->second.value;
+            if (!value || (type != AnyPropertyType && value->type != type))
+                return std::nullopt;
+            return value;
+        }
+    }
     Atom actualType = None;
     int format = 0;
     unsigned long items = 0;
@@ -70,7 +84,7 @@ std::vector<unsigned long> X11Platform::getCardinals(Window window, Atom propert
 }
 
 std::vector<Atom> X11Platform::netWmState(Window window) const {
-    const auto values = getCardinals(window, atoms_.netWmState, XA_ATOM, 64);
+    const auto values = getCardinals(window, atoms_.netWmState, XA_ATOM, kStateLongs);
     return {values.begin(), values.end()};
 }
 
@@ -88,11 +102,29 @@ bool X11Platform::isIconic(Window window) const {
     return wmState(window) == IconicState || hasNetWmState(window, atoms_.netWmStateHidden);
 }
 
-bool X11Platform::isViewable(Window window) const {
+std::optional<int> X11Platform::mapState(Window window) const {
+    if (window == None)
+        return std::nullopt;
+    if (snapshot_) {
+        if (const auto state = snapshot_->mapStates.find(window); state != snapshot_->mapStates.end())
+            return state->second;
+    }
     XWindowAttributes attributes;
-    if (window == None || !XGetWindowAttributes(display_, window, &attributes))
-        return false;
-    return attributes.map_state == IsViewable;
+    if (!XGetWindowAttributes(display_, window, &attributes))
+        return std::nullopt;
+    return attributes.map_state;
+}
+
+bool X11Platform::isViewable(Window window) const {
+    return mapState(window) == IsViewable;
+}
+
+std::optional<Geometry> X11Platform::frameGeometry(Window frame) const {
+    if (snapshot_) {
+        if (const auto geometry = snapshot_->geometries.find(frame); geometry != snapshot_->geometries.end())
+            return geometry->second;
+    }
+    return GetGeometry(display_, frame);
 }
 
 bool X11Platform::hasWindowManager() const {
@@ -109,8 +141,12 @@ Window X11Platform::frameOf(Window client) const {
     if (const auto watched = watched_.find(client);
         watched != watched_.end() && watched->second.frame != None)
         return watched->second.frame;
+    if (snapshot_) {
+        if (const auto frame = snapshot_->frames.find(client); frame != snapshot_->frames.end())
+            return frame->second;
+    }
     Window current = client;
-    for (int depth = 0; depth < 64 && current != None; ++depth) {
+    for (int depth = 0; depth < kMaxDepth && current != None; ++depth) {
         Window rootReturn = None;
         Window parent = None;
         Window* children = nullptr;
@@ -144,13 +180,91 @@ Window X11Platform::findClient(Window window, int depth) const {
     return None;
 }
 
+void X11Platform::readRootAhead() {
+    const long one = 1;
+    RequestBatch batch(display_);
+    batch.property(root_, atoms_.netSupportingWmCheck, one);
+    batch.property(root_, atoms_.netClientListStacking, kListLongs);
+    batch.property(root_, atoms_.netClientList, kListLongs);
+    batch.property(root_, XInternAtom(display_, "_NET_CURRENT_DESKTOP", False), one);
+    batch.readInto(*snapshot_);
+    // The check window names itself when its window manager still runs.
+    if (const auto check = getCardinals(root_, atoms_.netSupportingWmCheck, XA_WINDOW, one); !check.empty()) {
+        batch.property(static_cast<Window>(check[0]), atoms_.netSupportingWmCheck, one);
+        batch.readInto(*snapshot_);
+    }
+}
+
+void X11Platform::readWindowsAhead(const std::vector<Window>& windows) {
+    const Atom desktop = XInternAtom(display_, "_NET_WM_DESKTOP", False);
+    RequestBatch batch(display_);
+    // The frames still to find, climbing from each client as frameOf does.
+    std::vector<std::pair<Window, Window>> climbing;
+    for (const Window window : windows) {
+        batch.property(window, XA_WM_TRANSIENT_FOR, 1);
+        batch.property(window, atoms_.wmState, 2);
+        batch.property(window, atoms_.netWmState, kStateLongs);
+        batch.property(window, desktop, 1);
+        batch.property(window, atoms_.netWmName, kTextLongs);
+        batch.property(window, XA_WM_NAME, kTextLongs);
+        batch.property(window, atoms_.netWmWindowType, kTypeLongs);
+        batch.property(window, atoms_.netWmPid, 1);
+        batch.property(window, XA_WM_CLASS, kTextLongs);
+        batch.attributes(window);
+        if (const auto watched = watched_.find(window);
+            watched == watched_.end() || watched->second.frame == None) {
+            batch.tree(window);
+            climbing.emplace_back(window, window);
+        }
+    }
+    batch.readInto(*snapshot_);
+    for (int depth = 0; depth < kMaxDepth && !climbing.empty(); ++depth) {
+        std::vector<std::pair<Window, Window>> next;
+        for (const auto& [client, current] : climbing) {
+            const auto tree = snapshot_->trees.find(current);
+            if (tree == snapshot_->trees.end() || !tree->second) {
+                snapshot_->frames[client] = None;
+                continue;
+            }
+            const auto [rootReturn, parent] = *tree->second;
+            if (parent == rootReturn || parent == None) {
+                snapshot_->frames[client] = current;
+                continue;
+            }
+            next.emplace_back(client, parent);
+            if (!snapshot_->trees.contains(parent))
+                batch.tree(parent);
+        }
+        batch.readInto(*snapshot_);
+        climbing = std::move(next);
+    }
+    for (const auto& [client, current] : climbing)
+        snapshot_->frames[client] = None;
+    for (const Window window : windows) {
+        const Window frame = frameOf(window);
+        if (frame == None || snapshot_->geometries.contains(frame))
+            continue;
+        batch.geometry(frame);
+        if (hasShape_)
+            batch.shapeExtents(frame);
+    }
+    batch.readInto(*snapshot_);
+}
+
 void X11Platform::enumWindows(const EnumProc& proc) {
+    // The answers read ahead hold for this enumeration only: later queries ask the server.
+    struct SnapshotScope {
+        std::unique_ptr<WindowSnapshot>& snapshot;
+        ~SnapshotScope() { snapshot.reset(); }
+    } scope{snapshot_};
+    snapshot_ = std::make_unique<WindowSnapshot>();
+    readRootAhead();
     std::vector<Window> bottomToTop;
     if (hasWindowManager()) {
-        for (unsigned long id : getCardinals(root_, atoms_.netClientListStacking, XA_WINDOW, 65536))
+        for (unsigned long id : getCardinals(root_, atoms_.netClientListStacking, XA_WINDOW, kListLongs))
             bottomToTop.push_back(static_cast<Window>(id));
         if (bottomToTop.empty()) {
-            for (unsigned long id : getCardinals(root_, atoms_.netClientList, XA_WINDOW, 65536))
+            for (unsigned long id : getCardinals(root_, atoms_.netClientList, XA_WINDOW, kListLongs))
                 bottomToTop.push_back(static_cast<Window>(id));
         }
     } else {
@@ -166,6 +280,7 @@ void X11Platform::enumWindows(const EnumProc& proc) {
             }
         }
     }
+    readWindowsAhead(bottomToTop);
     for (auto it = bottomToTop.rbegin(); it != bottomToTop.rend(); ++it) {
         if (!proc(static_cast<WindowHandle>(*it)))
             break;
@@ -208,10 +323,9 @@ std::string X11Platform::windowCaption(WindowHandle window) {
 }
 
 bool X11Platform::hasOwner(WindowHandle window) {
-    Window owner = None;
-    if (!XGetTransientForHint(display_, static_cast<Window>(window), &owner))
-        return false;
-    return owner != None;
+    // WM_TRANSIENT_FOR as XGetTransientForHint reads it.
+    const auto owner = getCardinals(static_cast<Window>(window), XA_WM_TRANSIENT_FOR, XA_WINDOW, 1);
+    return !owner.empty() && owner[0] != None;
 }
 
 bool X11Platform::isWindowVisible(WindowHandle window) {
@@ -223,7 +337,7 @@ bool X11Platform::isWindowVisible(WindowHandle window) {
 
 bool X11Platform::hasOverlappedStyle(WindowHandle window) {
     const auto handle = static_cast<Window>(window);
-    const auto types = getCardinals(handle, atoms_.netWmWindowType, XA_ATOM, 32);
+    const auto types = getCardinals(handle, atoms_.netWmWindowType, XA_ATOM, kTypeLongs);
     if (!types.empty()) {
         // The first type the window names is the one the window manager honours.
         const Atom type = static_cast<Atom>(types[0]);
@@ -263,7 +377,7 @@ bool X11Platform::windowRect(WindowHandle window, Rect& rect) const {
     const Window frame = frameOf(static_cast<Window>(window));
     if (frame == None)
         return false;
-    const auto geometry = GetGeometry(display_, frame);
+    const auto geometry = frameGeometry(frame);
     if (!geometry)
         return false;
     rect.left = geometry->x;
@@ -280,22 +394,31 @@ bool X11Platform::windowRegionBox(WindowHandle window, Rect& box) const {
     const Window frame = frameOf(static_cast<Window>(window));
     if (frame == None)
         return false;
-    Bool boundingShaped = False;
-    Bool clipShaped = False;
-    int x = 0;
-    int y = 0;
-    int clipX = 0;
-    int clipY = 0;
-    unsigned int width = 0;
-    unsigned int height = 0;
-    unsigned int clipWidth = 0;
-    unsigned int clipHeight = 0;
-    if (!XShapeQueryExtents(display_, frame, &boundingShaped, &x, &y, &width, &height, &clipShaped, &clipX,
-                            &clipY, &clipWidth, &clipHeight) ||
-        !boundingShaped)
+    std::optional<ShapeExtents> extents;
+    if (snapshot_ && snapshot_->shapes.contains(frame)) {
+        extents = snapshot_->shapes.at(frame);
+    } else {
+        Bool boundingShaped = False;
+        Bool clipShaped = False;
+        ShapeExtents live;
+        int clipX = 0;
+        int clipY = 0;
+        unsigned int clipWidth = 0;
+        unsigned int clipHeight = 0;
+        if (XShapeQueryExtents(display_, frame, &boundingShaped, &live.x, &live.y, &live.width, &live.height,
+                               &clipShaped, &clipX, &clipY, &clipWidth, &clipHeight)) {
+            live.boundingShaped = boundingShaped != False;
+            extents = live;
+        }
+    }
+    if (!extents || !extents->boundingShaped)
         return false;
+    const int x = extents->x;
+    const int y = extents->y;
+    const unsigned int width = extents->width;
+    const unsigned int height = extents->height;
     // The extents are relative to the frame's inside corner; the rectangle includes the border.
-    const auto geometry = GetGeometry(display_, frame);
+    const auto geometry = frameGeometry(frame);
     const unsigned int border = geometry ? geometry->border : 0;
     box.left = x + static_cast<int>(border);
     box.top = y + static_cast<int>(border);

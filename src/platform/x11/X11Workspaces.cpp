@@ -60,8 +60,7 @@ bool X11Platform::isAwayOnOtherDesktop(Window window) {
     const long desktop = windowDesktop(static_cast<WindowHandle>(window));
     if (desktop < 0 || desktop == kAllDesktops || desktop == currentDesktop())
         return false;
-    XWindowAttributes attributes;
-    return XGetWindowAttributes(display_, window, &attributes) && attributes.map_state == IsUnviewable;
+    return mapState(window) == IsUnviewable;
 }
 
 bool X11Platform::showDesktopOf(Window window) {
