@@ -215,6 +215,11 @@ void X11Platform::readWindowsAhead(const std::vector<Window>& windows) {
             watched == watched_.end() || watched->second.frame == None) {
             batch.tree(window);
             climbing.emplace_back(window, window);
+        } else {
+            // A watched window's frame is known: its geometry needs no wait of its own.
+            batch.geometry(watched->second.frame);
+            if (hasShape_)
+                batch.shapeExtents(watched->second.frame);
         }
     }
     batch.readInto(*snapshot_);
