@@ -51,6 +51,11 @@ protected:
 
     // How many windows were read again.
     int cycle() { return RunCaptureCycle(*platform, windows, *list, false); }
+    // The window manager may still be redrawing title bars (the focus moved to the last window
+    // opened): real drawing, so a test starts from cycles that read nothing.
+    bool settle() {
+        return desktop.waitUntil([&] { return cycle() == 0; }, 10000);
+    }
 
     TWindowInfo* record(Window w) {
         for (int i = 0; i < list->Count(); ++i)
@@ -88,6 +93,7 @@ TEST_F(PictureChanges, OnlyTheWindowDrawnIntoIsTakenAgainAndOnlyWhereItChanged) 
     const Window red = start("red", "40,40", "300x200", "FF0000");
     const Window green = start("green", "420,80", "200x150", "00FF00");
     cycle();
+    ASSERT_TRUE(settle());
     ASSERT_TRUE(record(red) && record(green));
     const auto [rx, ry] = clientOffset(red);
     EXPECT_EQ(record(red)->Bitmap->pixel(rx + 10, ry + 10), 0xFF0000u);
@@ -149,9 +155,7 @@ TEST_F(PictureChanges, WindowsComingIntoViewAreNotTakenAgainUnlessDrawnIntoMeanw
     const Window back = start("back", "40,40", "500x400", "FF0000");
     const Window front = start("front", "300,200", "400x300", "00FF00");
     ASSERT_NE(cycle(), 0);
-    // The window manager may still be redrawing a title bar (the focus moved to the front window):
-    // that is real drawing, so start from a desktop that has settled.
-    ASSERT_TRUE(desktop.waitUntil([&] { return cycle() == 0; }, 10000));
+    ASSERT_TRUE(settle());
     Cover cover(desktop.dpy());
     for (int round = 0; round < 3; ++round) {
         cover.show(true);
@@ -178,6 +182,7 @@ TEST_F(PictureChanges, ResizedMinimisedAndVanishingWindows) {
     pid_t goesPid = 0;
     const Window goes = start("goes", "600,100", "180x100", "0000FF", &goesPid);
     cycle();
+    ASSERT_TRUE(settle());
     ASSERT_TRUE(record(grows) && record(hides) && record(goes));
 
     // Resized: a picture of the frame's new size.
