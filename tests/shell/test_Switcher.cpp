@@ -32,11 +32,7 @@ protected:
     }
 
     Window openWindow(const std::string& title, unsigned long colour, const std::string& position) {
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "%06lx", colour);
-        const Window window = OpenPaintedWindow(desktop, title, hex, "400x300", position);
-        EXPECT_NE(window, None) << title << " did not come up and paint";
-        return window;
+        return OpenColouredWindow(desktop, title, colour, position);
     }
 
     // Opens the view with Super+Tab and waits until its opening animation has played.

@@ -90,11 +90,7 @@ protected:
     }
 
     Window openWindow(const std::string& title, unsigned long colour, const std::string& position) {
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "%06lx", colour);
-        const Window window = OpenPaintedWindow(desktop, title, hex, "400x300", position);
-        EXPECT_NE(window, None) << title << " did not come up and paint";
-        return window;
+        return OpenColouredWindow(desktop, title, colour, position);
     }
 
     // "1" the second workspace, "-1" every workspace (wmctrl's -1 does not reach openbox as that).
