@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <vector>
 
 namespace zorvane {
 
@@ -45,7 +46,7 @@ CaptureImage::CaptureImage(int width, int height) : width_(width), height_(heigh
     if (!sizeAllowed(width, height))
         throw std::invalid_argument("capture image: bad size " + std::to_string(width) + " x " +
                                     std::to_string(height));
-    pixels_.assign(stride() * static_cast<std::size_t>(height), 0);
+    pixels_ = PixelMemory(stride() * static_cast<std::size_t>(height));
 }
 
 std::uint32_t CaptureImage::pixel(int x, int y) const {
@@ -74,7 +75,7 @@ void CaptureImage::resize(int width, int height) {
         throw std::invalid_argument("capture image: bad size " + std::to_string(width) + " x " +
                                     std::to_string(height));
     const std::size_t newStride = static_cast<std::size_t>(width) * kBytesPerPixel;
-    std::vector<std::uint8_t> grown(newStride * static_cast<std::size_t>(height), 0);
+    PixelMemory grown(newStride * static_cast<std::size_t>(height));
     const std::size_t keep = static_cast<std::size_t>(std::min(width, width_)) * kBytesPerPixel;
     for (int y = 0; y < std::min(height, height_); ++y)
         std::memcpy(grown.data() + static_cast<std::size_t>(y) * newStride, row(y), keep);

@@ -4,11 +4,12 @@
 // 24-bit bottom-up, converted when written and read.
 #pragma once
 
+#include "windows/PixelMemory.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace zorvane {
 
@@ -58,7 +59,7 @@ public:
 private:
     int width_;
     int height_;
-    std::vector<std::uint8_t> pixels_;
+    PixelMemory pixels_;
 };
 
 } // namespace zorvane

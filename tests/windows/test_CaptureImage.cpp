@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 #include <vector>
 
 using zorvane::CaptureImage;
@@ -70,6 +72,26 @@ TEST(CaptureImage, ResizeKeepsTopLeftAndCropsRightAndBottom) {
             ASSERT_EQ(image.pixel(x, y), original.pixel(x, y));
     image.resize(4, 2);
     EXPECT_EQ(image.pixel(3, 1), original.pixel(3, 1));
+}
+
+// Small pictures live in the heap, large ones in mapped memory of their own: both start black,
+// copy into memory of their own and survive a resize across the two.
+TEST(CaptureImage, SmallAndLargePicturesStartBlackAndCopyAndGrowIntact) {
+    for (const auto& [w, h] : {std::pair{7, 5}, std::pair{1280, 720}}) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        CaptureImage image(w, h);
+        const std::uint8_t* bits = image.bits();
+        EXPECT_TRUE(std::all_of(bits, bits + image.byteSize(), [](std::uint8_t b) { return b == 0; }));
+        image.setPixel(w - 1, h - 1, 0xABCDEF);
+        CaptureImage copy = image;
+        image.setPixel(w - 1, h - 1, 0x123456);
+        EXPECT_EQ(copy.pixel(w - 1, h - 1), 0xABCDEFu);
+        const CaptureImage moved = std::move(copy);
+        EXPECT_EQ(moved.pixel(w - 1, h - 1), 0xABCDEFu);
+        image.resize(w * 2, h);
+        EXPECT_EQ(image.pixel(w - 1, h - 1), 0x123456u);
+        EXPECT_EQ(image.pixel(2 * w - 1, h - 1), 0u);
+    }
 }
 
 TEST(CaptureImage, RejectsImpossibleSizes) {
