@@ -1,7 +1,7 @@
 // Fuzz target: stored window captures (BMP files in the capture folder). Whatever decodes must
 // survive the program's own writer unchanged.
 #include "FuzzSupport.h"
-#include "windows/CaptureImage.h"
+#include "image/CaptureImage.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 // Fuzz target: window icons as other programs store them (_NET_WM_ICON: width, height, pixels,
 // repeated). The first two bytes pick the size wanted; the rest are the property's 32-bit items.
 #include "FuzzSupport.h"
-#include "windows/NetWmIcon.h"
+#include "image/NetWmIcon.h"
 
 #include <cstring>
 #include <vector>

@@ -5,7 +5,7 @@
 #include "core/CommaText.h"
 #include "gl/OffscreenGL.h"
 #include "textures/PictureFiles.h"
-#include "windows/CaptureImage.h"
+#include "image/CaptureImage.h"
 
 #include <array>
 #include <filesystem>

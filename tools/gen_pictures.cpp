@@ -3,7 +3,7 @@
 //   gen_pictures images DIR  the default background pictures back01, wave, rain and tunnel (.bmp)
 // Every picture is computed from integer hashes and periodic functions only (no library random
 // numbers), so the output does not depend on the compiler or the standard library.
-#include "windows/CaptureImage.h"
+#include "image/CaptureImage.h"
 
 #include <algorithm>
 #include <array>

@@ -1,11 +1,12 @@
 // Platform: everything the switcher needs from the window system, stated at the level of the
 // switcher itself (enumerate, query, print and activate windows; keys; desktop; paths). No
-// window-system type crosses this interface; the X11 backend lives in platform/x11.
+// window-system type crosses this interface; each backend lives in a folder of its own under
+// platform/.
 #pragma once
 
 #include "platform/PlatformTypes.h"
-#include "windows/CaptureImage.h"
-#include "windows/NetWmIcon.h"
+#include "image/CaptureImage.h"
+#include "image/NetWmIcon.h"
 
 #include <cstdint>
 #include <functional>
@@ -160,8 +161,9 @@ public:
     virtual bool runningInstanceKeys(PublishedKeys& keys) = 0;
     // True while every modifier of the registered custom hot key is down (false without one).
     virtual bool hotKeyModifiersDown() = 0;
-    // True when a key event's native code (on X11 the keycode) is the custom hot key's key.
-    virtual bool isHotKeyKey(std::uint32_t nativeScanCode) = 0;
+    // True when the key of a key event's hardware scan code (the same code whatever modifiers are
+    // down) is the custom hot key's key.
+    virtual bool isHotKeyKey(std::uint32_t scanCode) = 0;
     // The running window manager's own name, empty when there is none or it gives no name.
     virtual std::string windowManagerName() = 0;
 

@@ -3,7 +3,7 @@
 // No window-system header may be included here.
 #pragma once
 
-#include "windows/CaptureImage.h"
+#include "image/CaptureImage.h"
 
 #include <cstdint>
 #include <memory>
@@ -11,7 +11,7 @@
 
 namespace zorvane {
 
-// A top-level client window (on X11 the client window id, not the window manager's frame).
+// A top-level application window, as the backend names it (never a window manager's frame).
 using WindowHandle = std::uint64_t;
 
 struct Rect {
@@ -69,8 +69,8 @@ enum WallpaperStyle : int { wsCentre = 0, wsTile = 1, wsStretch = 2 };
 
 // Where the desktop picture comes from.
 struct WallpaperInfo {
-    // The cache key: a wallpaper file, or a name that identifies a ready picture (on X11 the root
-    // background pixmap id). May be empty.
+    // The cache key: a wallpaper file, or a name that identifies a ready picture (a backend's own
+    // name for the desktop's background picture). May be empty.
     std::string fileName;
     int style = wsCentre;
     // A ready picture of the desktop background from the screen's top-left corner (the platform's

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/PlatformTypes.h"
-#include "windows/CaptureImage.h"
+#include "image/CaptureImage.h"
 #include "windows/unitUtils.h"
 
 #include <GL/gl.h>

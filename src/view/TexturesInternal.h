@@ -1,7 +1,7 @@
 // TexturesInternal: decoders and limits shared by the texture loader's source files (not for other units).
 #pragma once
 
-#include "windows/CaptureImage.h"
+#include "image/CaptureImage.h"
 
 #include <cstddef>
 #include <cstdint>

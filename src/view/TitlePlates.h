@@ -2,8 +2,8 @@
 // dark rounded plate, and the typed filter text with its message — rendered by Qt into images.
 #pragma once
 
-#include "windows/CaptureImage.h"
-#include "windows/NetWmIcon.h"
+#include "image/CaptureImage.h"
+#include "image/NetWmIcon.h"
 
 #include <QImage>
 #include <QString>

@@ -3,7 +3,7 @@
 // holds them: whoever wants to draw into one copies it first (TWindowInfo::WritablePicture).
 #pragma once
 
-#include "windows/CaptureImage.h"
+#include "image/CaptureImage.h"
 
 #include <condition_variable>
 #include <deque>

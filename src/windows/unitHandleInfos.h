@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/Platform.h"
-#include "windows/CaptureImage.h"
+#include "image/CaptureImage.h"
 
 #include <functional>
 #include <memory>

@@ -7,7 +7,7 @@
 #include "core/Clock.h"
 #include "platform/PlatformTypes.h"
 #include "windows/CaptureFolder.h"
-#include "windows/CaptureImage.h"
+#include "image/CaptureImage.h"
 #include "windows/PictureWriter.h"
 
 #include <cstdint>

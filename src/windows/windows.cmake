@@ -1,8 +1,3 @@
-# Capture pictures and window icons: plain data types shared by every layer.
-add_library(zv_image STATIC ${CMAKE_CURRENT_LIST_DIR}/CaptureImage.cpp ${CMAKE_CURRENT_LIST_DIR}/PixelMemory.cpp
-            ${CMAKE_CURRENT_LIST_DIR}/NetWmIcon.cpp)
-target_include_directories(zv_image PUBLIC ${CMAKE_SOURCE_DIR}/src)
-
 # The window catalogue's core: the captured window list, its capture folder and the monitor the
 # view shows on (no Qt, no X11).
 add_library(zv_windows STATIC

@@ -1,7 +1,7 @@
 // Shared set-up for the background tests.
 #include "BackgroundTestSupport.h"
 
-#include "windows/CaptureImage.h"
+#include "image/CaptureImage.h"
 
 #include <GL/glu.h>
 

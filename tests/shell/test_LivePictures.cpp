@@ -6,7 +6,7 @@
 
 #include "ZorvaneRun.h"
 
-#include "windows/CaptureImage.h"
+#include "image/CaptureImage.h"
 
 #include <X11/keysym.h>
 

@@ -1,5 +1,5 @@
 // Capture pictures: layout, in-place resize and BMP round trips, also of damaged files.
-#include "windows/CaptureImage.h"
+#include "image/CaptureImage.h"
 #include "windows/unitUtils.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // The icon property parser: which picture it picks, and what it does with data that lies.
-#include "windows/NetWmIcon.h"
+#include "image/NetWmIcon.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 
 #include "harness/XHarness.h"
 
-#include "windows/CaptureImage.h"
+#include "image/CaptureImage.h"
 
 #include <filesystem>
 

@@ -299,8 +299,8 @@ bool X11Platform::hotKeyModifiersDown() {
     return (mask & wanted) == wanted;
 }
 
-bool X11Platform::isHotKeyKey(std::uint32_t nativeScanCode) {
-    return !hotKeyGrabs_.empty() && nativeScanCode == hotKeyGrabs_.front().keycode;
+bool X11Platform::isHotKeyKey(std::uint32_t scanCode) {
+    return !hotKeyGrabs_.empty() && scanCode == hotKeyGrabs_.front().keycode;
 }
 
 void X11Platform::publishKeys() {

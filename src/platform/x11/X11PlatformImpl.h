@@ -136,7 +136,7 @@ public:
     KeyHolder probeHotKey(std::uint16_t shortcut) override;
     bool runningInstanceKeys(PublishedKeys& keys) override;
     bool hotKeyModifiersDown() override;
-    bool isHotKeyKey(std::uint32_t nativeScanCode) override;
+    bool isHotKeyKey(std::uint32_t scanCode) override;
     std::string windowManagerName() override;
 
     int connectionFd() const override;

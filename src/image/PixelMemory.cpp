@@ -1,6 +1,6 @@
 // PixelMemory: large blocks mapped on a 2 MiB boundary and offered to transparent huge pages;
 // small ones from the heap.
-#include "windows/PixelMemory.h"
+#include "image/PixelMemory.h"
 
 #include <sys/mman.h>
 

@@ -1,5 +1,5 @@
 // NetWmIcon: walking the icon property's pictures without trusting a single size in it.
-#include "windows/NetWmIcon.h"
+#include "image/NetWmIcon.h"
 
 #include <cstdlib>
 

@@ -1,10 +1,10 @@
-// CaptureImage: a window picture in the layout the X server's image reads deliver: 32 bits a pixel
+// CaptureImage: a window picture in the layout both display servers' screen reads deliver: 32 bits a pixel
 // in blue, green, red, unused order (0x00RRGGBB little-endian), rows top row first, no padding.
 // Pictures stay in this layout from the server to the texture; only the stored BMP files are
 // 24-bit bottom-up, converted when written and read.
 #pragma once
 
-#include "windows/PixelMemory.h"
+#include "image/PixelMemory.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // CaptureImage: storage, in-place resize and BMP file reading and writing of window pictures.
-#include "windows/CaptureImage.h"
+#include "image/CaptureImage.h"
 
 #include <algorithm>
 #include <cstdio>
