@@ -6,6 +6,9 @@
 #include "app/unitSettings.h"
 #include "platform/x11/TextUtf8.h"
 #include "platform/x11/X11Platform.h"
+#ifdef ZORVANE_WAYLAND
+#include "platform/wayland/WaylandPlatform.h"
+#endif
 #include "windows/unitHandleInfos.h"
 
 #include <filesystem>
@@ -15,12 +18,11 @@ namespace zorvane {
 
 namespace {
 
-std::unique_ptr<Platform> openPlatform(const char* display, std::ostream& err) {
-    std::string error;
-    auto platform = createX11Platform(display, error);
-    if (!platform)
-        err << "zorvane: " << error << "\n";
-    return platform;
+ChosenPlatform openPlatform(const ToolTarget& target, std::ostream& err) {
+    ChosenPlatform chosen = OpenPlatform(target.kind, target.display);
+    if (!chosen.platform)
+        err << "zorvane: " << chosen.error << "\n";
+    return chosen;
 }
 
 std::string jsonRect(const Rect& rect) {
@@ -45,11 +47,12 @@ void enumerateOffered(Platform& platform, const std::string& settingsFile, THand
 
 } // namespace
 
-int ListWindowsCommand(const char* display, const std::string& settingsFile, std::ostream& out,
+int ListWindowsCommand(const ToolTarget& target, const std::string& settingsFile, std::ostream& out,
                        std::ostream& err) {
-    auto platform = openPlatform(display, err);
-    if (!platform)
+    ChosenPlatform chosen = openPlatform(target, err);
+    if (!chosen.platform)
         return 1;
+    Platform* platform = chosen.platform.get();
     THandleInfos list;
     enumerateOffered(*platform, settingsFile, list);
     for (int i = 0; i < list.Count(); ++i) {
@@ -66,7 +69,7 @@ int ListWindowsCommand(const char* display, const std::string& settingsFile, std
     return 0;
 }
 
-int CaptureCommand(const char* display, const std::string& folder, const std::string& settingsFile,
+int CaptureCommand(const ToolTarget& target, const std::string& folder, const std::string& settingsFile,
                    std::ostream& out, std::ostream& err) {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
@@ -74,9 +77,10 @@ int CaptureCommand(const char* display, const std::string& folder, const std::st
         err << "zorvane: cannot create " << folder << ": " << ec.message() << "\n";
         return 1;
     }
-    auto platform = openPlatform(display, err);
-    if (!platform)
+    ChosenPlatform chosen = openPlatform(target, err);
+    if (!chosen.platform)
         return 1;
+    Platform* platform = chosen.platform.get();
     THandleInfos list;
     enumerateOffered(*platform, settingsFile, list);
     int failures = 0;
@@ -115,11 +119,14 @@ std::string dataFolder(const std::string& executableDir, const std::string& name
 
 } // namespace
 
-int DiagnosticsCommand(const char* display, const std::string& settingsFile, std::ostream& out,
+int DiagnosticsCommand(const ToolTarget& target, const std::string& settingsFile, std::ostream& out,
                        std::ostream& err, const DevicePixelRatioProbe& ratio) {
-    auto platform = openPlatform(display, err);
-    if (!platform)
+    ChosenPlatform chosen = openPlatform(target, err);
+    if (!chosen.platform)
         return 1;
+    Platform* platform = chosen.platform.get();
+    const char* display = target.display;
+    out << "backend: " << (chosen.wayland ? "wayland" : "x11") << " (" << chosen.reason << ")\n";
     const std::string executableDir = ExecutableDirectory();
     out << platform->diagnostics();
     // Counted from 1, as pagers and task bars name them.
@@ -135,7 +142,7 @@ int DiagnosticsCommand(const char* display, const std::string& settingsFile, std
         out << "monitor: " << monitor.name << " " << monitor.rect.width() << "x" << monitor.rect.height()
             << "+" << monitor.rect.left << "+" << monitor.rect.top << (monitor.primary ? " primary" : "")
             << "\n";
-    if (ratio)
+    if (ratio && !chosen.wayland)
         out << "device pixel ratio: " << ratio(display) << "\n";
     const TSettingsLocation location = settingsLocation(settingsFile);
     const std::string& settingsPath = location.Path;
@@ -157,6 +164,15 @@ int DiagnosticsCommand(const char* display, const std::string& settingsFile, std
         instance && running.hotKey == report.ShortCut && report.HotKey == KeyHolder::khOtherProgram;
     const std::string key = ShortCutText(report.ShortCut);
     out << "custom hot key" << (key.empty() ? "" : " " + key) << ": " << HotKeyHolderText(report) << "\n";
+#ifdef ZORVANE_WAYLAND
+    if (chosen.wayland) {
+        // Where Zorvane cannot bind its keys itself, these lines in the compositor's configuration do.
+        out << "key bindings for the compositor's configuration:\n";
+        std::istringstream lines(WaylandBindingLines(ExecutableDirectory() + "/zorvane", report.ShortCut));
+        for (std::string line; std::getline(lines, line);)
+            out << "  " << line << "\n";
+    }
+#endif
     out << "settings file: " << settingsPath << "\n";
     out << "settings file chosen: " << location.Reason << "\n";
     out << "pictures folder: " << dataFolder(executableDir, "Images") << "\n";
@@ -167,14 +183,16 @@ int DiagnosticsCommand(const char* display, const std::string& settingsFile, std
 
 std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out, std::ostream& err,
                                       const DevicePixelRatioProbe& ratio) {
-    const char* display = nullptr;
+    ToolTarget target;
+    std::string platformError;
+    const std::optional<PlatformKind> kind = PlatformKindFromArguments(argc, argv, platformError);
     enum class Tool { None, List, Capture, Diagnostics } tool = Tool::None;
     std::string folder;
     std::string settingsFile;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--display" && i + 1 < argc) {
-            display = argv[++i];
+            target.display = argv[++i];
         } else if (arg == "--settings" && i + 1 < argc) {
             settingsFile = argv[++i];
         } else if (arg == "--list-windows") {
@@ -190,13 +208,19 @@ std::optional<int> RunCommandLineTool(int argc, char** argv, std::ostream& out, 
             folder = argv[++i];
         }
     }
+    if (tool != Tool::None && !kind) {
+        err << "zorvane: " << platformError << "\n";
+        return 2;
+    }
+    if (kind)
+        target.kind = *kind;
     switch (tool) {
     case Tool::List:
-        return ListWindowsCommand(display, settingsFile, out, err);
+        return ListWindowsCommand(target, settingsFile, out, err);
     case Tool::Capture:
-        return CaptureCommand(display, folder, settingsFile, out, err);
+        return CaptureCommand(target, folder, settingsFile, out, err);
     case Tool::Diagnostics:
-        return DiagnosticsCommand(display, settingsFile, out, err, ratio);
+        return DiagnosticsCommand(target, settingsFile, out, err, ratio);
     case Tool::None:
         break;
     }

@@ -72,13 +72,18 @@ QString RemoteCommandName(RemoteCommand command) {
         return "about";
     case RemoteCommand::rcQuit:
         return "quit";
+    case RemoteCommand::rcWinTab:
+        return "wintab";
+    case RemoteCommand::rcWinTabBack:
+        return "wintab-back";
     }
     return {};
 }
 
 bool ParseRemoteCommand(const QString& text, RemoteCommand& command) {
     for (RemoteCommand c :
-         {RemoteCommand::rcShow, RemoteCommand::rcOptions, RemoteCommand::rcAbout, RemoteCommand::rcQuit}) {
+         {RemoteCommand::rcShow, RemoteCommand::rcOptions, RemoteCommand::rcAbout, RemoteCommand::rcQuit,
+          RemoteCommand::rcWinTab, RemoteCommand::rcWinTabBack}) {
         if (text.trimmed() == RemoteCommandName(c)) {
             command = c;
             return true;

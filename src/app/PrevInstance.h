@@ -1,5 +1,6 @@
 // PrevInstance: one running Zorvane per user and display, and the channel through which a later
-// start hands the running one a tray-menu command (--show, --options, --about, --quit).
+// start hands the running one a tray-menu command (--show, --options, --about, --quit) or a key
+// the compositor caught for it (--wintab, --wintab-back).
 #pragma once
 
 #include <QObject>
@@ -26,7 +27,9 @@ void ClosePrevInstance();
 QString InstanceChannelPath(const std::string& name, const std::string& display);
 
 // Commands a later start can send to the running instance.
-enum class RemoteCommand { rcShow, rcOptions, rcAbout, rcQuit };
+// rcWinTab / rcWinTabBack: Super+Tab / Super+Shift+Tab where the compositor binds the keys and
+// runs `zorvane --wintab` (Wayland): held like Super+Tab, each further one steps.
+enum class RemoteCommand { rcShow, rcOptions, rcAbout, rcQuit, rcWinTab, rcWinTabBack };
 QString RemoteCommandName(RemoteCommand command);
 bool ParseRemoteCommand(const QString& text, RemoteCommand& command);
 

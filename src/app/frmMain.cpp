@@ -446,7 +446,9 @@ void TMainForm::CaptureCycle(bool startUp) {
     options.makeCard = [this](const THandleInfo& window, int width, int height) {
         const int side = 128;
         return RenderWindowCard(QString::fromStdString(window.Caption),
-                                TitleIcon(FPlatform.windowIcon(window.Handle, side), side), width, height);
+                                TitleIcon(FPlatform.windowIcon(window.Handle, side), side,
+                                          FPlatform.windowIconName(window.Handle)),
+                                width, height);
     };
     // Hot keys, the tray and the menu are handled between windows during a long cycle.
     const int taken = RunCaptureCycle(

@@ -265,6 +265,11 @@ void TMainForm::RunRemoteCommand(RemoteCommand command) {
     case RemoteCommand::rcQuit:
         acExit->trigger();
         break;
+    case RemoteCommand::rcWinTab:
+    case RemoteCommand::rcWinTabBack:
+        FShiftDown = command == RemoteCommand::rcWinTabBack;
+        WinTabMessage();
+        break;
     }
 }
 

@@ -1,12 +1,14 @@
 // main: the program's entry point — command-line tools and remote commands first, then the
 // single-instance rule, then the main form, the view and the event loop.
 #include "app/CommandLineTools.h"
+#include "app/PlatformChoice.h"
 #include "app/PrevInstance.h"
 #include "app/SettingsLocation.h"
 #include "app/SignalExit.h"
 #include "app/frmMain.h"
 #include "app/unitSettings.h"
 #include "core/Clock.h"
+#include "platform/DisplayName.h"
 #include "platform/x11/X11Platform.h"
 #include "view/frmOpenGL.h"
 
@@ -23,6 +25,7 @@
 #include <malloc.h>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -37,12 +40,17 @@ const char* const kUsage =
     "  --settings FILE    use FILE as the settings file (default: ~/.config/zorvane/Zorvane.xml,\n"
     "                     or Zorvane.xml beside the program when it is there or in a build tree)\n"
     "  --show             tell the running Zorvane to open the switcher (as the tray icon)\n"
+    "  --wintab           tell the running Zorvane that Super+Tab was pressed (for a Wayland\n"
+    "                     compositor's key binding: held like Super+Tab, each one steps)\n"
+    "  --wintab-back      the same for Super+Shift+Tab\n"
     "  --options          tell the running Zorvane to open its options dialog\n"
     "  --about            tell the running Zorvane to open its about box\n"
     "  --quit             tell the running Zorvane to exit\n"
     "  --list-windows     print the windows the switcher would offer now (JSON, one a line)\n"
     "  --capture DIR      capture every offered window into DIR as BMP files\n"
     "  --diagnostics      print the display, its extensions and the paths in use\n"
+    "  --platform NAME    use the x11 or the wayland backend (default: wayland in a Wayland\n"
+    "                     session whose compositor lists windows, else x11)\n"
     "  --help             show this help\n"
     "  --version          show the version\n"
     "\n"
@@ -51,6 +59,7 @@ const char* const kUsage =
 struct Options {
     std::string settingsFile;
     std::optional<zorvane::RemoteCommand> remote;
+    zorvane::PlatformKind platform = zorvane::PlatformKind::pkAuto;
 };
 
 // Parses the options the program itself handles. Returns an exit code when the program should end.
@@ -73,7 +82,20 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
             options.settingsFile = argv[++i];
             continue;
         }
-        if (arg == "--show" || arg == "--options" || arg == "--about" || arg == "--quit") {
+        if (arg == "--platform" || arg.rfind("--platform=", 0) == 0) {
+            std::string error;
+            const std::optional<zorvane::PlatformKind> kind = zorvane::PlatformKindFromArguments(argc, argv, error);
+            if (!kind) {
+                std::cerr << "zorvane: " << error << "\n";
+                return 2;
+            }
+            options.platform = *kind;
+            if (arg == "--platform")
+                ++i;
+            continue;
+        }
+        if (arg == "--show" || arg == "--options" || arg == "--about" || arg == "--quit" || arg == "--wintab" ||
+            arg == "--wintab-back") {
             zorvane::RemoteCommand command{};
             zorvane::ParseRemoteCommand(QString::fromStdString(arg.substr(2)), command);
             options.remote = command;
@@ -125,15 +147,24 @@ double QtDevicePixelRatio(const char* display) {
     return ratio;
 }
 
-int RunRemote(zorvane::RemoteCommand command, int argc, char** argv) {
+// The running instance's command socket: the Wayland display's in a Wayland session (unless
+// --platform x11), else the X display's. A Wayland session's instance may still run on X11
+// (--platform x11), so the X display's socket is tried second.
+int RunRemote(zorvane::RemoteCommand command, zorvane::PlatformKind platform, int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QString error;
-    if (!zorvane::SendRemoteCommand(zorvane::InstanceChannelPath("Zorvane", DisplayName()), command, 5000,
-                                    error)) {
-        std::cerr << "zorvane: " << error.toStdString() << "\n";
-        return 1;
+    std::vector<QString> channels;
+    const std::string wayland = zorvane::WaylandDisplayKey();
+    if (!wayland.empty() && platform != zorvane::PlatformKind::pkX11)
+        channels.push_back(zorvane::InstanceChannelPath("Zorvane", wayland));
+    if (!DisplayName().empty() && platform != zorvane::PlatformKind::pkWayland)
+        channels.push_back(zorvane::InstanceChannelPath("Zorvane", DisplayName()));
+    QString error = "Zorvane is not running on this display";
+    for (const QString& channel : channels) {
+        if (zorvane::SendRemoteCommand(channel, command, 5000, error))
+            return 0;
     }
-    return 0;
+    std::cerr << "zorvane: " << error.toStdString() << "\n";
+    return 1;
 }
 
 } // namespace
@@ -150,14 +181,20 @@ int main(int argc, char** argv) {
     if (std::optional<int> code = ParseOptions(argc, argv, options))
         return *code;
     if (options.remote)
-        return RunRemote(*options.remote, argc, argv);
+        return RunRemote(*options.remote, options.platform, argc, argv);
 
-    std::string error;
-    std::unique_ptr<Platform> platform = createX11Platform(nullptr, error);
-    if (!platform) {
-        std::cerr << "zorvane: " << error << "\n";
+    ChosenPlatform chosen = OpenPlatform(options.platform, nullptr);
+    if (!chosen.platform) {
+        std::cerr << "zorvane: " << chosen.error << "\n";
         return 1;
     }
+    std::unique_ptr<Platform> platform = std::move(chosen.platform);
+    const bool wayland = chosen.wayland;
+    // Qt shows the view through the same window system as the backend reads (Qt would pick
+    // Xwayland or Wayland by itself); the user's own choice stands.
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        ::setenv("QT_QPA_PLATFORM", wayland ? "wayland" : "xcb", 1);
+    const std::string sessionDisplay = wayland ? WaylandDisplayKey() : DisplayName();
     InitPrevInstance("Zorvane");
     if (PrevInstanceExists(*platform)) {
         // Another Zorvane runs for this user and display: end silently.
@@ -169,10 +206,14 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Zorvane");
     QApplication::setQuitOnLastWindowClosed(false);
-    // Qt's connection replaced the X error handlers; ours keep vanished windows harmless and end
-    // the program with one line when the X server goes away, whichever connection notices first.
-    ClaimX11ErrorHandlers();
-    InstallConnectionLostFilter();
+    // The app_id of our windows on Wayland: how the backend knows the view is ours.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.zorvane.Zorvane"));
+    if (!wayland) {
+        // Qt's connection replaced the X error handlers; ours keep vanished windows harmless and end
+        // the program with one line when the X server goes away, whichever connection notices first.
+        ClaimX11ErrorHandlers();
+        InstallConnectionLostFilter();
+    }
 
     const std::string settingsPath =
         options.settingsFile.empty() ? DefaultSettingsPath(ExecutableDirectory()) : options.settingsFile;
@@ -182,7 +223,7 @@ int main(int argc, char** argv) {
         TMainForm mainForm(*platform, settings);
         TOpenGLForm openGLForm(*platform, mainForm, SystemClock::instance());
         mainForm.SetOpenGLForm(&openGLForm);
-        InstanceChannel channel(InstanceChannelPath("Zorvane", DisplayName()),
+        InstanceChannel channel(InstanceChannelPath("Zorvane", sessionDisplay),
                                 [&mainForm](RemoteCommand command) { mainForm.RunRemoteCommand(command); });
         // A session ending (SIGTERM), Ctrl+C (SIGINT) or a closed terminal (SIGHUP) is an Exit.
         SignalExit signalExit([&mainForm](int) { mainForm.acExitExecute(); });

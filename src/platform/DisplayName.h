@@ -1,7 +1,9 @@
-// DisplayName: the one spelling of an X display name that names a session's lock and its command
-// socket, so that every way of writing the same display reaches the same running instance.
+// DisplayName: the one spelling of a display's name (X11 or Wayland) that names a session's lock
+// and its command socket, so that every way of writing the same display reaches the same running
+// instance.
 #pragma once
 
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -24,6 +26,19 @@ inline std::string CanonicalDisplayName(std::string_view display) {
         host = {};
     }
     return std::string(host) + ":" + std::string(number);
+}
+
+// The Wayland session's name for the lock and the command socket: the compositor's socket as an
+// absolute path ($WAYLAND_DISPLAY, inside $XDG_RUNTIME_DIR unless it is a path itself), so that
+// "wayland-1" and its full path reach the same running instance. Empty outside a Wayland session.
+inline std::string WaylandDisplayKey() {
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    if (display == nullptr || *display == '\0')
+        return {};
+    if (*display == '/')
+        return display;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    return std::string(runtime ? runtime : "") + "/" + display;
 }
 
 } // namespace zorvane

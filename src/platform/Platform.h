@@ -81,6 +81,12 @@ public:
     // The window's application icon: the picture nearest `wanted` pixels of the icon list it
     // publishes, else its icon pixmap; nothing when it has neither (or has gone).
     virtual std::optional<TIconImage> windowIcon(WindowHandle window, int wanted) = 0;
+    // The name of the window's icon in the desktop's icon theme, for a window system that names
+    // icons instead of handing their pictures over; empty when there is none.
+    virtual std::string windowIconName(WindowHandle window) {
+        (void)window;
+        return {};
+    }
     // Asks the window to close, as its close button would (the window manager's close request,
     // else the window's own delete protocol); the program may still refuse. Never kills it.
     // False when the window cannot be asked at all.
@@ -136,6 +142,9 @@ public:
     }
 
     // --- Keys.
+    // True when the keyboard's state can be read while another program has the focus. Where it
+    // cannot, the view keeps the state of the keys it holds from its own key events.
+    virtual bool readsKeyboardState() const { return true; }
     virtual bool isLeftSuperDown() = 0;
     // Catches Tab while the left Super key is held (swallowed, handler called); with any other
     // Super key the Tab reaches the focused program unchanged. False when the grab failed.
@@ -166,11 +175,18 @@ public:
     virtual bool isHotKeyKey(std::uint32_t scanCode) = 0;
     // The running window manager's own name, empty when there is none or it gives no name.
     virtual std::string windowManagerName() = 0;
+    // The line of the window manager's configuration that binds a combination this program
+    // wanted, when it is known (empty otherwise).
+    virtual std::string keyTakenBy() { return {}; }
 
     // --- Event loop integration: watch this descriptor for reading and call
     // processPendingEvents() when it is readable and before the loop blocks.
     virtual int connectionFd() const = 0;
     virtual void processPendingEvents() = 0;
+
+    // --- Windows of this program: true when it may place its own windows on the desktop; false
+    // when the window system places them (the view then asks for the full screen of its monitor).
+    virtual bool canPlaceWindows() const { return true; }
 
     // --- Monitors, in device pixels on the desktop: never empty (without any monitor information
     // the root window is the one monitor).

@@ -1,4 +1,4 @@
-# The window-system interface: headers only; backends implement it.
-add_library(zv_platform INTERFACE)
-target_include_directories(zv_platform INTERFACE ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(zv_platform INTERFACE zv_image)
+# The window-system interface: headers, and the key symbols both backends name keys by.
+add_library(zv_platform STATIC ${CMAKE_CURRENT_LIST_DIR}/KeySyms.cpp)
+target_include_directories(zv_platform PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(zv_platform PUBLIC zv_image)

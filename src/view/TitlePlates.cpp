@@ -3,6 +3,7 @@
 #include "view/TitlePlates.h"
 
 #include <QFontMetrics>
+#include <QIcon>
 #include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
@@ -57,10 +58,18 @@ QImage GenericIcon(int side) {
 
 } // namespace
 
-QImage TitleIcon(const std::optional<TIconImage>& icon, int side) {
+QImage TitleIcon(const std::optional<TIconImage>& icon, int side, const std::string& themeName) {
     if (!icon || icon->Width <= 0 || icon->Height <= 0 ||
-        icon->Argb.size() != static_cast<std::size_t>(icon->Width) * static_cast<std::size_t>(icon->Height))
+        icon->Argb.size() != static_cast<std::size_t>(icon->Width) * static_cast<std::size_t>(icon->Height)) {
+        if (!themeName.empty()) {
+            const QString name = QString::fromStdString(themeName);
+            const QIcon themed = name.startsWith('/') ? QIcon(name) : QIcon::fromTheme(name);
+            const QImage image = themed.pixmap(side, side).toImage();
+            if (!image.isNull())
+                return image.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        }
         return GenericIcon(side);
+    }
     QImage image(icon->Width, icon->Height, QImage::Format_ARGB32);
     for (int y = 0; y < icon->Height; ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));

@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace zorvane {
 
@@ -19,8 +20,9 @@ inline constexpr int kTitleIconPixels = 36;  // the icon beside the title
 inline constexpr int kWantedIconPixels = 48; // the size picked out of a window's icon list
 inline constexpr int kFilterFontPixels = 32;
 
-// The window's icon as an image: its own picture, else a generic window symbol, side x side.
-QImage TitleIcon(const std::optional<TIconImage>& icon, int side);
+// The window's icon as an image: its own picture, else the icon theme's picture of `themeName`
+// (a name, or an icon file's absolute path), else a generic window symbol, side x side.
+QImage TitleIcon(const std::optional<TIconImage>& icon, int side, const std::string& themeName = {});
 
 // The icon and the title (cut with an ellipsis) on a dark rounded plate, at most maxWidth pixels
 // wide, in the desktop's interface font. Highlighted: the plate of the selected window where

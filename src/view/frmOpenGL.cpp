@@ -279,7 +279,11 @@ void TOpenGLForm::SetActive(bool value) {
         if (FPreparing)
             return;
         PlaceOnMonitor();
-        show();
+        FSuperHeld = true;
+        if (FPlatform.canPlaceWindows())
+            show();
+        else
+            showFullScreen(); // the window system places it: full screen on its monitor's screen
         raise();
         requestActivate();
         // Keys reach the view even when the window manager keeps the focus elsewhere.
@@ -315,6 +319,8 @@ void TOpenGLForm::ShowHeld(THeldKeys keys) {
 }
 
 bool TOpenGLForm::HeldKeysDown() const {
+    if (!FPlatform.readsKeyboardState())
+        return FSuperHeld;
     return FHeldKeys == THeldKeys::hkHotKeyModifiers ? FPlatform.hotKeyModifiersDown()
                                                      : FPlatform.isLeftSuperDown();
 }

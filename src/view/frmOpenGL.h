@@ -160,6 +160,8 @@ protected:
     void exposeEvent(QExposeEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     // Typing to filter, Backspace, Esc with a filter, Delete: true when the key was used.
     bool FilterKeyPress(QKeyEvent* event);
@@ -238,6 +240,7 @@ private:
     TTextureInfo FTransientDesktop;
     // The monitor of this showing, and the one the cached desktop texture shows.
     Rect FMonitor;
+    std::string FMonitorName;
     Rect FWallpaperMonitor;
     // Wheel turns in eighths of a degree, added up into steps of one notch.
     TWheelSteps FWheelSteps;
@@ -251,6 +254,9 @@ private:
     bool FClosing = false;
     bool FPinned = false;
     THeldKeys FHeldKeys = THeldKeys::hkLeftSuper;
+    // Where the keyboard's state cannot be read (Wayland): whether the Super key is still down, as
+    // the view's own key events tell. Down until told otherwise: it was held to open the view.
+    bool FSuperHeld = true;
     bool FPaintPending = false;
     bool FFirstFrameTraced = false;
     // The stored files are written once the opening's first frame is on the screen.

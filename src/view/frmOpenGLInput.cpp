@@ -9,6 +9,7 @@
 
 #include "platform/Platform.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
@@ -18,6 +19,8 @@
 namespace zorvane {
 
 void TOpenGLForm::keyPressEvent(QKeyEvent* event) {
+    if (event->modifiers() & Qt::MetaModifier)
+        FSuperHeld = true;
     if (FilterKeyPress(event))
         return;
     const int key = event->key();
@@ -50,6 +53,30 @@ void TOpenGLForm::keyPressEvent(QKeyEvent* event) {
     const std::uint16_t vk = QtKeyToVirtualKey(key, (event->modifiers() & Qt::KeypadModifier) != 0);
     if (vk != 0)
         effect.KeyDown(vk);
+}
+
+namespace {
+bool IsSuperKey(int key) {
+    return key == Qt::Key_Meta || key == Qt::Key_Super_L || key == Qt::Key_Super_R;
+}
+} // namespace
+
+void TOpenGLForm::keyReleaseEvent(QKeyEvent* event) {
+    // Where the keyboard's state cannot be read, letting go of Super is seen here.
+    if (IsSuperKey(event->key()) && !FPlatform.readsKeyboardState()) {
+        FSuperHeld = false;
+        Trace("super-released");
+    }
+    QWindow::keyReleaseEvent(event);
+}
+
+void TOpenGLForm::focusInEvent(QFocusEvent* event) {
+    // Super already up when the view gets the keyboard counts as let go.
+    if (!FPlatform.readsKeyboardState() && !(QGuiApplication::queryKeyboardModifiers() & Qt::MetaModifier)) {
+        FSuperHeld = false;
+        Trace("super-up-at-focus");
+    }
+    QWindow::focusInEvent(event);
 }
 
 void TOpenGLForm::mousePressEvent(QMouseEvent* event) {

@@ -8,6 +8,8 @@
 #include "windows/MonitorScreen.h"
 
 #include <GL/gl.h>
+#include <QGuiApplication>
+#include <QScreen>
 
 #include <algorithm>
 
@@ -22,11 +24,22 @@ Rect TOpenGLForm::ChooseViewMonitor(const ViewSettings& settings) {
     }
     if (chosen.rect.empty())
         chosen.rect = Rect{0, 0, std::max(1, FPlatform.screenWidth()), std::max(1, FPlatform.screenHeight())};
+    FMonitorName = chosen.name;
     return chosen.rect;
 }
 
 void TOpenGLForm::PlaceOnMonitor() {
-    setGeometry(LogicalGeometry(FMonitor));
+    if (FPlatform.canPlaceWindows()) {
+        setGeometry(LogicalGeometry(FMonitor));
+        return;
+    }
+    // The window system places the view: ask for the screen of the monitor's name.
+    for (QScreen* screen : QGuiApplication::screens()) {
+        if (screen->name().toStdString() == FMonitorName) {
+            setScreen(screen);
+            break;
+        }
+    }
 }
 
 void TOpenGLForm::Prepare() {

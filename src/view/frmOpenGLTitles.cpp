@@ -117,12 +117,15 @@ TTitleImage TOpenGLForm::titleImage(const TWindowInfo& window, int maxWidth, boo
     if (icon == FIcons.end()) {
         const int side = static_cast<int>(kTitleIconPixels * ratio);
         std::optional<TIconImage> picture;
+        std::string themeName;
         try {
             picture = FPlatform.windowIcon(window.Handle, static_cast<int>(kWantedIconPixels * ratio));
+            if (!picture)
+                themeName = FPlatform.windowIconName(window.Handle);
         } catch (...) {
             // No icon to be had: the generic one shows.
         }
-        icon = FIcons.emplace(window.Handle, TitleIcon(picture, side)).first;
+        icon = FIcons.emplace(window.Handle, TitleIcon(picture, side, themeName)).first;
     }
     const QImage plate =
         RenderTitlePlate(QString::fromStdString(window.Caption), icon->second, maxWidth, ratio, highlighted);

@@ -2,7 +2,7 @@
 // that carries tray-menu commands from a later start to the running instance.
 #include "app/HotKeyStatus.h"
 #include "app/PrevInstance.h"
-#include "platform/x11/PosixSession.h"
+#include "platform/posix/PosixSession.h"
 #include "view/VirtualKeys.h"
 
 #include <QCoreApplication>

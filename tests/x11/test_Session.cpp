@@ -1,6 +1,6 @@
 // Text repair for foreign titles, key mapping, locale, autostart entry and the instance lock:
 // the backend's parts that need no display.
-#include "platform/x11/PosixSession.h"
+#include "platform/posix/PosixSession.h"
 #include "platform/x11/TextUtf8.h"
 #include "platform/x11/X11Platform.h"
 
@@ -169,10 +169,10 @@ TEST(Autostart, EntryIsWrittenReadAndRemoved) {
 }
 
 TEST(Autostart, ExecValueQuotesReservedCharacters) {
-    EXPECT_EQ(X11DesktopExecValue("/usr/bin/zorvane"), "\"/usr/bin/zorvane\"");
-    EXPECT_EQ(X11DesktopExecValue("/a$b/c\"d"), "\"/a\\\\$b/c\\\\\"d\"");
-    EXPECT_EQ(X11DesktopExecValue("/100%/z"), "\"/100%%/z\"");
-    EXPECT_EQ(X11DesktopExecValue("/a\\b"), "\"/a\\\\\\\\b\"");
+    EXPECT_EQ(DesktopEntryExecValue("/usr/bin/zorvane"), "\"/usr/bin/zorvane\"");
+    EXPECT_EQ(DesktopEntryExecValue("/a$b/c\"d"), "\"/a\\\\$b/c\\\\\"d\"");
+    EXPECT_EQ(DesktopEntryExecValue("/100%/z"), "\"/100%%/z\"");
+    EXPECT_EQ(DesktopEntryExecValue("/a\\b"), "\"/a\\\\\\\\b\"");
 }
 
 // Holds the lock in a child process until the release pipe closes; reports on the ready pipe

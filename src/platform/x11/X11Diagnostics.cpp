@@ -1,6 +1,6 @@
 // X11Diagnostics: what --diagnostics reports about the display: extensions, window manager,
 // OpenGL renderer, system tray and the paths in use.
-#include "platform/x11/PosixSession.h"
+#include "platform/posix/PosixSession.h"
 #include "platform/x11/StatusNotifierHosts.h"
 #include "platform/x11/X11PlatformImpl.h"
 #include "platform/x11/XErrorTrap.h"

@@ -1,7 +1,7 @@
 // X11Platform: the connection, its extensions and event dispatch, plus the session services.
 #include "platform/x11/X11Platform.h"
 
-#include "platform/x11/PosixSession.h"
+#include "platform/posix/PosixSession.h"
 #include "platform/x11/X11Batch.h"
 #include "platform/x11/X11PlatformImpl.h"
 #include "platform/x11/XErrorTrap.h"

@@ -1,6 +1,7 @@
 // X11Platform: creates the Xlib backend of the platform interface. Nothing from Xlib is visible here.
 #pragma once
 
+#include "platform/KeySyms.h"
 #include "platform/Platform.h"
 
 #include <cstdint>
@@ -21,9 +22,5 @@ std::unique_ptr<Platform> createX11Platform(const char* display, std::string& er
 // Takes back Xlib's process-wide error and I/O error handlers. Every Xlib user that connects later
 // (Qt's own connection) installs its own, so the shell calls this once Qt is connected.
 void ClaimX11ErrorHandlers();
-
-// The X keysym for a Windows virtual-key code (letters, digits, F1-F24, punctuation, navigation
-// and keypad keys); 0 when the key has no equivalent.
-std::uint32_t VirtualKeyToKeysym(int virtualKey);
 
 } // namespace zorvane

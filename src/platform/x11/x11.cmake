@@ -2,7 +2,6 @@
 add_library(zv_x11 STATIC
   ${CMAKE_CURRENT_LIST_DIR}/XErrorTrap.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextUtf8.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/PosixSession.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Platform.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Windows.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Batch.cpp
@@ -23,6 +22,6 @@ pkg_check_modules(DBUS REQUIRED IMPORTED_TARGET GLOBAL dbus-1)
 # Xlib's connection seen through XCB, to send many queries before waiting for their replies.
 pkg_check_modules(XCB REQUIRED IMPORTED_TARGET GLOBAL x11-xcb xcb xcb-shape)
 target_link_libraries(zv_x11
-  PUBLIC zv_platform
+  PUBLIC zv_platform zv_posix
   PRIVATE X11::X11 X11::Xcomposite X11::Xext X11::Xfixes X11::Xrandr X11::Xinerama X11::Xtst X11::Xdamage OpenGL::GLX
           OpenGL::OpenGL PkgConfig::DBUS PkgConfig::XCB)

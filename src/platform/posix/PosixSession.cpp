@@ -1,5 +1,5 @@
 // PosixSession: single instance by flock, XDG autostart entry, temp folder, locale, web pages.
-#include "platform/x11/PosixSession.h"
+#include "platform/posix/PosixSession.h"
 
 #include "platform/DisplayName.h"
 
@@ -103,7 +103,7 @@ bool AutostartEntryEnabled(const std::string& entryPath) {
     return true;
 }
 
-std::string X11DesktopExecValue(const std::string& executablePath) {
+std::string DesktopEntryExecValue(const std::string& executablePath) {
     // The Exec key is a string value (backslashes doubled) holding a quoted argument in which
     // '"', '`', '$' and '\' are escaped; '%' starts a field code and is doubled.
     std::string quoted = "\"";
@@ -143,7 +143,7 @@ bool WriteAutostartEntry(const std::string& entryPath, const std::string& execut
             << "Type=Application\n"
             << "Name=Zorvane\n"
             << "Comment=3D window switcher\n"
-            << "Exec=" << X11DesktopExecValue(executablePath) << "\n"
+            << "Exec=" << DesktopEntryExecValue(executablePath) << "\n"
             << "Terminal=false\n"
             << "X-GNOME-Autostart-enabled=true\n";
         out.flush();

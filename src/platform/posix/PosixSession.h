@@ -24,7 +24,7 @@ bool AutostartEntryEnabled(const std::string& entryPath);
 bool WriteAutostartEntry(const std::string& entryPath, const std::string& executablePath, std::string& error);
 bool RemoveAutostartEntry(const std::string& entryPath, std::string& error);
 // The Exec= value that runs the program at this path with no arguments.
-std::string X11DesktopExecValue(const std::string& executablePath);
+std::string DesktopEntryExecValue(const std::string& executablePath);
 
 // "French" for fr*, "Korea" for ko*, "Slovak" for sk*, else "English", from the first non-empty
 // of LC_ALL, LC_MESSAGES and LANG.

@@ -1,0 +1,113 @@
+// WaylandPictures: window pictures cut out of output copies. Each output holding a shown window is
+// copied once per capture cycle; a window not shown now keeps the picture it had when last seen.
+// While Zorvane waits in the background, a focus or workspace change refreshes what shows (at
+// most every kRefreshInterval), so a window on another workspace looks as it did when the user left.
+#include "platform/wayland/ScreenCopy.h"
+#include "platform/wayland/WaylandDisplay.h"
+#include "platform/wayland/WaylandPlatformImpl.h"
+
+#include <algorithm>
+#include <cstring>
+#include <sys/timerfd.h>
+
+namespace zorvane::wayland {
+
+namespace {
+
+constexpr auto kRefreshInterval = std::chrono::milliseconds(250);
+
+// Copies the part of `source` under `rect` (desktop device pixels; the source's corner at
+// `origin`) into `target` from its corner; what lies outside the source stays black.
+void cut(const CaptureImage& source, int originX, int originY, const Rect& rect, CaptureImage& target) {
+    const int left = std::max(rect.left, originX);
+    const int right = std::min({rect.right, originX + source.width(), rect.left + target.width()});
+    if (left >= right)
+        return;
+    for (int y = rect.top; y < rect.bottom && y - rect.top < target.height(); ++y) {
+        const int sy = y - originY;
+        if (sy < 0 || sy >= source.height())
+            continue;
+        std::memcpy(target.row(y - rect.top) + CaptureImage::kBytesPerPixel * static_cast<std::size_t>(left - rect.left),
+                    source.row(sy) + CaptureImage::kBytesPerPixel * static_cast<std::size_t>(left - originX),
+                    static_cast<std::size_t>(right - left) * CaptureImage::kBytesPerPixel);
+    }
+}
+
+} // namespace
+
+const CaptureImage* WaylandPlatform::outputPicture(const std::string& name) {
+    auto found = outputCopies_.find(name);
+    if (found != outputCopies_.end())
+        return found->second.get();
+    const Output* output = display_->outputNamed(name);
+    std::unique_ptr<CaptureImage> copy = output ? CopyOutput(*display_, *output) : nullptr;
+    const CaptureImage* result = copy.get();
+    outputCopies_[name] = std::move(copy);
+    return result;
+}
+
+bool WaylandPlatform::printWindow(WindowHandle window, CaptureImage& image) {
+    const WindowRecord* found = record(window);
+    if (!found)
+        return false;
+    if (found->onScreen && !found->rect.empty()) {
+        const Output* output = display_->outputNamed(found->output);
+        const CaptureImage* copy = output ? outputPicture(found->output) : nullptr;
+        if (copy) {
+            cut(*copy, output->logicalX * output->scale, output->logicalY * output->scale, found->rect, image);
+            pictures_[window] = std::make_shared<CaptureImage>(image);
+            return true;
+        }
+    }
+    // Not shown now: the picture it had when last seen, if its size still fits.
+    auto kept = pictures_.find(window);
+    if (kept == pictures_.end() || kept->second->width() != image.width() ||
+        kept->second->height() != image.height())
+        return false;
+    std::memcpy(image.bits(), kept->second->bits(), image.byteSize());
+    return true;
+}
+
+void WaylandPlatform::scheduleRefresh() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastRefresh_ >= kRefreshInterval) {
+        refreshVisiblePictures();
+        return;
+    }
+    if (refreshPending_)
+        return;
+    refreshPending_ = true;
+    const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(kRefreshInterval - (now - lastRefresh_));
+    itimerspec when{};
+    when.it_value.tv_sec = static_cast<time_t>(wait.count() / 1000000000);
+    when.it_value.tv_nsec = static_cast<long>(wait.count() % 1000000000);
+    timerfd_settime(timer_.get(), 0, &when, nullptr);
+}
+
+void WaylandPlatform::refreshVisiblePictures() {
+    lastRefresh_ = std::chrono::steady_clock::now();
+    refreshRecords();
+    outputCopies_.clear();
+    // An output showing one of our own windows (the view, a dialog) would picture that instead.
+    std::vector<std::string> covered;
+    for (const WindowRecord& record : records_) {
+        if (record.own && record.onScreen)
+            covered.push_back(record.output);
+    }
+    for (const WindowRecord& record : records_) {
+        if (record.own || !record.onScreen || record.rect.empty() ||
+            std::find(covered.begin(), covered.end(), record.output) != covered.end())
+            continue;
+        try {
+            CaptureImage image(record.rect.width(), record.rect.height());
+            printWindow(record.handle, image);
+        } catch (...) {
+            // Too large or gone: the window keeps its earlier picture.
+        }
+    }
+    outputCopies_.clear();
+    // Windows that have gone take their pictures with them.
+    std::erase_if(pictures_, [&](const auto& entry) { return record(entry.first) == nullptr; });
+}
+
+} // namespace zorvane::wayland

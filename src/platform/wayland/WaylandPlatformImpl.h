@@ -1,0 +1,150 @@
+// WaylandPlatformImpl: the Wayland backend's class, shared by its source files: the connection,
+// the window source, the pictures kept per window and the key bindings made in the compositor.
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/wayland/WindowSource.h"
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zorvane::wayland {
+
+class Toplevels;
+class WaylandDisplay;
+
+// A file descriptor closed when its owner goes.
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    ~UniqueFd();
+    UniqueFd(UniqueFd&& other) noexcept : fd_(other.release()) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept;
+    int get() const { return fd_; }
+    int release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+class WaylandPlatform final : public Platform {
+public:
+    WaylandPlatform(std::unique_ptr<WaylandDisplay> display, std::unique_ptr<Toplevels> toplevels,
+                    std::unique_ptr<WindowSource> source);
+    ~WaylandPlatform() override;
+
+    // ScreenGeometry / WallpaperSource
+    int screenWidth() const override;
+    int screenHeight() const override;
+    bool windowRect(WindowHandle window, Rect& rect) const override;
+    bool windowRegionBox(WindowHandle window, Rect& box) const override;
+    WallpaperInfo wallpaperInfo() const override;
+
+    // Windows
+    void enumWindows(const EnumProc& proc) override;
+    std::string windowClassName(WindowHandle window) override;
+    std::string windowCaption(WindowHandle window) override;
+    bool hasOwner(WindowHandle) override { return false; }
+    bool isWindowVisible(WindowHandle window) override;
+    bool hasOverlappedStyle(WindowHandle window) override;
+    bool isWindowEnabled(WindowHandle) override { return true; }
+    int showCommand(WindowHandle window) override;
+    bool isOwnWindow(WindowHandle window) override;
+    void hideWindow(WindowHandle) override {}
+    std::optional<TIconImage> windowIcon(WindowHandle, int) override { return std::nullopt; }
+    std::string windowIconName(WindowHandle window) override;
+    bool requestClose(WindowHandle window) override;
+    bool printWindow(WindowHandle window, CaptureImage& image) override;
+    bool restoreWindow(WindowHandle window) override;
+    bool minimizeWindow(WindowHandle window) override;
+    WindowHandle activeWindow() override;
+    bool ForceForegroundWindow(WindowHandle window) override;
+    bool waitUntilReleased(WindowHandle) override { return true; }
+    int SetMinimizeAnimation(int) override { return 0; }
+    int desktopCount() override;
+    long currentDesktop() override;
+    long windowDesktop(WindowHandle window) override;
+
+    // Keys
+    bool readsKeyboardState() const override { return false; }
+    bool canPlaceWindows() const override { return false; }
+    bool isLeftSuperDown() override { return false; }
+    bool installWinTabGrab(WinTabHandler handler) override;
+    void removeWinTabGrab() override;
+    bool registerHotKey(std::uint16_t shortcut, HotKeyHandler handler) override;
+    void unregisterHotKey() override;
+    KeyHolder winTabHolder() override { return winTabHolder_; }
+    KeyHolder hotKeyHolder() override { return hotKeyHolder_; }
+    KeyHolder probeWinTab() override;
+    KeyHolder probeHotKey(std::uint16_t shortcut) override;
+    bool runningInstanceKeys(PublishedKeys& keys) override;
+    bool hotKeyModifiersDown() override { return false; }
+    bool isHotKeyKey(std::uint32_t) override { return false; }
+    std::string windowManagerName() override;
+    std::string keyTakenBy() override { return keyTakenBy_; }
+
+    // Events
+    int connectionFd() const override { return epoll_.get(); }
+    void processPendingEvents() override;
+
+    // Monitors and desktop
+    std::vector<Monitor> monitors() const override;
+    void setWallpaperFallback(const std::string& fileName, int style, std::uint32_t desktopColor) override;
+
+    // Session
+    std::unique_ptr<InstanceLock> acquireInstanceLock(const std::string& name) override;
+    bool autostartEnabled() override;
+    bool setAutostart(bool enabled, const std::string& executablePath, std::string& error) override;
+    std::string tempDirectory() override;
+    std::string systemLanguage() override;
+    bool openUrl(const std::string& url) override;
+    std::string diagnostics() override;
+
+private:
+    const WindowRecord* record(WindowHandle window) const;
+    void refreshRecords();
+    // Pictures (WaylandPictures.cpp).
+    const CaptureImage* outputPicture(const std::string& output);
+    void refreshVisiblePictures();
+    void scheduleRefresh();
+    // Keys (WaylandKeys.cpp).
+    std::string commandFor(const std::string& option) const;
+    void publishKeys();
+    void withdrawKeys();
+
+    std::unique_ptr<WaylandDisplay> display_;
+    std::unique_ptr<Toplevels> toplevels_;
+    std::unique_ptr<WindowSource> source_;
+    std::vector<WindowRecord> records_;
+    UniqueFd epoll_;
+    UniqueFd timer_;
+
+    // The outputs' copies of this capture cycle, and each window's latest picture (device pixels).
+    std::map<std::string, std::unique_ptr<CaptureImage>> outputCopies_;
+    std::map<WindowHandle, std::shared_ptr<CaptureImage>> pictures_;
+    std::chrono::steady_clock::time_point lastRefresh_{};
+    bool refreshPending_ = false;
+
+    std::vector<std::string> boundCombos_;
+    std::string winTabCombo_, winTabBackCombo_, hotKeyCombo_;
+    KeyHolder winTabHolder_ = KeyHolder::khNobody;
+    KeyHolder hotKeyHolder_ = KeyHolder::khNobody;
+    std::uint16_t hotKeyCode_ = 0;
+    std::string keyTakenBy_;
+    bool publishedKeys_ = false;
+
+    std::map<std::string, std::string> iconNames_; // app_id -> icon name
+    std::string wallpaperFile_;
+    int wallpaperStyle_ = 0;
+    std::uint32_t desktopColor_ = 0;
+};
+
+} // namespace zorvane::wayland
