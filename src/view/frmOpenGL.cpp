@@ -280,10 +280,15 @@ void TOpenGLForm::SetActive(bool value) {
             return;
         PlaceOnMonitor();
         FSuperHeld = true;
-        if (FPlatform.canPlaceWindows())
+        if (FPlatform.canPlaceWindows()) {
             show();
-        else
-            showFullScreen(); // the window system places it: full screen on its monitor's screen
+        } else {
+            // The window system places it: full screen on its monitor's screen. Shown again, the
+            // window has a new surface, which the context binds only when made current anew.
+            showFullScreen();
+            if (FContextReady)
+                FRC->doneCurrent();
+        }
         raise();
         requestActivate();
         // Keys reach the view even when the window manager keeps the focus elsewhere.
@@ -319,8 +324,13 @@ void TOpenGLForm::ShowHeld(THeldKeys keys) {
 }
 
 bool TOpenGLForm::HeldKeysDown() const {
-    if (!FPlatform.readsKeyboardState())
+    if (!FPlatform.readsKeyboardState()) {
+        // With the keyboard's focus, the window system keeps the view told of the modifiers
+        // (a Super let go while the view was busy included); before it, Super counts as held.
+        if (FSuperHeld && isActive() && !(QGuiApplication::queryKeyboardModifiers() & Qt::MetaModifier))
+            return false;
         return FSuperHeld;
+    }
     return FHeldKeys == THeldKeys::hkHotKeyModifiers ? FPlatform.hotKeyModifiersDown()
                                                      : FPlatform.isLeftSuperDown();
 }

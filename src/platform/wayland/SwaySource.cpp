@@ -3,6 +3,8 @@
 
 #include "platform/wayland/WaylandDisplay.h"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -247,8 +249,14 @@ std::optional<WallpaperInfo> SwaySource::wallpaper() {
 }
 
 std::string SwaySource::compositorName() {
-    const std::optional<std::string> version = ipc_->getVersion();
-    return version ? *version : std::string("sway");
+    // "sway version 1.7": the version reply's own words for people.
+    const std::optional<std::string> reply = ipc_->request(SwayRequest::getVersion, "");
+    if (reply) {
+        const nlohmann::json version = nlohmann::json::parse(*reply, nullptr, false);
+        if (version.is_object() && version.value("human_readable", std::string()) != "")
+            return "sway " + version.value("human_readable", std::string());
+    }
+    return "sway";
 }
 
 } // namespace zorvane::wayland

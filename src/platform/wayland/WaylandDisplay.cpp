@@ -37,7 +37,10 @@ void outputDone(void*, wl_output*) {}
 void outputScale(void* data, wl_output*, int32_t factor) {
     static_cast<Output*>(data)->scale = std::max(1, factor);
 }
-const wl_output_listener kOutputListener = {outputGeometry, outputMode, outputDone, outputScale};
+void outputName(void*, wl_output*, const char*) {}
+void outputDescription(void*, wl_output*, const char*) {}
+const wl_output_listener kOutputListener = {outputGeometry, outputMode,  outputDone,
+                                            outputScale,    outputName, outputDescription};
 
 void xdgPosition(void* data, zxdg_output_v1*, int32_t x, int32_t y) {
     auto* output = static_cast<Output*>(data);

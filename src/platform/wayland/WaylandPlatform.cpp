@@ -51,20 +51,6 @@ std::unique_ptr<Platform> createWaylandPlatform(std::string& error) {
 
 namespace wayland {
 
-UniqueFd::~UniqueFd() {
-    if (fd_ >= 0)
-        ::close(fd_);
-}
-
-UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = other.release();
-    }
-    return *this;
-}
-
 WaylandPlatform::WaylandPlatform(std::unique_ptr<WaylandDisplay> display, std::unique_ptr<Toplevels> toplevels,
                                  std::unique_ptr<WindowSource> source)
     : display_(std::move(display)), toplevels_(std::move(toplevels)), source_(std::move(source)),

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/wayland/SwayIpc.h"
 #include "platform/wayland/WindowSource.h"
 
 #include <chrono>
@@ -15,25 +16,6 @@ namespace zorvane::wayland {
 
 class Toplevels;
 class WaylandDisplay;
-
-// A file descriptor closed when its owner goes.
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    ~UniqueFd();
-    UniqueFd(UniqueFd&& other) noexcept : fd_(other.release()) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept;
-    int get() const { return fd_; }
-    int release() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-
-private:
-    int fd_ = -1;
-};
 
 class WaylandPlatform final : public Platform {
 public:
