@@ -41,6 +41,8 @@ enum Sentence : std::size_t {
     sFreeFluxbox,
     sFreeIceWM,
     sFreeKWin,
+    sBindInCompositor,
+    sFreeWinTabLine,
     sCount
 };
 
@@ -80,6 +82,10 @@ const std::array<HotKeyMessage, sCount> kSentences{{
                      "restart IceWM with: %3"},
     {"msgFreeKWin",
      "KWin (KDE Plasma): in System Settings > Shortcuts, remove Meta+Tab from the action that holds it"},
+    {"msgKeysBindInCompositor", "This Wayland compositor lets no program take keys, and Zorvane cannot bind "
+                                "them itself here: put these lines in the compositor's configuration:\n%1"},
+    {"msgFreeWinTabLine", "To free Super+Tab: change or remove that line of the configuration, then reload "
+                          "it (sway: %1)."},
 }};
 
 constexpr const char* kGnomeForward =
@@ -227,6 +233,8 @@ std::string WinTabHolderText(const THotKeyReport& report, const HotKeyTexts& tex
     case KeyHolder::khOtherProgram:
         if (report.RunningInstance)
             return Say(texts, sHeldByRunning);
+        if (!report.WinTabTakenBy.empty())
+            return Say(texts, sTakenBy, {report.WinTabTakenBy});
         return Say(texts, sTakenBy,
                    {Holder(report.WindowManager, BindsWinTabByDefault(report.WindowManager), texts)});
     case KeyHolder::khLeftSuperAlone:
@@ -248,6 +256,8 @@ std::string HotKeyHolderText(const THotKeyReport& report, const HotKeyTexts& tex
     case KeyHolder::khLeftSuperAlone:
         if (report.RunningInstance)
             return Say(texts, sHeldByRunning);
+        if (!report.HotKeyTakenBy.empty())
+            return Say(texts, sTakenBy, {report.HotKeyTakenBy});
         return Say(texts, sTakenBy, {Holder(report.WindowManager, false, texts)});
     }
     return {};
@@ -263,6 +273,8 @@ std::string FreeWinTabAdvice(const std::string& windowManager, const HotKeyTexts
 }
 
 bool HotKeysNeedTelling(const THotKeyReport& report) {
+    if (!report.BindingLines.empty())
+        return true;
     const bool customWanted = !ShortCutText(report.ShortCut).empty();
     return report.WinTab != KeyHolder::khOurs || (customWanted && report.HotKey != KeyHolder::khOurs);
 }
@@ -294,8 +306,12 @@ std::string HotKeyStatusLine(const THotKeyReport& report, const HotKeyTexts& tex
 }
 
 std::string HotKeyStatusMessage(const THotKeyReport& report, const HotKeyTexts& texts) {
+    if (!report.BindingLines.empty())
+        return Say(texts, sBindInCompositor, {report.BindingLines});
     std::string text = HotKeyStatusLine(report, texts);
-    if (report.WinTab != KeyHolder::khOurs)
+    if (report.WinTab != KeyHolder::khOurs && !report.WinTabTakenBy.empty())
+        text += "\n" + Say(texts, sFreeWinTabLine, {"swaymsg reload"}) + "\n" + Say(texts, sTakenWhenFree);
+    else if (report.WinTab != KeyHolder::khOurs)
         text += "\n" + FreeWinTabAdvice(report.WindowManager, texts) + "\n" + Say(texts, sTakenWhenFree);
     return text;
 }

@@ -19,6 +19,9 @@ struct THotKeyReport {
     std::string WindowManager;    // _NET_WM_NAME of the running window manager, may be empty
     bool HotKeyHeld = false;      // HotKeyHold: the custom hot key is held like Super+Tab
     bool RunningInstance = false; // for the checking tools: a running Zorvane holds the key
+    std::string WinTabTakenBy;    // the window manager's configuration line that binds Super+Tab
+    std::string HotKeyTakenBy;    // the same for the custom hot key
+    std::string BindingLines;     // lines for the compositor's configuration, where Zorvane cannot bind keys
 };
 
 // The sentences in the user's language: the text of the [Message] entry `name` of the current

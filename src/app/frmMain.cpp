@@ -133,6 +133,9 @@ THotKeyReport TMainForm::HotKeyReport() {
     report.ShortCut = IsDialogOpen() ? FSavedShortCut : FShowShortCut;
     report.WindowManager = FPlatform.windowManagerName();
     report.HotKeyHeld = FHotKeyHold;
+    report.WinTabTakenBy = FPlatform.winTabTakenBy();
+    report.HotKeyTakenBy = FPlatform.hotKeyTakenBy();
+    report.BindingLines = FPlatform.keyBindingAdvice(FShowShortCut);
     return report;
 }
 

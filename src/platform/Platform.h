@@ -175,9 +175,17 @@ public:
     virtual bool isHotKeyKey(std::uint32_t scanCode) = 0;
     // The running window manager's own name, empty when there is none or it gives no name.
     virtual std::string windowManagerName() = 0;
-    // The line of the window manager's configuration that binds a combination this program
-    // wanted, when it is known (empty otherwise).
-    virtual std::string keyTakenBy() { return {}; }
+    // The line of the window manager's configuration that binds Super+Tab, or the custom hot
+    // key, when it is taken and that is known (empty otherwise).
+    virtual std::string winTabTakenBy() { return {}; }
+    virtual std::string hotKeyTakenBy() { return {}; }
+    // Where programs cannot take keys and this program could not have the window manager bind
+    // them either: the lines of its configuration that bind Super+Tab, Super+Shift+Tab and the
+    // shortcut to this program. Empty everywhere else.
+    virtual std::string keyBindingAdvice(std::uint16_t shortcut) {
+        (void)shortcut;
+        return {};
+    }
 
     // --- Event loop integration: watch this descriptor for reading and call
     // processPendingEvents() when it is readable and before the loop blocks.

@@ -82,8 +82,8 @@ const zwlr_foreign_toplevel_manager_v1_listener kManagerListener = {managerTople
 } // namespace
 
 Toplevels::Toplevels(WaylandDisplay& display) : display_(display) {
-    if (display_.toplevelManager())
-        zwlr_foreign_toplevel_manager_v1_add_listener(display_.toplevelManager(), &kManagerListener, this);
+    if (zwlr_foreign_toplevel_manager_v1* manager = display_.bindToplevelManager())
+        zwlr_foreign_toplevel_manager_v1_add_listener(manager, &kManagerListener, this);
 }
 
 Toplevels::~Toplevels() {

@@ -161,6 +161,14 @@ const Output* WaylandDisplay::outputOf(const wl_output* handle) const {
     return nullptr;
 }
 
+zwlr_foreign_toplevel_manager_v1* WaylandDisplay::bindToplevelManager() {
+    if (!toplevelManager_ && toplevelGlobal_ != 0)
+        toplevelManager_ = bindGlobal<zwlr_foreign_toplevel_manager_v1>(
+            registryForToplevels_, toplevelGlobal_, &zwlr_foreign_toplevel_manager_v1_interface, toplevelVersion_,
+            kToplevelVersion);
+    return toplevelManager_;
+}
+
 bool WaylandDisplay::offers(const std::string& interface) const {
     const std::string prefix = interface + " v";
     return std::any_of(globals_.begin(), globals_.end(),
@@ -196,9 +204,10 @@ void WaylandDisplay::onGlobal(wl_registry* registry, std::uint32_t name, const c
                                                                version, kXdgOutputVersion);
         for (auto& output : outputs_)
             bindXdgOutput(*output);
-    } else if (which == zwlr_foreign_toplevel_manager_v1_interface.name && !toplevelManager_) {
-        toplevelManager_ = bindGlobal<zwlr_foreign_toplevel_manager_v1>(
-            registry, name, &zwlr_foreign_toplevel_manager_v1_interface, version, kToplevelVersion);
+    } else if (which == zwlr_foreign_toplevel_manager_v1_interface.name && toplevelGlobal_ == 0) {
+        toplevelGlobal_ = name;
+        toplevelVersion_ = version;
+        registryForToplevels_ = registry;
     } else if (which == zwlr_screencopy_manager_v1_interface.name && !screencopyManager_) {
         screencopyManager_ = bindGlobal<zwlr_screencopy_manager_v1>(
             registry, name, &zwlr_screencopy_manager_v1_interface, version, kScreencopyVersion);

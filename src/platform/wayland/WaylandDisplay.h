@@ -52,7 +52,10 @@ public:
 
     wl_shm* shm() const { return shm_; }
     wl_seat* seat() const { return seat_; }
-    zwlr_foreign_toplevel_manager_v1* toplevelManager() const { return toplevelManager_; }
+    // The window list's manager, bound on the first call: it announces every window at once,
+    // so its listener must be in place before the next round trip.
+    zwlr_foreign_toplevel_manager_v1* bindToplevelManager();
+    bool offersToplevels() const { return toplevelGlobal_ != 0; }
     zwlr_screencopy_manager_v1* screencopyManager() const { return screencopyManager_; }
     const std::vector<std::unique_ptr<Output>>& outputs() const { return outputs_; }
     const Output* outputNamed(const std::string& name) const;
@@ -76,6 +79,9 @@ private:
     wl_seat* seat_ = nullptr;
     zxdg_output_manager_v1* xdgOutputManager_ = nullptr;
     zwlr_foreign_toplevel_manager_v1* toplevelManager_ = nullptr;
+    std::uint32_t toplevelGlobal_ = 0;
+    std::uint32_t toplevelVersion_ = 0;
+    wl_registry* registryForToplevels_ = nullptr;
     zwlr_screencopy_manager_v1* screencopyManager_ = nullptr;
     std::vector<std::unique_ptr<Output>> outputs_;
     std::vector<std::string> globals_;

@@ -69,14 +69,16 @@ std::string WaylandPlatform::commandFor(const std::string& option) const {
 bool WaylandPlatform::installWinTabGrab(WinTabHandler) {
     // The handler is not called from here: the bound commands arrive on the command channel.
     removeWinTabGrab();
+    winTabTakenBy_.clear();
     const std::optional<KeyBindResult> forward = source_->bindKey(kWinTabCombo, commandFor("--wintab"));
+    cannotBind_ = !forward;
     if (!forward) {
         winTabHolder_ = KeyHolder::khNobody;
         return false;
     }
     if (!forward->bound) {
         winTabHolder_ = KeyHolder::khOtherProgram;
-        keyTakenBy_ = forward->takenBy;
+        winTabTakenBy_ = forward->takenBy;
         publishKeys();
         return false;
     }
@@ -101,6 +103,7 @@ void WaylandPlatform::removeWinTabGrab() {
 
 bool WaylandPlatform::registerHotKey(std::uint16_t shortcut, HotKeyHandler) {
     unregisterHotKey();
+    hotKeyTakenBy_.clear();
     hotKeyCode_ = shortcut;
     const std::string combo = shortcut == 0 ? std::string() : WaylandShortcutCombo(shortcut);
     if (combo.empty()) {
@@ -112,7 +115,7 @@ bool WaylandPlatform::registerHotKey(std::uint16_t shortcut, HotKeyHandler) {
     if (!result || !result->bound) {
         hotKeyHolder_ = result ? KeyHolder::khOtherProgram : KeyHolder::khNobody;
         if (result)
-            keyTakenBy_ = result->takenBy;
+            hotKeyTakenBy_ = result->takenBy;
         publishKeys();
         return false;
     }
@@ -127,6 +130,14 @@ void WaylandPlatform::unregisterHotKey() {
         source_->unbindKey(hotKeyCombo_);
     hotKeyCombo_.clear();
     hotKeyHolder_ = KeyHolder::khNobody;
+}
+
+std::string WaylandPlatform::keyBindingAdvice(std::uint16_t shortcut) {
+    if (!cannotBind_)
+        return {};
+    std::error_code ec;
+    const std::string executable = std::filesystem::read_symlink("/proc/self/exe", ec).string();
+    return WaylandBindingLines(ec ? std::string("zorvane") : executable, shortcut);
 }
 
 KeyHolder WaylandPlatform::probeWinTab() {

@@ -26,7 +26,7 @@ WaylandSessionProbe ProbeWaylandSession() {
     if (!display)
         return probe;
     probe.connected = true;
-    probe.hasWindowList = display->toplevelManager() != nullptr;
+    probe.hasWindowList = display->offersToplevels();
     probe.hasScreenCopy = display->screencopyManager() != nullptr;
     return probe;
 }
@@ -35,7 +35,7 @@ std::unique_ptr<Platform> createWaylandPlatform(std::string& error) {
     std::unique_ptr<WaylandDisplay> display = WaylandDisplay::Connect({}, error);
     if (!display)
         return nullptr;
-    if (!display->toplevelManager()) {
+    if (!display->offersToplevels()) {
         error = "the Wayland compositor at '" + display->socketName() +
                 "' offers no window list (the wlr foreign-toplevel protocol), so Zorvane cannot "
                 "switch windows there";

@@ -71,7 +71,9 @@ public:
     bool hotKeyModifiersDown() override { return false; }
     bool isHotKeyKey(std::uint32_t) override { return false; }
     std::string windowManagerName() override;
-    std::string keyTakenBy() override { return keyTakenBy_; }
+    std::string winTabTakenBy() override { return winTabTakenBy_; }
+    std::string hotKeyTakenBy() override { return hotKeyTakenBy_; }
+    std::string keyBindingAdvice(std::uint16_t shortcut) override;
 
     // Events
     int connectionFd() const override { return epoll_.get(); }
@@ -120,8 +122,9 @@ private:
     KeyHolder winTabHolder_ = KeyHolder::khNobody;
     KeyHolder hotKeyHolder_ = KeyHolder::khNobody;
     std::uint16_t hotKeyCode_ = 0;
-    std::string keyTakenBy_;
+    std::string winTabTakenBy_, hotKeyTakenBy_;
     bool publishedKeys_ = false;
+    bool cannotBind_ = false; // the source cannot bind keys: the user's configuration must
 
     std::map<std::string, std::string> iconNames_; // app_id -> icon name
     std::string wallpaperFile_;
