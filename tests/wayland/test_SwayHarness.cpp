@@ -203,6 +203,53 @@ TEST(WaylandHarness, BindingRunsAsSwayUserWithTheSessionEnvironment) {
     EXPECT_EQ(w->pid, client.pid());
 }
 
+namespace {
+
+// A process running `program` whose environment holds `assignment`; -1 when there is none.
+pid_t FindProcess(const std::string& program, const std::string& assignment) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const std::string cmdline = ReadTextFile(entry.path() / "cmdline");
+        const std::string first = cmdline.substr(0, cmdline.find('\0'));
+        if (std::filesystem::path(first).filename() != program)
+            continue;
+        if (("\0" + ReadTextFile(entry.path() / "environ")).find("\0" + assignment + '\0') !=
+            std::string::npos)
+            return std::stoi(name);
+    }
+    return -1;
+}
+
+// Gone, or a zombie nobody reaps (this container's init does not).
+bool Ended(pid_t pid) {
+    const std::string stat = ReadTextFile("/proc/" + std::to_string(pid) + "/stat");
+    const std::size_t close = stat.rfind(')');
+    return stat.empty() || (close != std::string::npos && stat.substr(close + 2, 1) == "Z");
+}
+
+} // namespace
+
+TEST(WaylandHarness, EndingTheDesktopEndsWhatItsBindingsStarted) {
+    SKIP_WITHOUT("sway");
+    SKIP_WITHOUT("wtype");
+    pid_t sleeper = -1;
+    {
+        SwayDesktop sway({.bindings = {{"Mod4+s", "exec sleep 600"}}});
+        ASSERT_TRUE(sway.ok()) << sway.reason();
+        ASSERT_TRUE(sway.pressKeys({"-M", "logo", "-k", "s", "-m", "logo"})) << sway.lastError();
+        // Sway detaches what its bindings start: it is nobody's child but init's.
+        ASSERT_TRUE(SwayDesktop::waitFor([&] {
+            sleeper = FindProcess("sleep", "XDG_RUNTIME_DIR=" + sway.runtimeDir());
+            return sleeper > 0;
+        })) << sway.compositorLog();
+    }
+    EXPECT_TRUE(SwayDesktop::waitFor([&] { return Ended(sleeper); }))
+        << "sleep " << sleeper << " outlived the desktop";
+}
+
 TEST(WaylandHarness, SwayAnnouncesTheWlrProtocolsTheBackendUses) {
     SKIP_WITHOUT("sway");
     SwayDesktop sway;
