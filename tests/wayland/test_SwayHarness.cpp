@@ -194,6 +194,14 @@ TEST(WaylandHarness, BindingRunsAsSwayUserWithTheSessionEnvironment) {
     EXPECT_EQ(out.substr(0, out.find('\n')), std::to_string(sway.swayUser().uid));
     EXPECT_EQ(ValueIn(out, "WAYLAND_DISPLAY"), ValueIn(bindingEnv, "WAYLAND_DISPLAY"));
 
+    // Files given to sway's user are theirs to read and rewrite.
+    const std::string settings = sway.writeSwayUserFile("config/zv/settings.txt", "first\n");
+    auto& editor = sway.startAsSwayUser({"sh", "-c", "cat \"$0\" && echo second >> \"$0\"", settings});
+    ASSERT_TRUE(editor.waitExit(15000));
+    EXPECT_EQ(editor.exitCode(), 0) << editor.err();
+    EXPECT_EQ(editor.out(), "first\n");
+    EXPECT_EQ(ReadTextFile(settings), "first\nsecond\n");
+
     // A client run as sway's user reaches sway through the relative socket name.
     auto& client = sway.startAsSwayUser({WaylandBinDir() + "/zv-wl-client", "--title", "Nobody's", "--app-id",
                                          "zv.nobody", "--color", Hex(kBlue)});
@@ -248,6 +256,62 @@ TEST(WaylandHarness, EndingTheDesktopEndsWhatItsBindingsStarted) {
     }
     EXPECT_TRUE(SwayDesktop::waitFor([&] { return Ended(sleeper); }))
         << "sleep " << sleeper << " outlived the desktop";
+}
+
+TEST(WaylandHarness, OutputsStandSideBySide) {
+    SKIP_WITHOUT("sway");
+    SKIP_WITHOUT("grim");
+    SwayDesktop sway({.width = 800, .height = 600, .outputs = 2});
+    ASSERT_TRUE(sway.ok()) << sway.reason();
+    ASSERT_EQ(sway.outputNames(), (std::vector<std::string>{"HEADLESS-1", "HEADLESS-2"}));
+    const auto outputs = nlohmann::json::parse(sway.query("get_outputs"));
+    ASSERT_EQ(outputs.size(), 2u) << outputs.dump(2);
+    for (const auto& o : outputs) {
+        const int expectedX = o["name"] == "HEADLESS-1" ? 0 : 800;
+        EXPECT_EQ(o["rect"]["x"], expectedX) << o.dump(2);
+        EXPECT_EQ(o["rect"]["y"], 0) << o.dump(2);
+        EXPECT_EQ(o["rect"]["width"], 800) << o.dump(2);
+    }
+
+    auto& client =
+        sway.startClient({"--title", "Wanderer", "--app-id", "zv.wanderer", "--color", Hex(kBlue)});
+    ASSERT_TRUE(client.waitForLine("ready")) << client.err();
+    ASSERT_TRUE(sway.waitForWindow("Wanderer")) << sway.tree();
+    const auto moved = sway.swaymsg("[app_id=zv.wanderer] move container to output HEADLESS-2");
+    EXPECT_EQ(moved.exitCode, 0) << moved.out << moved.err;
+    std::optional<SwayWindow> w;
+    Screenshot whole;
+    const bool shown = SwayDesktop::waitFor([&] {
+        w = sway.window("Wanderer");
+        if (!w || w->output != "HEADLESS-2" || !w->visible)
+            return false;
+        whole = sway.screenshot("");
+        return CentreColour(whole, *w, 1) == kBlue;
+    });
+    EXPECT_TRUE(shown) << sway.tree() << sway.lastError();
+    EXPECT_EQ(whole.width, 1600);
+    EXPECT_EQ(whole.height, 600);
+    ASSERT_TRUE(w);
+    EXPECT_GE(w->contentX, 800);
+}
+
+TEST(WaylandHarness, XwaylandWhenAsked) {
+    SKIP_WITHOUT("sway");
+    SKIP_WITHOUT("Xwayland");
+    SKIP_WITHOUT("xdpyinfo");
+    SKIP_WITHOUT("xeyes");
+    SwayDesktop sway({.xwayland = true});
+    ASSERT_TRUE(sway.ok()) << sway.reason();
+    const std::string display = sway.xwaylandDisplay();
+    ASSERT_TRUE(display.starts_with(":")) << "DISPLAY '" << display << "' " << sway.lastError();
+    const auto info = sway.run({"xdpyinfo"}, {"DISPLAY=" + display});
+    EXPECT_EQ(info.exitCode, 0) << info.err;
+
+    sway.startProcess({"xeyes"}, {"DISPLAY=" + display});
+    const auto eyes = sway.waitForWindow("xeyes");
+    ASSERT_TRUE(eyes) << sway.tree();
+    EXPECT_EQ(eyes->node.value("shell", ""), "xwayland");
+    EXPECT_EQ(eyes->appId, "");
 }
 
 TEST(WaylandHarness, SwayAnnouncesTheWlrProtocolsTheBackendUses) {

@@ -271,7 +271,10 @@ ChildProcess& WaylandDesktop::startClient(const std::vector<std::string>& args) 
 
 CommandResult WaylandDesktop::run(const std::vector<std::string>& argv, const std::vector<std::string>& extra,
                                   int timeoutMs) {
-    ChildProcess& process = startProcess(argv, extra);
+    return finish(startProcess(argv, extra), timeoutMs);
+}
+
+CommandResult WaylandDesktop::finish(ChildProcess& process, int timeoutMs) {
     CommandResult result;
     if (!process.waitExit(timeoutMs))
         process.stop();
@@ -359,6 +362,9 @@ SwayDesktop::SwayDesktop(const Options& options) : WaylandDesktop("zv-sway"), op
         swayUser_.uid = nobody->pw_uid;
         swayUser_.gid = nobody->pw_gid;
     }
+    outputNames_.clear();
+    for (int i = 1; i <= std::max(1, options.outputs); ++i)
+        outputNames_.push_back("HEADLESS-" + std::to_string(i));
     runtimeDir_ = folder_ + "/runtime";
     swayUser_.home = folder_ + "/home";
     for (const auto& dir : {runtimeDir_, swayUser_.home}) {
@@ -373,8 +379,9 @@ SwayDesktop::SwayDesktop(const Options& options) : WaylandDesktop("zv-sway"), op
         std::ofstream file(config);
         file << "# Written by the test's SwayDesktop\n";
         file << "xwayland " << (options.xwayland ? "enable" : "disable") << "\n";
-        file << "output " << outputName_ << " mode " << options.width << "x" << options.height << " scale "
-             << FormatScale(options.scale) << "\n";
+        for (const auto& output : outputNames_)
+            file << "output " << output << " mode " << options.width << "x" << options.height << " scale "
+                 << FormatScale(options.scale) << "\n";
         for (const auto& [keys, command] : options.bindings)
             file << "bindsym " << keys << " " << command << "\n";
         for (const auto& line : options.extraConfig)
@@ -386,7 +393,8 @@ SwayDesktop::SwayDesktop(const Options& options) : WaylandDesktop("zv-sway"), op
     spec.argv = {"sway", "-c", config};
     spec.environment = Merge({"XDG_RUNTIME_DIR=" + runtimeDir_, "HOME=" + swayUser_.home,
                               "PATH=/usr/local/bin:/usr/bin:/bin", "XDG_SESSION_TYPE=wayland",
-                              "WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman"},
+                              "WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman",
+                              "WLR_HEADLESS_OUTPUTS=" + std::to_string(outputNames_.size())},
                              options.environment);
     spec.outFile = logFile("sway", ".out");
     spec.errFile = logFile("sway", ".err");
@@ -403,20 +411,22 @@ SwayDesktop::SwayDesktop(const Options& options) : WaylandDesktop("zv-sway"), op
         fail("sway made no IPC socket");
         return;
     }
-    // The output carries the configured mode once sway lists it active.
-    const bool outputReady = waitFor(
+    // The outputs carry the configured mode once sway lists them active.
+    const bool outputsReady = waitFor(
         [&] {
             const auto outputs = nlohmann::json::parse(query("get_outputs"), nullptr, false);
             if (!outputs.is_array())
                 return false;
+            std::size_t active = 0;
             for (const auto& o : outputs)
-                if (o.value("name", "") == outputName_ && o.value("active", false))
-                    return true;
-            return false;
+                if (o.value("active", false) && std::find(outputNames_.begin(), outputNames_.end(),
+                                                          o.value("name", "")) != outputNames_.end())
+                    ++active;
+            return active == outputNames_.size();
         },
         15000);
-    if (!outputReady) {
-        fail("sway shows no active " + outputName_);
+    if (!outputsReady) {
+        fail("sway does not show its outputs active: " + query("get_outputs"));
         return;
     }
     ok_ = true;
@@ -445,6 +455,11 @@ ChildProcess& SwayDesktop::startAsSwayUser(const std::vector<std::string>& argv,
     spec.input = input;
     spec.identity = swayUser_;
     return adopt(spec);
+}
+
+CommandResult SwayDesktop::runAsSwayUser(const std::vector<std::string>& argv,
+                                         const std::vector<std::string>& extra, int timeoutMs) {
+    return finish(startAsSwayUser(argv, extra), timeoutMs);
 }
 
 CommandResult SwayDesktop::swaymsg(const std::string& command) {
@@ -484,10 +499,14 @@ std::optional<SwayWindow> SwayDesktop::waitForWindow(const std::string& title, i
     return found && found->contentWidth > 0 ? found : std::nullopt;
 }
 
-Screenshot SwayDesktop::screenshot() {
+Screenshot SwayDesktop::screenshot(const std::string& output) {
     Screenshot shot;
     const std::string file = logFile("screenshot", ".png");
-    const CommandResult grim = run({"grim", "-o", outputName_, file});
+    std::vector<std::string> argv = {"grim"};
+    if (!output.empty())
+        argv.insert(argv.end(), {"-o", output});
+    argv.push_back(file);
+    const CommandResult grim = run(argv);
     if (grim.exitCode != 0) {
         lastError_ = "grim failed (" + std::to_string(grim.exitCode) + "): " + grim.err;
         return shot;
@@ -499,6 +518,8 @@ Screenshot SwayDesktop::screenshot() {
         return shot;
     }
     const std::unique_ptr<stbi_uc, void (*)(void*)> owned(data, stbi_image_free);
+    std::error_code error;
+    fs::remove(file, error); // polling takes many
     shot.width = width;
     shot.height = height;
     shot.rgba.assign(data, data + static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
@@ -512,6 +533,63 @@ bool SwayDesktop::pressKeys(const std::vector<std::string>& wtypeArgs) {
     if (result.exitCode != 0)
         lastError_ = "wtype failed (" + std::to_string(result.exitCode) + "): " + result.err;
     return result.exitCode == 0;
+}
+
+std::string SwayDesktop::sessionVariable(const std::string& name) {
+    // Written under another name and renamed when complete, so a poll never reads half of it.
+    const std::string file = "session-env-" + std::to_string(++queries_);
+    const std::string path = swayUser_.home + "/" + file;
+    const CommandResult sent = swaymsg("exec env > ~/" + file + ".part && mv ~/" + file + ".part ~/" + file);
+    if (sent.exitCode != 0 || !waitFor([&] { return fs::exists(path); })) {
+        lastError_ = "sway ran no command: " + sent.out + sent.err;
+        return {};
+    }
+    std::istringstream lines(ReadTextFile(path));
+    std::error_code error;
+    fs::remove(path, error);
+    std::string line;
+    while (std::getline(lines, line))
+        if (line.starts_with(name + "="))
+            return line.substr(name.size() + 1);
+    return {};
+}
+
+std::string SwayDesktop::xwaylandDisplay() {
+    if (!options_.xwayland || !xwaylandDisplay_.empty())
+        return xwaylandDisplay_;
+    const std::string display = sessionVariable("DISPLAY");
+    if (display.empty())
+        return {};
+    if (swayUser_.uid != ::getuid()) {
+        const passwd* us = ::getpwuid(::getuid());
+        const std::string name = us != nullptr ? us->pw_name : std::to_string(::getuid());
+        const CommandResult allowed =
+            runAsSwayUser({"xhost", "+si:localuser:" + name}, {"DISPLAY=" + display});
+        if (allowed.exitCode != 0) {
+            lastError_ = "xhost failed: " + allowed.err;
+            return {};
+        }
+    }
+    xwaylandDisplay_ = display;
+    return xwaylandDisplay_;
+}
+
+std::string SwayDesktop::writeSwayUserFile(const std::string& name, const std::string& text) {
+    const fs::path path = fs::path(swayUser_.home) / name;
+    std::error_code error;
+    fs::create_directories(path.parent_path(), error);
+    // Each folder made on the way belongs to sway's user too.
+    for (fs::path dir = path.parent_path(); dir.string().size() > swayUser_.home.size();
+         dir = dir.parent_path())
+        if (::chown(dir.c_str(), swayUser_.uid, swayUser_.gid) != 0)
+            lastError_ = "cannot give " + dir.string() + " to sway's user";
+    {
+        std::ofstream file(path, std::ios::binary | std::ios::trunc);
+        file << text;
+    }
+    if (::chown(path.c_str(), swayUser_.uid, swayUser_.gid) != 0)
+        lastError_ = "cannot give " + path.string() + " to sway's user";
+    return path.string();
 }
 
 // ---------------------------------------------------------------------------------------------

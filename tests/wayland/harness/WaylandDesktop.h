@@ -95,6 +95,9 @@ protected:
     // A new log file name in the desktop's folder for a program of this name.
     std::string logFile(const std::string& program, const char* suffix);
     ChildProcess& adopt(const ChildProcess::Spec& spec);
+    // Waits for a program started here to end (killing it after timeoutMs), forgets it, returns
+    // what it did.
+    CommandResult finish(ChildProcess& process, int timeoutMs);
     // Waits until the compositor accepts a Wayland connection and answers a roundtrip.
     bool waitConnectable(int timeoutMs);
     void fail(const std::string& why);
@@ -133,10 +136,12 @@ struct SwayWindow {
 class SwayDesktop : public WaylandDesktop {
 public:
     struct Options {
-        // HEADLESS-1's mode in pixels, and its scale (layout sizes are the mode divided by it).
+        // Each output's mode in pixels, and its scale (layout sizes are the mode divided by it).
         int width = 1280;
         int height = 720;
         double scale = 1;
+        // How many outputs: HEADLESS-1, HEADLESS-2, ... placed left to right in layout coordinates.
+        int outputs = 1;
         // Off by default: Xwayland would race the X tests' servers for display numbers.
         bool xwayland = false;
         // Key bindings: {"Mod4+Tab", "exec ..."} becomes "bindsym Mod4+Tab exec ...". Commands run as
@@ -153,7 +158,9 @@ public:
 
     // The IPC socket (SWAYSOCK).
     const std::string& ipcSocket() const { return ipcSocket_; }
-    const std::string& outputName() const { return outputName_; }
+    // The first output's name (HEADLESS-1), and all of them.
+    const std::string& outputName() const { return outputNames_.front(); }
+    const std::vector<std::string>& outputNames() const { return outputNames_; }
     // The user sway runs as (nobody when we are root, else ourselves) and its home folder.
     const Identity& swayUser() const { return swayUser_; }
     // The environment sway's own children get (bindings' commands): XDG_RUNTIME_DIR, HOME,
@@ -163,6 +170,9 @@ public:
     // by (and can reach) what sway's bindings start; output captured to files readable afterwards.
     ChildProcess& startAsSwayUser(const std::vector<std::string>& argv,
                                   const std::vector<std::string>& extra = {}, bool input = false);
+    // The same, run to its end (killed when it outlasts timeoutMs).
+    CommandResult runAsSwayUser(const std::vector<std::string>& argv,
+                                const std::vector<std::string>& extra = {}, int timeoutMs = 30000);
 
     // swaymsg -s SOCK COMMAND...: a sway command ("focus left", "[app_id=x] kill").
     CommandResult swaymsg(const std::string& command);
@@ -177,15 +187,29 @@ public:
 
     // grim's picture of the output (physical pixels: layout coordinates times the scale); empty
     // (and reason in lastError()) when grim fails.
-    Screenshot screenshot();
+    // With output "", the whole layout (all outputs) at the largest scale.
+    Screenshot screenshot(const std::string& output = "HEADLESS-1");
     // wtype with these arguments, through the virtual keyboard ({"-M", "logo", "-k", "Tab", "-m",
     // "logo"} presses Super+Tab); true when wtype succeeded.
     bool pressKeys(const std::vector<std::string>& wtypeArgs);
     const std::string& lastError() const { return lastError_; }
 
+    // A variable of sway's own environment (which sway extends: DISPLAY once Xwayland is on),
+    // read by a command sway runs ("swaymsg exec", as a binding would); "" when unset.
+    std::string sessionVariable(const std::string& name);
+    // Xwayland's DISPLAY (":N") with options.xwayland, else "". Sway starts Xwayland on the first
+    // X connection. Xwayland admits only its own user: when that is not us, this lets us in too
+    // (xhost +si:localuser:US, as sway's user), so X clients run as either user.
+    std::string xwaylandDisplay();
+    // Writes a file in the home folder of sway's user, owned by that user (programs run as sway's
+    // user can read and rewrite it; the test's own /tmp folders are closed to them). Its path.
+    std::string writeSwayUserFile(const std::string& name, const std::string& text);
+
 private:
     std::string ipcSocket_;
-    std::string outputName_ = "HEADLESS-1";
+    std::vector<std::string> outputNames_ = {"HEADLESS-1"};
+    std::string xwaylandDisplay_;
+    int queries_ = 0;
     Identity swayUser_;
     Options options_;
     std::string lastError_;
