@@ -163,6 +163,20 @@ TEST(WaylandHarness, ClientFollowsItsCommandsAndClosesWhenAsked) {
     EXPECT_TRUE(SwayDesktop::waitFor([&] { return sway.windows().empty(); })) << sway.tree();
 }
 
+TEST(WaylandHarness, FloatingClientHasTheSizeItAskedFor) {
+    SKIP_WITHOUT("sway");
+    SwayDesktop sway({.extraConfig = {"for_window [app_id=zv.float] floating enable"}});
+    ASSERT_TRUE(sway.ok()) << sway.reason();
+    auto& client = sway.startClient(
+        {"--title", "Floating", "--app-id", "zv.float", "--color", Hex(kBlue), "--size", "321x123"});
+    ASSERT_TRUE(client.waitForLine("ready")) << client.err();
+    std::optional<SwayWindow> w;
+    EXPECT_TRUE(SwayDesktop::waitFor([&] {
+        w = sway.window("Floating");
+        return w && w->floating && w->contentWidth == 321 && w->contentHeight == 123;
+    })) << sway.tree();
+}
+
 TEST(WaylandHarness, BindingRunsAsSwayUserWithTheSessionEnvironment) {
     SKIP_WITHOUT("sway");
     SKIP_WITHOUT("wtype");

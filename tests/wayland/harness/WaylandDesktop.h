@@ -124,13 +124,14 @@ struct SwayWindow {
     bool floating = false;
     std::string workspace;
     std::string output;
-    // The container (borders and title bar included) and the client's own part of it.
+    // The container, borders included (a tiled window's title bar lies just above it, in
+    // node["deco_rect"]), and the client's own part of it.
     int x = 0, y = 0, width = 0, height = 0;
     int contentX = 0, contentY = 0, contentWidth = 0, contentHeight = 0;
     nlohmann::json node; // the whole tree node
 };
 
-// A headless sway (wlroots, pixman renderer) with one output, HEADLESS-1. Sway refuses to run as
+// A headless sway (wlroots, pixman renderer) with outputs HEADLESS-1 (and -2...). Sway refuses to run as
 // root: when we are root it runs as nobody, its runtime folder owned by nobody; root's clients still
 // reach it through the absolute socket path.
 class SwayDesktop : public WaylandDesktop {
@@ -185,9 +186,8 @@ public:
     // Polls the tree until a window of this title shows (and, with a non-zero size, is laid out).
     std::optional<SwayWindow> waitForWindow(const std::string& title, int timeoutMs = 15000);
 
-    // grim's picture of the output (physical pixels: layout coordinates times the scale); empty
-    // (and reason in lastError()) when grim fails.
-    // With output "", the whole layout (all outputs) at the largest scale.
+    // grim's picture of an output (physical pixels: layout coordinates times the scale), or with
+    // output "" of the whole layout (all outputs); empty (reason in lastError()) when grim fails.
     Screenshot screenshot(const std::string& output = "HEADLESS-1");
     // wtype with these arguments, through the virtual keyboard ({"-M", "logo", "-k", "Tab", "-m",
     // "logo"} presses Super+Tab); true when wtype succeeded.
