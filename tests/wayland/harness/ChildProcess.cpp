@@ -99,7 +99,8 @@ ChildProcess::ChildProcess(const Spec& spec)
         ::dup2(out, 1);
         ::dup2(err, 2);
         ::setpgid(0, 0); // its own group, so that a terminal's Ctrl+C reaches only the test program
-        if (spec.identity) {
+        // Only root may change users; a child of ours keeps ours anyway.
+        if (spec.identity && (spec.identity->uid != ::getuid() || spec.identity->gid != ::getgid())) {
             if (::setgroups(0, nullptr) != 0 || ::setgid(spec.identity->gid) != 0 ||
                 ::setuid(spec.identity->uid) != 0) {
                 WriteAll(2, std::string("cannot switch user: ") + std::strerror(errno) + "\n");
