@@ -67,21 +67,21 @@ std::string ReadTextFile(const std::string& path) {
     return text.str();
 }
 
-ChildProcess::ChildProcess(const Spec& spec)
-    : argv_(spec.argv), outFile_(spec.outFile), errFile_(spec.errFile) {
+ChildProcess::ChildProcess(const Launch& launch)
+    : argv_(launch.argv), outFile_(launch.outFile), errFile_(launch.errFile) {
     // Everything the child needs is prepared before fork: after it only async-signal-safe calls.
-    auto argv = PointersOf(spec.argv);
-    auto envp = PointersOf(spec.environment);
-    std::string folder = spec.workingFolder;
-    if (folder.empty() && spec.identity)
-        folder = spec.identity->home;
+    auto argv = PointersOf(launch.argv);
+    auto envp = PointersOf(launch.environment);
+    std::string folder = launch.workingFolder;
+    if (folder.empty() && launch.identity)
+        folder = launch.identity->home;
     int pipeFds[2] = {-1, -1};
-    if (spec.input && ::pipe2(pipeFds, O_CLOEXEC) != 0)
+    if (launch.input && ::pipe2(pipeFds, O_CLOEXEC) != 0)
         return;
     const pid_t parent = ::getpid();
     pid_ = ::fork();
     if (pid_ < 0) {
-        if (spec.input) {
+        if (launch.input) {
             ::close(pipeFds[0]);
             ::close(pipeFds[1]);
         }
@@ -89,20 +89,20 @@ ChildProcess::ChildProcess(const Spec& spec)
     }
     if (pid_ == 0) {
         const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
-        ::dup2(spec.input ? pipeFds[0] : devNull, 0);
-        const int out = spec.outFile.empty()
+        ::dup2(launch.input ? pipeFds[0] : devNull, 0);
+        const int out = launch.outFile.empty()
                             ? devNull
-                            : ::open(spec.outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        const int err = spec.errFile.empty()
+                            : ::open(launch.outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        const int err = launch.errFile.empty()
                             ? devNull
-                            : ::open(spec.errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+                            : ::open(launch.errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         ::dup2(out, 1);
         ::dup2(err, 2);
         ::setpgid(0, 0); // its own group, so that a terminal's Ctrl+C reaches only the test program
         // Only root may change users; a child of ours keeps ours anyway.
-        if (spec.identity && (spec.identity->uid != ::getuid() || spec.identity->gid != ::getgid())) {
-            if (::setgroups(0, nullptr) != 0 || ::setgid(spec.identity->gid) != 0 ||
-                ::setuid(spec.identity->uid) != 0) {
+        if (launch.identity && (launch.identity->uid != ::getuid() || launch.identity->gid != ::getgid())) {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(launch.identity->gid) != 0 ||
+                ::setuid(launch.identity->uid) != 0) {
                 WriteAll(2, std::string("cannot switch user: ") + std::strerror(errno) + "\n");
                 ::_exit(127);
             }
@@ -120,7 +120,7 @@ ChildProcess::ChildProcess(const Spec& spec)
         WriteAll(2, std::string("cannot run ") + argv[0] + ": " + std::strerror(errno) + "\n");
         ::_exit(127);
     }
-    if (spec.input) {
+    if (launch.input) {
         ::close(pipeFds[0]);
         input_ = pipeFds[1];
     }

@@ -20,7 +20,7 @@ struct Identity {
 
 class ChildProcess {
 public:
-    struct Spec {
+    struct Launch {
         std::vector<std::string> argv;
         // The complete environment ("NAME=value"): nothing is inherited.
         std::vector<std::string> environment;
@@ -37,7 +37,7 @@ public:
 
     // Forks and execs at once; pid() is -1 when fork failed. A program that cannot be executed ends
     // with status 127 and says why on its error file.
-    explicit ChildProcess(const Spec& spec);
+    explicit ChildProcess(const Launch& launch);
     // Ends the program (TERM, then KILL) and reaps it, unless it has been reaped already.
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;

@@ -240,8 +240,8 @@ std::string WaylandDesktop::logFile(const std::string& program, const char* suff
            suffix;
 }
 
-ChildProcess& WaylandDesktop::adopt(const ChildProcess::Spec& spec) {
-    children_.push_back(std::make_unique<ChildProcess>(spec));
+ChildProcess& WaylandDesktop::adopt(const ChildProcess::Launch& launch) {
+    children_.push_back(std::make_unique<ChildProcess>(launch));
     return *children_.back();
 }
 
@@ -254,13 +254,13 @@ std::vector<std::string> WaylandDesktop::clientEnvironment() const {
 
 ChildProcess& WaylandDesktop::startProcess(const std::vector<std::string>& argv,
                                            const std::vector<std::string>& extra, bool input) {
-    ChildProcess::Spec spec;
-    spec.argv = argv;
-    spec.environment = Merge(clientEnvironment(), extra);
-    spec.outFile = logFile(argv.empty() ? "none" : argv.front(), ".out");
-    spec.errFile = logFile(argv.empty() ? "none" : argv.front(), ".err");
-    spec.input = input;
-    return adopt(spec);
+    ChildProcess::Launch launch;
+    launch.argv = argv;
+    launch.environment = Merge(clientEnvironment(), extra);
+    launch.outFile = logFile(argv.empty() ? "none" : argv.front(), ".out");
+    launch.errFile = logFile(argv.empty() ? "none" : argv.front(), ".err");
+    launch.input = input;
+    return adopt(launch);
 }
 
 ChildProcess& WaylandDesktop::startClient(const std::vector<std::string>& args) {
@@ -389,17 +389,17 @@ SwayDesktop::SwayDesktop(const Options& options) : WaylandDesktop("zv-sway"), op
     }
     ::chmod(config.c_str(), 0644);
 
-    ChildProcess::Spec spec;
-    spec.argv = {"sway", "-c", config};
-    spec.environment = Merge({"XDG_RUNTIME_DIR=" + runtimeDir_, "HOME=" + swayUser_.home,
-                              "PATH=/usr/local/bin:/usr/bin:/bin", "XDG_SESSION_TYPE=wayland",
-                              "WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman",
-                              "WLR_HEADLESS_OUTPUTS=" + std::to_string(outputNames_.size())},
-                             options.environment);
-    spec.outFile = logFile("sway", ".out");
-    spec.errFile = logFile("sway", ".err");
-    spec.identity = swayUser_;
-    compositor_ = std::make_unique<ChildProcess>(spec);
+    ChildProcess::Launch launch;
+    launch.argv = {"sway", "-c", config};
+    launch.environment = Merge({"XDG_RUNTIME_DIR=" + runtimeDir_, "HOME=" + swayUser_.home,
+                                "PATH=/usr/local/bin:/usr/bin:/bin", "XDG_SESSION_TYPE=wayland",
+                                "WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman",
+                                "WLR_HEADLESS_OUTPUTS=" + std::to_string(outputNames_.size())},
+                               options.environment);
+    launch.outFile = logFile("sway", ".out");
+    launch.errFile = logFile("sway", ".err");
+    launch.identity = swayUser_;
+    compositor_ = std::make_unique<ChildProcess>(launch);
 
     if (!waitConnectable(30000)) {
         fail("sway did not come up: " + compositor_->err().substr(0, 2000));
@@ -447,14 +447,14 @@ std::vector<std::string> SwayDesktop::swayUserEnvironment() const {
 
 ChildProcess& SwayDesktop::startAsSwayUser(const std::vector<std::string>& argv,
                                            const std::vector<std::string>& extra, bool input) {
-    ChildProcess::Spec spec;
-    spec.argv = argv;
-    spec.environment = Merge(swayUserEnvironment(), extra);
-    spec.outFile = logFile(argv.empty() ? "none" : argv.front(), ".out");
-    spec.errFile = logFile(argv.empty() ? "none" : argv.front(), ".err");
-    spec.input = input;
-    spec.identity = swayUser_;
-    return adopt(spec);
+    ChildProcess::Launch launch;
+    launch.argv = argv;
+    launch.environment = Merge(swayUserEnvironment(), extra);
+    launch.outFile = logFile(argv.empty() ? "none" : argv.front(), ".out");
+    launch.errFile = logFile(argv.empty() ? "none" : argv.front(), ".err");
+    launch.input = input;
+    launch.identity = swayUser_;
+    return adopt(launch);
 }
 
 CommandResult SwayDesktop::runAsSwayUser(const std::vector<std::string>& argv,
@@ -611,22 +611,22 @@ WestonDesktop::WestonDesktop(const Options& options) : WaylandDesktop("zv-weston
         return;
     }
     socketName_ = "wayland-zv";
-    ChildProcess::Spec spec;
+    ChildProcess::Launch launch;
     // No weston.ini, and no idle time: the desktop shell would lock the screen after it.
-    spec.argv = {"weston",
-                 "--backend=headless-backend.so",
-                 "--socket=" + socketName_,
-                 "--width=" + std::to_string(options.width),
-                 "--height=" + std::to_string(options.height),
-                 "--scale=" + std::to_string(options.scale),
-                 "--no-config",
-                 "--idle-time=0"};
-    spec.argv.insert(spec.argv.end(), options.extraArgs.begin(), options.extraArgs.end());
-    spec.environment = {"XDG_RUNTIME_DIR=" + runtimeDir_, "HOME=" + home,
-                        "PATH=/usr/local/bin:/usr/bin:/bin"};
-    spec.outFile = logFile("weston", ".out");
-    spec.errFile = logFile("weston", ".err");
-    compositor_ = std::make_unique<ChildProcess>(spec);
+    launch.argv = {"weston",
+                   "--backend=headless-backend.so",
+                   "--socket=" + socketName_,
+                   "--width=" + std::to_string(options.width),
+                   "--height=" + std::to_string(options.height),
+                   "--scale=" + std::to_string(options.scale),
+                   "--no-config",
+                   "--idle-time=0"};
+    launch.argv.insert(launch.argv.end(), options.extraArgs.begin(), options.extraArgs.end());
+    launch.environment = {"XDG_RUNTIME_DIR=" + runtimeDir_, "HOME=" + home,
+                          "PATH=/usr/local/bin:/usr/bin:/bin"};
+    launch.outFile = logFile("weston", ".out");
+    launch.errFile = logFile("weston", ".err");
+    compositor_ = std::make_unique<ChildProcess>(launch);
     if (!waitConnectable(30000)) {
         fail("weston did not come up: " + compositor_->err().substr(0, 2000));
         return;

@@ -94,7 +94,7 @@ protected:
     explicit WaylandDesktop(const std::string& prefix);
     // A new log file name in the desktop's folder for a program of this name.
     std::string logFile(const std::string& program, const char* suffix);
-    ChildProcess& adopt(const ChildProcess::Spec& spec);
+    ChildProcess& adopt(const ChildProcess::Launch& launch);
     // Waits for a program started here to end (killing it after timeoutMs), forgets it, returns
     // what it did.
     CommandResult finish(ChildProcess& process, int timeoutMs);
