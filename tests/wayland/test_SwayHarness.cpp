@@ -216,6 +216,10 @@ TEST(WaylandHarness, BindingRunsAsSwayUserWithTheSessionEnvironment) {
     EXPECT_EQ(editor.out(), "first\n");
     EXPECT_EQ(ReadTextFile(settings), "first\nsecond\n");
 
+    // Programs run as ourselves find sway's IPC too.
+    const auto ours = sway.run({"sh", "-c", "echo \"$SWAYSOCK\""});
+    EXPECT_EQ(ours.out, sway.ipcSocket() + "\n");
+
     // A client run as sway's user reaches sway through the relative socket name.
     auto& client = sway.startAsSwayUser({WaylandBinDir() + "/zv-wl-client", "--title", "Nobody's", "--app-id",
                                          "zv.nobody", "--color", Hex(kBlue)});

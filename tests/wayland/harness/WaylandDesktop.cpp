@@ -434,6 +434,10 @@ SwayDesktop::SwayDesktop(const Options& options) : WaylandDesktop("zv-sway"), op
 
 SwayDesktop::~SwayDesktop() = default;
 
+std::vector<std::string> SwayDesktop::clientEnvironment() const {
+    return Merge(WaylandDesktop::clientEnvironment(), {"SWAYSOCK=" + ipcSocket_, "I3SOCK=" + ipcSocket_});
+}
+
 std::vector<std::string> SwayDesktop::swayUserEnvironment() const {
     std::vector<std::string> env = {"XDG_RUNTIME_DIR=" + runtimeDir_,
                                     "HOME=" + swayUser_.home,

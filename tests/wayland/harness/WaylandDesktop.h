@@ -64,8 +64,9 @@ public:
     std::string compositorLog() const;
 
     // The environment of clients run as ourselves: ours, with WAYLAND_DISPLAY the absolute socket,
-    // XDG_RUNTIME_DIR a private folder of ours, XDG_SESSION_TYPE=wayland, no DISPLAY.
-    std::vector<std::string> clientEnvironment() const;
+    // XDG_RUNTIME_DIR a private folder of ours, XDG_SESSION_TYPE=wayland, no DISPLAY (sway adds
+    // SWAYSOCK).
+    virtual std::vector<std::string> clientEnvironment() const;
 
     // Starts a program as ourselves with clientEnvironment() plus extra ("NAME=value", which win);
     // killed and reaped at the end. Its output is captured (out(), err()).
@@ -159,6 +160,8 @@ public:
 
     // The IPC socket (SWAYSOCK).
     const std::string& ipcSocket() const { return ipcSocket_; }
+    // The base's, with SWAYSOCK and I3SOCK the IPC socket.
+    std::vector<std::string> clientEnvironment() const override;
     // The first output's name (HEADLESS-1), and all of them.
     const std::string& outputName() const { return outputNames_.front(); }
     const std::vector<std::string>& outputNames() const { return outputNames_; }
