@@ -81,9 +81,8 @@ QString RemoteCommandName(RemoteCommand command) {
 }
 
 bool ParseRemoteCommand(const QString& text, RemoteCommand& command) {
-    for (RemoteCommand c :
-         {RemoteCommand::rcShow, RemoteCommand::rcOptions, RemoteCommand::rcAbout, RemoteCommand::rcQuit,
-          RemoteCommand::rcWinTab, RemoteCommand::rcWinTabBack}) {
+    for (RemoteCommand c : {RemoteCommand::rcShow, RemoteCommand::rcOptions, RemoteCommand::rcAbout,
+                            RemoteCommand::rcQuit, RemoteCommand::rcWinTab, RemoteCommand::rcWinTabBack}) {
         if (text.trimmed() == RemoteCommandName(c)) {
             command = c;
             return true;

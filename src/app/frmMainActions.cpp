@@ -202,6 +202,14 @@ void TMainForm::acOptionExecute() {
     TOptionForm dialog(FSettings, autoStart, FShowShortCut, executable);
     dialog.LoadLanguage = [this](QWidget* form) { LoadLanguage(form); };
     dialog.HotKeyStatus = QString::fromStdString(HotKeyStatusLine(HotKeyReport(), HotKeyWords()));
+    if (!FPlatform.picturesWhileShowing()) {
+        dialog.LivePicturesUnavailable =
+            QString::fromStdString(HotKeyWords()("msgLivePicturesOff", "Live pictures: not on Wayland"));
+        dialog.LivePicturesWhy = QString::fromStdString(
+            HotKeyWords()("msgLivePicturesUnavailable",
+                          "Live window pictures cannot be had here: the switcher covers the screen "
+                          "that the pictures are copied from."));
+    }
     OptionForm = &dialog;
     SuspendShowHotKey();
     const int result = dialog.exec();

@@ -84,7 +84,8 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
         }
         if (arg == "--platform" || arg.rfind("--platform=", 0) == 0) {
             std::string error;
-            const std::optional<zorvane::PlatformKind> kind = zorvane::PlatformKindFromArguments(argc, argv, error);
+            const std::optional<zorvane::PlatformKind> kind =
+                zorvane::PlatformKindFromArguments(argc, argv, error);
             if (!kind) {
                 std::cerr << "zorvane: " << error << "\n";
                 return 2;
@@ -94,8 +95,8 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
                 ++i;
             continue;
         }
-        if (arg == "--show" || arg == "--options" || arg == "--about" || arg == "--quit" || arg == "--wintab" ||
-            arg == "--wintab-back") {
+        if (arg == "--show" || arg == "--options" || arg == "--about" || arg == "--quit" ||
+            arg == "--wintab" || arg == "--wintab-back") {
             zorvane::RemoteCommand command{};
             zorvane::ParseRemoteCommand(QString::fromStdString(arg.substr(2)), command);
             options.remote = command;

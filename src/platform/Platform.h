@@ -4,9 +4,9 @@
 // platform/.
 #pragma once
 
-#include "platform/PlatformTypes.h"
 #include "image/CaptureImage.h"
 #include "image/NetWmIcon.h"
+#include "platform/PlatformTypes.h"
 
 #include <cstdint>
 #include <functional>
@@ -109,6 +109,9 @@ public:
         (void)window;
         return {};
     }
+    // False where pictures cannot be taken while the view shows (they are copied from the screen
+    // the view covers): live pictures are then left off.
+    virtual bool picturesWhileShowing() const { return true; }
     // True when a watched window changed since its last takePictureChange (no server round trip).
     virtual bool anyPictureChanged() { return false; }
     // Stops watching every window not among `windows`.

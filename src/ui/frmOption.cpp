@@ -227,6 +227,13 @@ void TOptionForm::FormActivate() {
     LoadSettings();
     cbFlipEffectChange(false);
     cbBackEffectChange(false);
+    if (!LivePicturesUnavailable.isEmpty()) {
+        // The setting is kept as it is (it still counts on another desktop); here it cannot work.
+        cbLivePictures->setEnabled(false);
+        cbLivePictures->setText(LivePicturesUnavailable);
+        cbLivePictures->setToolTip(LivePicturesWhy);
+        cbLivePictures->setWhatsThis(LivePicturesWhy);
+    }
     // The box shows checked only when the entry starts this very executable.
     if (const auto command = FAutoStart.ReadCommand())
         cbAutoStart->setChecked(!command->empty() && FromUtf8(*command) == FExecutablePath);

@@ -37,6 +37,10 @@ public:
     QString HotKeyStatus;
     // A new status while the dialog shows (the language changed).
     void SetHotKeyStatus(const QString& status);
+    // Non-empty where live pictures cannot be had: in a few words, and why. The box is then
+    // disabled and says so (the why in its tool tip).
+    QString LivePicturesUnavailable;
+    QString LivePicturesWhy;
 
     // HotKey1's combination as a shortcut code (0 for none). After OK it is the new hot key.
     std::uint16_t ShortCut() const;

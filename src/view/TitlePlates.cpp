@@ -3,8 +3,8 @@
 #include "view/TitlePlates.h"
 
 #include <QFontMetrics>
-#include <QIcon>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>

@@ -366,7 +366,7 @@ void TOpenGLForm::OnShow() {
     FStorePending = true;
     Trace("textures-done");
     const ViewSettings settings = FOwner.ReadViewSettings();
-    FLivePictures = settings.LivePictures;
+    FLivePictures = settings.LivePictures && FPlatform.picturesWhileShowing();
     FWheelSteps.Reset();
     const int type = settings.FlipEffectType & 0xFF;
     BuildEffects(static_cast<std::int8_t>(type == 1 ? 1 : type == 2 ? 2 : 0));

@@ -72,7 +72,8 @@ std::string IconNameForAppId(const std::string& appId, const std::vector<std::st
         return {};
     const std::string wanted = lower(appId);
     // "org.gnome.Terminal" may be installed as "org.gnome.Terminal.desktop" or by its last part.
-    const std::string lastPart = wanted.substr(wanted.rfind('.') == std::string::npos ? 0 : wanted.rfind('.') + 1);
+    const std::string lastPart =
+        wanted.substr(wanted.rfind('.') == std::string::npos ? 0 : wanted.rfind('.') + 1);
     std::string byLastPart;
     for (const std::string& folder : folders) {
         std::error_code ec;

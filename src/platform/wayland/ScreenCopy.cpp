@@ -93,8 +93,8 @@ void frameDmabuf(void*, zwlr_screencopy_frame_v1*, uint32_t, uint32_t, uint32_t)
 void frameBufferDone(void* data, zwlr_screencopy_frame_v1*) {
     static_cast<FrameState*>(data)->offersDone = true;
 }
-const zwlr_screencopy_frame_v1_listener kFrameListener = {frameBuffer, frameFlags, frameReady, frameFailed,
-                                                          frameDamage, frameDmabuf, frameBufferDone};
+const zwlr_screencopy_frame_v1_listener kFrameListener = {
+    frameBuffer, frameFlags, frameReady, frameFailed, frameDamage, frameDmabuf, frameBufferDone};
 
 struct FrameGuard {
     zwlr_screencopy_frame_v1* frame;
@@ -112,7 +112,8 @@ bool ConvertShmPicture(const std::uint8_t* data, int stride, std::uint32_t forma
     const std::size_t rowBytes = image.stride();
     for (int y = 0; y < image.height(); ++y) {
         const int sourceRow = yInvert ? image.height() - 1 - y : y;
-        const std::uint8_t* source = data + static_cast<std::size_t>(sourceRow) * static_cast<std::size_t>(stride);
+        const std::uint8_t* source =
+            data + static_cast<std::size_t>(sourceRow) * static_cast<std::size_t>(stride);
         std::uint8_t* target = image.row(y);
         if (!swapRedBlue) {
             std::memcpy(target, source, rowBytes);

@@ -206,8 +206,10 @@ std::optional<KeyBindResult> SwaySource::bindKey(const std::string& comboText, c
     if (const std::optional<std::string> config = ipc_->getConfig()) {
         if (const std::optional<SwayBinding> binding = FindBinding(*config, *combo);
             binding && !binding->ownCommand)
-            return KeyBindResult{false, "sway, line " + std::to_string(binding->lineNumber) + " of its "
-                                        "configuration: " + binding->line};
+            return KeyBindResult{false, "sway, line " + std::to_string(binding->lineNumber) +
+                                            " of its "
+                                            "configuration: " +
+                                            binding->line};
     }
     std::string error;
     if (!ipc_->runCommand("bindsym " + FormatCombo(*combo) + " exec " + command, &error))
@@ -225,7 +227,8 @@ std::string SwaySource::bindingReport() {
     std::string report;
     for (const char* text : {"Mod4+Tab", "Mod4+Shift+Tab"}) {
         const std::optional<SwayCombo> combo = ParseCombo(text);
-        const std::optional<SwayBinding> binding = combo && config ? FindBinding(*config, *combo) : std::nullopt;
+        const std::optional<SwayBinding> binding =
+            combo && config ? FindBinding(*config, *combo) : std::nullopt;
         report += std::string("sway configuration, ") + text + ": " +
                   (binding ? "line " + std::to_string(binding->lineNumber) + ": " + binding->line
                            : std::string("not bound (Zorvane binds it while it runs)")) +

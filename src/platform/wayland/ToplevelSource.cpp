@@ -61,8 +61,9 @@ std::string ToplevelSource::focusedOutput() {
 std::vector<WindowRecord> ToplevelSource::windows() {
     std::vector<const Toplevel*> list = toplevels_.list();
     // Most recently activated first; those never seen active keep the compositor's order.
-    std::stable_sort(list.begin(), list.end(),
-                     [](const Toplevel* a, const Toplevel* b) { return a->lastActivated > b->lastActivated; });
+    std::stable_sort(list.begin(), list.end(), [](const Toplevel* a, const Toplevel* b) {
+        return a->lastActivated > b->lastActivated;
+    });
     const std::string outputName = focusedOutput();
     Rect screen;
     if (const Output* output = display_.outputNamed(outputName))

@@ -70,8 +70,8 @@ void handleClosed(void* data, zwlr_foreign_toplevel_handle_v1* handle) {
 }
 void handleParent(void*, zwlr_foreign_toplevel_handle_v1*, zwlr_foreign_toplevel_handle_v1*) {}
 const zwlr_foreign_toplevel_handle_v1_listener kHandleListener = {
-    handleTitle, handleAppId, handleOutputEnter, handleOutputLeave, handleState, handleDone, handleClosed,
-    handleParent};
+    handleTitle, handleAppId, handleOutputEnter, handleOutputLeave,
+    handleState, handleDone,  handleClosed,      handleParent};
 
 void managerToplevel(void* data, zwlr_foreign_toplevel_manager_v1*, zwlr_foreign_toplevel_handle_v1* handle) {
     owner(data)->onToplevel(handle);

@@ -25,7 +25,7 @@ struct Toplevel {
     bool activated = false;
     bool fullscreen = false;
     std::vector<wl_output*> outputs;
-    bool complete = false; // its first "done" arrived
+    bool complete = false;           // its first "done" arrived
     std::uint64_t lastActivated = 0; // a counter: larger is more recent, 0 never seen active
 };
 

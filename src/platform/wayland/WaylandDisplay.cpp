@@ -39,7 +39,7 @@ void outputScale(void* data, wl_output*, int32_t factor) {
 }
 void outputName(void*, wl_output*, const char*) {}
 void outputDescription(void*, wl_output*, const char*) {}
-const wl_output_listener kOutputListener = {outputGeometry, outputMode,  outputDone,
+const wl_output_listener kOutputListener = {outputGeometry, outputMode, outputDone,
                                             outputScale,    outputName, outputDescription};
 
 void xdgPosition(void* data, zxdg_output_v1*, int32_t x, int32_t y) {
@@ -59,7 +59,8 @@ void xdgName(void* data, zxdg_output_v1*, const char* name) {
 void xdgDescription(void*, zxdg_output_v1*, const char*) {}
 const zxdg_output_v1_listener kXdgOutputListener = {xdgPosition, xdgSize, xdgDone, xdgName, xdgDescription};
 
-void registryGlobal(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version) {
+void registryGlobal(void* data, wl_registry* registry, uint32_t name, const char* interface,
+                    uint32_t version) {
     static_cast<WaylandDisplay*>(data)->onGlobal(registry, name, interface, version);
 }
 void registryGlobalRemove(void* data, wl_registry*, uint32_t name) {
@@ -81,7 +82,8 @@ std::unique_ptr<WaylandDisplay> WaylandDisplay::Connect(const std::string& socke
     self->socket_ = !socket.empty() ? socket : (fromEnvironment ? fromEnvironment : "wayland-0");
     self->display_ = wl_display_connect(self->socket_.c_str());
     if (!self->display_) {
-        error = "cannot connect to the Wayland compositor at '" + self->socket_ + "': " + std::strerror(errno);
+        error =
+            "cannot connect to the Wayland compositor at '" + self->socket_ + "': " + std::strerror(errno);
         return nullptr;
     }
     self->registry_ = wl_display_get_registry(self->display_);
@@ -164,8 +166,8 @@ const Output* WaylandDisplay::outputOf(const wl_output* handle) const {
 zwlr_foreign_toplevel_manager_v1* WaylandDisplay::bindToplevelManager() {
     if (!toplevelManager_ && toplevelGlobal_ != 0)
         toplevelManager_ = bindGlobal<zwlr_foreign_toplevel_manager_v1>(
-            registryForToplevels_, toplevelGlobal_, &zwlr_foreign_toplevel_manager_v1_interface, toplevelVersion_,
-            kToplevelVersion);
+            registryForToplevels_, toplevelGlobal_, &zwlr_foreign_toplevel_manager_v1_interface,
+            toplevelVersion_, kToplevelVersion);
     return toplevelManager_;
 }
 
@@ -200,8 +202,8 @@ void WaylandDisplay::onGlobal(wl_registry* registry, std::uint32_t name, const c
     } else if (which == wl_seat_interface.name && !seat_) {
         seat_ = bindGlobal<wl_seat>(registry, name, &wl_seat_interface, version, 1);
     } else if (which == zxdg_output_manager_v1_interface.name && !xdgOutputManager_) {
-        xdgOutputManager_ = bindGlobal<zxdg_output_manager_v1>(registry, name, &zxdg_output_manager_v1_interface,
-                                                               version, kXdgOutputVersion);
+        xdgOutputManager_ = bindGlobal<zxdg_output_manager_v1>(
+            registry, name, &zxdg_output_manager_v1_interface, version, kXdgOutputVersion);
         for (auto& output : outputs_)
             bindXdgOutput(*output);
     } else if (which == zwlr_foreign_toplevel_manager_v1_interface.name && toplevelGlobal_ == 0) {

@@ -173,7 +173,8 @@ std::string WaylandPlatform::diagnostics() {
             out << " " << global;
     }
     out << "\n";
-    out << "screen copies: " << (display_->screencopyManager() ? "yes" : "no (windows show as cards)") << "\n";
+    out << "screen copies: " << (display_->screencopyManager() ? "yes" : "no (windows show as cards)")
+        << "\n";
     for (const auto& output : display_->outputs())
         out << "output: " << output->name << " " << output->pixelWidth << "x" << output->pixelHeight << " at "
             << output->logicalX << "," << output->logicalY << " scale " << output->scale << "\n";
@@ -220,7 +221,8 @@ bool WaylandPlatform::runningInstanceKeys(PublishedKeys& keys) {
     int winTab = 0;
     unsigned hotKey = 0;
     std::string text;
-    if (!std::getline(in, text) || std::sscanf(text.c_str(), "super-tab=%d hot-key=%u", &winTab, &hotKey) != 2)
+    if (!std::getline(in, text) ||
+        std::sscanf(text.c_str(), "super-tab=%d hot-key=%u", &winTab, &hotKey) != 2)
         return false;
     keys.winTabOurs = winTab == 1;
     keys.hotKey = static_cast<std::uint16_t>(hotKey);

@@ -27,7 +27,8 @@ void cut(const CaptureImage& source, int originX, int originY, const Rect& rect,
         const int sy = y - originY;
         if (sy < 0 || sy >= source.height())
             continue;
-        std::memcpy(target.row(y - rect.top) + CaptureImage::kBytesPerPixel * static_cast<std::size_t>(left - rect.left),
+        std::memcpy(target.row(y - rect.top) +
+                        CaptureImage::kBytesPerPixel * static_cast<std::size_t>(left - rect.left),
                     source.row(sy) + CaptureImage::kBytesPerPixel * static_cast<std::size_t>(left - originX),
                     static_cast<std::size_t>(right - left) * CaptureImage::kBytesPerPixel);
     }
@@ -54,7 +55,8 @@ bool WaylandPlatform::printWindow(WindowHandle window, CaptureImage& image) {
         const Output* output = display_->outputNamed(found->output);
         const CaptureImage* copy = output ? outputPicture(found->output) : nullptr;
         if (copy) {
-            cut(*copy, output->logicalX * output->scale, output->logicalY * output->scale, found->rect, image);
+            cut(*copy, output->logicalX * output->scale, output->logicalY * output->scale, found->rect,
+                image);
             pictures_[window] = std::make_shared<CaptureImage>(image);
             return true;
         }
@@ -77,7 +79,8 @@ void WaylandPlatform::scheduleRefresh() {
     if (refreshPending_)
         return;
     refreshPending_ = true;
-    const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(kRefreshInterval - (now - lastRefresh_));
+    const auto wait =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(kRefreshInterval - (now - lastRefresh_));
     itimerspec when{};
     when.it_value.tv_sec = static_cast<time_t>(wait.count() / 1000000000);
     when.it_value.tv_nsec = static_cast<long>(wait.count() % 1000000000);

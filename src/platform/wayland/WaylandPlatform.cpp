@@ -51,10 +51,11 @@ std::unique_ptr<Platform> createWaylandPlatform(std::string& error) {
 
 namespace wayland {
 
-WaylandPlatform::WaylandPlatform(std::unique_ptr<WaylandDisplay> display, std::unique_ptr<Toplevels> toplevels,
-                                 std::unique_ptr<WindowSource> source)
+WaylandPlatform::WaylandPlatform(std::unique_ptr<WaylandDisplay> display,
+                                 std::unique_ptr<Toplevels> toplevels, std::unique_ptr<WindowSource> source)
     : display_(std::move(display)), toplevels_(std::move(toplevels)), source_(std::move(source)),
-      epoll_(epoll_create1(EPOLL_CLOEXEC)), timer_(timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK)) {
+      epoll_(epoll_create1(EPOLL_CLOEXEC)),
+      timer_(timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK)) {
     // One descriptor for the event loop to watch: readable whenever the compositor, the source's
     // event stream or the refresh timer has something.
     for (const int fd : {display_->fd(), source_->eventFd(), timer_.get()}) {
@@ -245,8 +246,10 @@ std::vector<Monitor> WaylandPlatform::monitors() const {
         const int left = output->logicalX * output->scale;
         const int top = output->logicalY * output->scale;
         const int width = output->pixelWidth > 0 ? output->pixelWidth : output->logicalWidth * output->scale;
-        const int height = output->pixelHeight > 0 ? output->pixelHeight : output->logicalHeight * output->scale;
-        list.push_back(Monitor{output->name, Rect{left, top, left + width, top + height}, output->name == focused});
+        const int height =
+            output->pixelHeight > 0 ? output->pixelHeight : output->logicalHeight * output->scale;
+        list.push_back(
+            Monitor{output->name, Rect{left, top, left + width, top + height}, output->name == focused});
     }
     // The view opens on the focused output: it stands for the primary one.
     if (!list.empty() && std::none_of(list.begin(), list.end(), [](const Monitor& m) { return m.primary; }))
@@ -254,7 +257,8 @@ std::vector<Monitor> WaylandPlatform::monitors() const {
     return list;
 }
 
-void WaylandPlatform::setWallpaperFallback(const std::string& fileName, int style, std::uint32_t desktopColor) {
+void WaylandPlatform::setWallpaperFallback(const std::string& fileName, int style,
+                                           std::uint32_t desktopColor) {
     wallpaperFile_ = fileName;
     wallpaperStyle_ = style;
     desktopColor_ = desktopColor;

@@ -12,10 +12,10 @@ namespace zorvane {
 
 // What a look at the Wayland session found, before choosing a backend.
 struct WaylandSessionProbe {
-    bool connected = false;      // a compositor answered on $WAYLAND_DISPLAY
-    bool hasWindowList = false;  // it offers zwlr_foreign_toplevel_manager_v1
-    bool hasScreenCopy = false;  // it offers zwlr_screencopy_manager_v1
-    std::string error;           // why no compositor answered
+    bool connected = false;     // a compositor answered on $WAYLAND_DISPLAY
+    bool hasWindowList = false; // it offers zwlr_foreign_toplevel_manager_v1
+    bool hasScreenCopy = false; // it offers zwlr_screencopy_manager_v1
+    std::string error;          // why no compositor answered
 };
 WaylandSessionProbe ProbeWaylandSession();
 

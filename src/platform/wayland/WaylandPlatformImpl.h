@@ -45,6 +45,7 @@ public:
     std::string windowIconName(WindowHandle window) override;
     bool requestClose(WindowHandle window) override;
     bool printWindow(WindowHandle window, CaptureImage& image) override;
+    bool picturesWhileShowing() const override { return false; }
     bool restoreWindow(WindowHandle window) override;
     bool minimizeWindow(WindowHandle window) override;
     WindowHandle activeWindow() override;

@@ -15,12 +15,12 @@ struct WindowRecord {
     WindowHandle handle = 0;
     std::string appId;
     std::string title;
-    Rect rect;              // device pixels on the desktop; empty when the source knows none
-    std::string output;     // the output holding it, empty when unknown
-    bool onScreen = false;  // shown on its output now: its picture can be cut out of the output's copy
-    int showCmd = 1;        // 1 normal, 2 minimised, 3 maximised
-    long desktop = -1;      // its workspace, counted from 0; -1 when the source has none
-    bool own = false;       // one of this process's windows
+    Rect rect;             // device pixels on the desktop; empty when the source knows none
+    std::string output;    // the output holding it, empty when unknown
+    bool onScreen = false; // shown on its output now: its picture can be cut out of the output's copy
+    int showCmd = 1;       // 1 normal, 2 minimised, 3 maximised
+    long desktop = -1;     // its workspace, counted from 0; -1 when the source has none
+    bool own = false;      // one of this process's windows
 };
 
 // The outcome of binding a key combination in the compositor.
