@@ -46,14 +46,14 @@ bool waitFor(SwayIpc& ipc, std::vector<SwayEvent>& seen, const std::function<boo
     }
 }
 
-const SwayWindow* titled(const std::optional<SwayTree>& tree, const std::string& title) {
-    if (!tree)
-        return nullptr;
-    for (const auto& w : tree->windows) {
-        if (w.title == title)
-            return &w;
+std::optional<SwayWindow> titled(const std::optional<SwayTree>& tree, const std::string& title) {
+    if (tree) {
+        for (const auto& w : tree->windows) {
+            if (w.title == title)
+                return w;
+        }
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 TEST(SwayIpcHeadless, TreeConfigCommandsAndEvents) {
@@ -90,13 +90,13 @@ TEST(SwayIpcHeadless, TreeConfigCommandsAndEvents) {
     // Two windows, each focused as it opens.
     const pid_t alphaPid = sway.startClient({"foot", "-T", "zv-alpha"});
     ASSERT_TRUE(waitFor(*ipc, seen, [&] {
-        const auto* w = titled(ipc->getTree(), "zv-alpha");
-        return w != nullptr && w->focused;
+        const auto w = titled(ipc->getTree(), "zv-alpha");
+        return w && w->focused;
     })) << "no window zv-alpha";
     sway.startClient({"foot", "-T", "zv-beta"});
     ASSERT_TRUE(waitFor(*ipc, seen, [&] {
-        const auto* w = titled(ipc->getTree(), "zv-beta");
-        return w != nullptr && w->focused;
+        const auto w = titled(ipc->getTree(), "zv-beta");
+        return w && w->focused;
     })) << "no window zv-beta";
 
     const auto tree = ipc->getTree();
