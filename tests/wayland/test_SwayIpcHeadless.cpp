@@ -124,6 +124,7 @@ TEST(SwayIpcHeadless, TreeConfigCommandsAndEvents) {
     // A command, and the focus event it causes.
     FocusOrder order;
     order.seed(tree->windows);
+    seen.clear(); // alpha's focus event from when it opened does not count
     ASSERT_TRUE(ipc->runCommand("[con_id=" + std::to_string(alpha.id) + "] focus", &error)) << error;
     ASSERT_TRUE(waitFor(*ipc, seen, [&] {
         for (const auto& e : seen) {
@@ -139,6 +140,7 @@ TEST(SwayIpcHeadless, TreeConfigCommandsAndEvents) {
     })) << "no focus event for zv-alpha";
     const auto after = ipc->getTree();
     ASSERT_TRUE(after);
+    EXPECT_EQ(order.ids().front(), alpha.id);
     EXPECT_EQ(order.order(after->windows).at(0).id, alpha.id);
 
     EXPECT_FALSE(ipc->runCommand("nop; zv_no_such_command", &error));
