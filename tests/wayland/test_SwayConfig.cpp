@@ -111,6 +111,8 @@ TEST(SwayConfig, FindsTheBindingInForce) {
          "bindsym Mod1+Tab exec zorvane --wintab", 1, true},
         {"our own, quoted, full path", "bindsym Mod4+Tab exec \"/usr/bin/zorvane --show\"", "Mod4+Tab",
          "bindsym Mod4+Tab exec \"/usr/bin/zorvane --show\"", 1, true},
+        {"ours, then another command", "bindsym Mod4+Tab exec zorvane; exec foo --show", "Mod4+Tab",
+         "bindsym Mod4+Tab exec zorvane; exec foo --show", 1, false},
         {"another program of ours is not", "bindsym Mod4+Tab exec zorvane-settings --show", "Mod4+Tab",
          "bindsym Mod4+Tab exec zorvane-settings --show", 1, false},
         {"another binding beside ours wins",
