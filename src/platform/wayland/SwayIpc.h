@@ -92,7 +92,8 @@ public:
     // changes eventFd()) to event names such as "window" and "workspace"; waits for sway's answer.
     bool subscribe(const std::vector<std::string>& events);
     // The event connection's descriptor to watch for input, -1 before subscribe(). Once
-    // eventsClosed(), stop watching it: it stays open, readable at end of file, until destruction.
+    // eventsClosed(), stop watching it: it stays open, readable at end of file, until destruction or
+    // the next subscribe().
     int eventFd() const { return events_.get(); }
     // Every complete event received so far, without blocking; a partial message waits for the rest.
     std::vector<SwayEvent> readEvents();
