@@ -108,7 +108,7 @@ struct ModifierName {
 };
 
 // Sway's names (compared without case), with Logo as one more name for the Super key.
-constexpr std::array<ModifierName, 14> modifierNames{{
+constexpr std::array<ModifierName, 13> modifierNames{{
     {"shift", SwayModifier::shift},
     {"lock", SwayModifier::lock},
     {"caps", SwayModifier::lock},
@@ -122,13 +122,12 @@ constexpr std::array<ModifierName, 14> modifierNames{{
     {"super", SwayModifier::mod4},
     {"logo", SwayModifier::mod4},
     {"mod5", SwayModifier::mod5},
-    {"", 0},
 }};
 
 std::uint32_t modifierBit(std::string_view name) {
     const std::string key = lower(name);
     for (const auto& entry : modifierNames) {
-        if (!entry.name.empty() && entry.name == key)
+        if (entry.name == key)
             return entry.bit;
     }
     return 0;
@@ -161,6 +160,8 @@ bool isOwnCommand(std::string_view command) {
             if (!part.empty())
                 parts.push_back(std::move(part));
             part.clear();
+            if (c == ';' || c == ',')
+                parts.emplace_back(1, c); // the next command names its own program
         } else {
             part += c;
         }
@@ -173,6 +174,8 @@ bool isOwnCommand(std::string_view command) {
             std::string_view(p).substr(p.rfind('/') == std::string::npos ? 0 : p.rfind('/') + 1);
         if (name == "zorvane")
             program = true;
+        else if (p == ";" || p == ",")
+            program = false;
         else if (program && (p == "--wintab" || p == "--wintab-back" || p == "--show"))
             return true;
     }

@@ -145,8 +145,13 @@ void UniqueFd::reset(int fd) noexcept {
 }
 
 std::string SwayIpc::DefaultSocketPath() {
-    const char* path = std::getenv("SWAYSOCK");
-    return path != nullptr ? std::string(path) : std::string();
+    // Sway sets both; I3SOCK alone is what some session managers pass on.
+    for (const char* name : {"SWAYSOCK", "I3SOCK"}) {
+        const char* path = std::getenv(name);
+        if (path != nullptr && *path != '\0')
+            return path;
+    }
+    return {};
 }
 
 std::unique_ptr<SwayIpc> SwayIpc::Connect(const std::string& socketPath, std::string& error) {
@@ -316,7 +321,8 @@ bool SwayIpc::runCommand(std::string_view command, std::string* error) {
 }
 
 bool SwayIpc::subscribe(const std::vector<std::string>& events) {
-    if (!events_.valid()) {
+    if (!events_.valid() || eventsClosed_) {
+        events_.reset();
         events_ = connectSocket();
         eventBuffer_.clear();
         eventsClosed_ = false;

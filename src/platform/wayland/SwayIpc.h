@@ -67,7 +67,7 @@ class SwayIpc {
 
 public:
     SwayIpc(Private, std::string socketPath);
-    // $SWAYSOCK, or an empty string when sway is not the session's compositor.
+    // $SWAYSOCK (else $I3SOCK), or an empty string when sway is not the session's compositor.
     static std::string DefaultSocketPath();
     // nullptr with the reason in error when the socket does not answer.
     static std::unique_ptr<SwayIpc> Connect(const std::string& socketPath, std::string& error);
@@ -88,11 +88,12 @@ public:
     // given, receives sway's reason.
     bool runCommand(std::string_view command, std::string* error);
 
-    // Subscribes the event connection (opened on first use) to event names such as "window" and
-    // "workspace"; waits for sway's answer.
+    // Subscribes the event connection (opened on first use, and anew after eventsClosed(), which
+    // changes eventFd()) to event names such as "window" and "workspace"; waits for sway's answer.
     bool subscribe(const std::vector<std::string>& events);
     // The event connection's descriptor to watch for input, -1 before subscribe(). Once
-    // eventsClosed(), stop watching it: it stays open, readable at end of file, until destruction.
+    // eventsClosed(), stop watching it: it stays open, readable at end of file, until destruction or
+    // the next subscribe().
     int eventFd() const { return events_.get(); }
     // Every complete event received so far, without blocking; a partial message waits for the rest.
     std::vector<SwayEvent> readEvents();

@@ -25,7 +25,14 @@ std::string text(const json& node, const char* key) {
 
 std::int64_t integer(const json& node, const char* key) {
     const auto it = node.find(key);
-    return it != node.end() && it->is_number() ? it->get<std::int64_t>() : 0;
+    if (it == node.end() || !it->is_number())
+        return 0;
+    if (it->is_number_float()) {
+        // Converting a float out of range is undefined; sway only sends whole numbers anyway.
+        const double value = it->get<double>();
+        return value > -2e9 && value < 2e9 ? static_cast<std::int64_t>(value) : 0;
+    }
+    return it->get<std::int64_t>();
 }
 
 bool flag(const json& node, const char* key) {
@@ -66,7 +73,7 @@ std::vector<const json*> childrenByFocus(const json& node) {
     std::vector<const json*> result;
     std::unordered_set<const json*> taken;
     for (const auto& id : array(node, "focus")) {
-        if (!id.is_number())
+        if (!id.is_number_integer())
             continue;
         const auto it = std::find_if(all.begin(), all.end(), [&](const json* child) {
             return integer(*child, "id") == id.get<std::int64_t>();
