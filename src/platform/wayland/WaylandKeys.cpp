@@ -5,6 +5,7 @@
 #include "platform/DisplayName.h"
 #include "platform/KeySyms.h"
 #include "platform/posix/PosixSession.h"
+#include "platform/posix/StatusNotifierHosts.h"
 #include "platform/wayland/WaylandDisplay.h"
 #include "platform/wayland/WaylandPlatformImpl.h"
 
@@ -178,6 +179,7 @@ std::string WaylandPlatform::diagnostics() {
     for (const auto& output : display_->outputs())
         out << "output: " << output->name << " " << output->pixelWidth << "x" << output->pixelHeight << " at "
             << output->logicalX << "," << output->logicalY << " scale " << output->scale << "\n";
+    out << "system tray (StatusNotifierItem): " << StatusNotifierHostState() << "\n";
     const std::string report = source_->bindingReport();
     if (!report.empty())
         out << report;

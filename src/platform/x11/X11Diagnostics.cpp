@@ -1,7 +1,7 @@
 // X11Diagnostics: what --diagnostics reports about the display: extensions, window manager,
 // OpenGL renderer, system tray and the paths in use.
 #include "platform/posix/PosixSession.h"
-#include "platform/x11/StatusNotifierHosts.h"
+#include "platform/posix/StatusNotifierHosts.h"
 #include "platform/x11/X11PlatformImpl.h"
 #include "platform/x11/XErrorTrap.h"
 

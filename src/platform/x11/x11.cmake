@@ -14,14 +14,11 @@ add_library(zv_x11 STATIC
   ${CMAKE_CURRENT_LIST_DIR}/X11Keys.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Desktop.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Monitors.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/X11Diagnostics.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/StatusNotifierHosts.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/X11Diagnostics.cpp)
 target_include_directories(zv_x11 PUBLIC ${CMAKE_SOURCE_DIR}/src)
-# The session bus, to see StatusNotifierItem tray hosts.
-pkg_check_modules(DBUS REQUIRED IMPORTED_TARGET GLOBAL dbus-1)
 # Xlib's connection seen through XCB, to send many queries before waiting for their replies.
 pkg_check_modules(XCB REQUIRED IMPORTED_TARGET GLOBAL x11-xcb xcb xcb-shape)
 target_link_libraries(zv_x11
   PUBLIC zv_platform zv_posix
   PRIVATE X11::X11 X11::Xcomposite X11::Xext X11::Xfixes X11::Xrandr X11::Xinerama X11::Xtst X11::Xdamage OpenGL::GLX
-          OpenGL::OpenGL PkgConfig::DBUS PkgConfig::XCB)
+          OpenGL::OpenGL PkgConfig::XCB)

@@ -1,5 +1,5 @@
 // StatusNotifierHosts: asks the session bus for the StatusNotifierItem watcher and its host flag.
-#include "platform/x11/StatusNotifierHosts.h"
+#include "platform/posix/StatusNotifierHosts.h"
 
 #include <dbus/dbus.h>
 
@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <memory>
 
-namespace zorvane::x11 {
+namespace zorvane {
 
 namespace {
 
@@ -101,4 +101,4 @@ std::string StatusNotifierHostState() {
     }
 }
 
-} // namespace zorvane::x11
+} // namespace zorvane

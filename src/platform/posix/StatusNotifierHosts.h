@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace zorvane::x11 {
+namespace zorvane {
 
 // "yes" when org.kde.StatusNotifierWatcher is on the session bus and reports a host; otherwise "no",
 // with the reason in brackets when there is more to say. Never starts a bus: with
