@@ -1,5 +1,5 @@
-// SwayIpc against a real headless sway with real foot windows: tree, configuration, commands, events.
-#include "harness/HeadlessSway.h"
+// SwayIpc against a real headless sway with real windows: tree, configuration, commands, events.
+#include "harness/WaylandDesktop.h"
 #include "platform/wayland/SwayConfig.h"
 #include "platform/wayland/SwayIpc.h"
 
@@ -7,26 +7,37 @@
 
 #include <functional>
 #include <poll.h>
+#include <sstream>
 
 using namespace zorvane::wayland;
-using zorvane::test::FindProgram;
-using zorvane::test::HeadlessSway;
+using zorvane::test::HaveProgram;
+using zorvane::test::SwayDesktop;
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const char* const config = R"(xwayland disable
-swaybg_command -
-swaynag_command -
-set $mod Mod4
-output * bg #336699 solid_color
-bindsym $mod+Tab exec zorvane --wintab
-bindsym Mod1+Tab focus next
-mode "resize" {
-    bindsym Mod1+Shift+Tab nop
+// Configuration lines added to the fixture's own.
+const std::vector<std::string> kConfig = {"swaynag_command -",
+                                          "set $mod Mod4",
+                                          "output * bg #336699 solid_color",
+                                          "bindsym $mod+Tab exec zorvane --wintab",
+                                          "bindsym Mod1+Tab focus next",
+                                          "mode \"resize\" {",
+                                          "    bindsym Mod1+Shift+Tab nop",
+                                          "}"};
+
+// The 1-based number of the configuration text's line that is `line`, 0 when none is.
+int LineNumberOf(const std::string& text, const std::string& line) {
+    std::istringstream lines(text);
+    int number = 0;
+    for (std::string each; std::getline(lines, each);) {
+        ++number;
+        if (each == line)
+            return number;
+    }
+    return 0;
 }
-)";
 
 // Reads events into seen until done() holds, woken by the event connection; false after the
 // deadline or once sway has gone.
@@ -57,23 +68,24 @@ std::optional<SwayWindow> titled(const std::optional<SwayTree>& tree, const std:
 }
 
 TEST(SwayIpcHeadless, TreeConfigCommandsAndEvents) {
-    if (FindProgram("sway").empty())
+    if (!HaveProgram("sway"))
         GTEST_SKIP() << "sway is not installed";
-    if (FindProgram("foot").empty())
-        GTEST_SKIP() << "foot, the Wayland client this test opens, is not installed";
-    HeadlessSway sway(config);
+    SwayDesktop::Options options;
+    options.extraConfig = kConfig;
+    SwayDesktop sway(options);
     ASSERT_TRUE(sway.ok()) << sway.reason();
     std::string error;
-    auto ipc = SwayIpc::Connect(sway.socketPath(), error);
+    auto ipc = SwayIpc::Connect(sway.ipcSocket(), error);
     ASSERT_TRUE(ipc) << error;
 
     // The configuration as sway loaded it.
     const auto text = ipc->getConfig();
     ASSERT_TRUE(text) << ipc->lastError();
-    EXPECT_EQ(*text, config);
+    for (const std::string& line : kConfig)
+        EXPECT_GT(LineNumberOf(*text, line), 0) << line;
     const auto bound = FindBinding(*text, *ParseCombo("Alt+Tab"));
     ASSERT_TRUE(bound);
-    EXPECT_EQ(bound->lineNumber, 7);
+    EXPECT_EQ(bound->lineNumber, LineNumberOf(*text, "bindsym Mod1+Tab focus next"));
     EXPECT_FALSE(bound->ownCommand);
     const auto own = FindBinding(*text, *ParseCombo("Super+Tab"));
     ASSERT_TRUE(own);
@@ -88,12 +100,13 @@ TEST(SwayIpcHeadless, TreeConfigCommandsAndEvents) {
     std::vector<SwayEvent> seen;
 
     // Two windows, each focused as it opens.
-    const pid_t alphaPid = sway.startClient({"foot", "-T", "zv-alpha"});
+    const pid_t alphaPid =
+        sway.startClient({"--title", "zv-alpha", "--app-id", "zv", "--color", "ff0000"}).pid();
     ASSERT_TRUE(waitFor(*ipc, seen, [&] {
         const auto w = titled(ipc->getTree(), "zv-alpha");
         return w && w->focused;
     })) << "no window zv-alpha";
-    sway.startClient({"foot", "-T", "zv-beta"});
+    sway.startClient({"--title", "zv-beta", "--app-id", "zv", "--color", "00ff00"});
     ASSERT_TRUE(waitFor(*ipc, seen, [&] {
         const auto w = titled(ipc->getTree(), "zv-beta");
         return w && w->focused;
@@ -109,7 +122,7 @@ TEST(SwayIpcHeadless, TreeConfigCommandsAndEvents) {
     EXPECT_EQ(alpha.pid, alphaPid);
     for (const auto& w : tree->windows) {
         SCOPED_TRACE(w.title);
-        EXPECT_EQ(w.appId, "foot");
+        EXPECT_EQ(w.appId, "zv");
         EXPECT_EQ(w.workspace, "1");
         EXPECT_EQ(w.output, "HEADLESS-1");
         EXPECT_TRUE(w.visible);
@@ -159,7 +172,7 @@ TEST(SwayIpcHeadless, TreeConfigCommandsAndEvents) {
     })) << "no workspace focus event";
 
     // Sway going away is reported on both connections, without waiting out the timeout.
-    sway.stopCompositor();
+    sway.killCompositor();
     EXPECT_FALSE(waitFor(*ipc, seen, [] { return false; }));
     EXPECT_TRUE(ipc->eventsClosed());
     EXPECT_FALSE(ipc->getTree());
