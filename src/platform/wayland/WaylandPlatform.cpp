@@ -264,29 +264,8 @@ void WaylandPlatform::setWallpaperFallback(const std::string& fileName, int styl
     desktopColor_ = desktopColor;
 }
 
-std::unique_ptr<InstanceLock> WaylandPlatform::acquireInstanceLock(const std::string& name) {
-    return AcquireFlockLock(UserTempDirectory(), name, WaylandDisplayKey());
-}
-
-bool WaylandPlatform::autostartEnabled() {
-    return AutostartEntryEnabled(AutostartEntryPath());
-}
-
-bool WaylandPlatform::setAutostart(bool enabled, const std::string& executablePath, std::string& error) {
-    return enabled ? WriteAutostartEntry(AutostartEntryPath(), executablePath, error)
-                   : RemoveAutostartEntry(AutostartEntryPath(), error);
-}
-
-std::string WaylandPlatform::tempDirectory() {
-    return UserTempDirectory();
-}
-
-std::string WaylandPlatform::systemLanguage() {
-    return LanguageFromEnvironment();
-}
-
-bool WaylandPlatform::openUrl(const std::string& url) {
-    return OpenWebPage(url);
+std::string WaylandPlatform::sessionDisplayName() const {
+    return WaylandDisplayKey();
 }
 
 } // namespace wayland

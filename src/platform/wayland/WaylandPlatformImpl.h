@@ -2,7 +2,7 @@
 // the window source, the pictures kept per window and the key bindings made in the compositor.
 #pragma once
 
-#include "platform/Platform.h"
+#include "platform/posix/PosixPlatform.h"
 #include "platform/wayland/SwayIpc.h"
 #include "platform/wayland/WindowSource.h"
 
@@ -17,7 +17,7 @@ namespace zorvane::wayland {
 class Toplevels;
 class WaylandDisplay;
 
-class WaylandPlatform final : public Platform {
+class WaylandPlatform final : public PosixPlatform {
 public:
     WaylandPlatform(std::unique_ptr<WaylandDisplay> display, std::unique_ptr<Toplevels> toplevels,
                     std::unique_ptr<WindowSource> source);
@@ -84,14 +84,10 @@ public:
     std::vector<Monitor> monitors() const override;
     void setWallpaperFallback(const std::string& fileName, int style, std::uint32_t desktopColor) override;
 
-    // Session
-    std::unique_ptr<InstanceLock> acquireInstanceLock(const std::string& name) override;
-    bool autostartEnabled() override;
-    bool setAutostart(bool enabled, const std::string& executablePath, std::string& error) override;
-    std::string tempDirectory() override;
-    std::string systemLanguage() override;
-    bool openUrl(const std::string& url) override;
     std::string diagnostics() override;
+
+protected:
+    std::string sessionDisplayName() const override;
 
 private:
     const WindowRecord* record(WindowHandle window) const;

@@ -195,29 +195,8 @@ void X11Platform::setWallpaperFallback(const std::string& fileName, int style, s
     desktopColorSet_ = true;
 }
 
-std::unique_ptr<InstanceLock> X11Platform::acquireInstanceLock(const std::string& name) {
-    return AcquireFlockLock(UserTempDirectory(), name, DisplayString(display_));
-}
-
-bool X11Platform::autostartEnabled() {
-    return AutostartEntryEnabled(AutostartEntryPath());
-}
-
-bool X11Platform::setAutostart(bool enabled, const std::string& executablePath, std::string& error) {
-    return enabled ? WriteAutostartEntry(AutostartEntryPath(), executablePath, error)
-                   : RemoveAutostartEntry(AutostartEntryPath(), error);
-}
-
-std::string X11Platform::tempDirectory() {
-    return UserTempDirectory();
-}
-
-std::string X11Platform::systemLanguage() {
-    return LanguageFromEnvironment();
-}
-
-bool X11Platform::openUrl(const std::string& url) {
-    return OpenWebPage(url);
+std::string X11Platform::sessionDisplayName() const {
+    return DisplayString(display_);
 }
 
 } // namespace x11

@@ -1,7 +1,7 @@
 // X11PlatformImpl: the Xlib backend's class, shared by the backend's source files only.
 #pragma once
 
-#include "platform/Platform.h"
+#include "platform/posix/PosixPlatform.h"
 #include "platform/x11/X11Stacking.h"
 
 #include <X11/Xatom.h>
@@ -81,7 +81,7 @@ private:
 
 struct WindowSnapshot;
 
-class X11Platform final : public Platform {
+class X11Platform final : public PosixPlatform {
 public:
     static std::unique_ptr<X11Platform> open(const char* displayName, std::string& error);
     ~X11Platform() override;
@@ -144,16 +144,13 @@ public:
 
     void setWallpaperFallback(const std::string& fileName, int style, std::uint32_t desktopColor) override;
 
-    std::unique_ptr<InstanceLock> acquireInstanceLock(const std::string& name) override;
-    bool autostartEnabled() override;
-    bool setAutostart(bool enabled, const std::string& executablePath, std::string& error) override;
-    std::string tempDirectory() override;
-    std::string systemLanguage() override;
-    bool openUrl(const std::string& url) override;
     std::string diagnostics() override;
 
     // Capture through plain XGetImage even when MIT-SHM is there (for comparison and benchmarks).
     void setUseSharedMemory(bool use) { useShm_ = use && hasShm_; }
+
+protected:
+    std::string sessionDisplayName() const override;
 
 private:
     explicit X11Platform(Display* display);
