@@ -12,7 +12,8 @@
 // Both read Zorvane's trace (ZORVANE_TRACE=1), whose time stamps share our monotonic clock, to tell
 // where the time goes between the key press and the first frame. Also timed: the `zorvane --wintab`
 // client itself, exec to exit, while the instance runs.
-// Usage: wayland_bench [showings]  (default 8; the first showing is reported apart).
+// Usage: wayland_bench [showings] [--trace]  (default 8; the first showing is reported apart; with
+// --trace, each showing's trace lines, in ms after the press, go to standard error).
 
 #include "../tests/shell/ZorvaneRun.h"
 #include "harness/WaylandDesktop.h"
@@ -125,11 +126,25 @@ struct Showing {
     double pressed = 0;
     double pixel = -1;                // ms from the press to the first changed pixel seen
     double presentedPixel = -1;       // the same to the compositor's own time stamp of that frame (Wayland)
+    double changedShare = -1;         // the share of the output that first changed frame changed (Wayland)
     std::map<std::string, double> at; // milestone -> ms after the press
 };
 
+bool gPrintTrace = false;
+
 void ReadMilestones(const std::string& trace, Showing& showing) {
     const auto lines = ParseTrace(trace);
+    if (gPrintTrace) {
+        std::fprintf(stderr, "-- showing (ms after the press)\n");
+        for (const TraceLine& l : lines)
+            if (l.ms >= showing.pressed - 0.001)
+                std::fprintf(stderr, "  %8.1f  %s\n", l.ms - showing.pressed, l.what.c_str());
+        if (showing.changedShare >= 0)
+            std::fprintf(stderr, "  %8.1f  (first changed frame seen: %.0f%% of the output changed)\n",
+                         showing.pixel, showing.changedShare * 100);
+        else
+            std::fprintf(stderr, "  %8.1f  (first changed probe seen)\n", showing.pixel);
+    }
     for (const char* phase : kPhases)
         if (auto t = Milestone(lines, phase, showing.pressed - 0.001))
             showing.at[phase] = *t - showing.pressed;
@@ -277,20 +292,21 @@ public:
         }
         return pixels;
     }
-    // True when the last copy differs from `before` in any pixel.
-    bool differs(const std::vector<std::uint32_t>& before) const {
+    // How many pixels of the last copy differ from `before` (all of them when the sizes differ).
+    long changedPixels(const std::vector<std::uint32_t>& before) const {
         if (before.size() != static_cast<std::size_t>(width_) * height_)
-            return true;
+            return pixelCount();
+        long changed = 0;
         for (int y = 0; y < height_; ++y) {
             const auto* row =
                 reinterpret_cast<const std::uint32_t*>(memory_->data() + std::size_t(y) * stride_);
             const std::uint32_t* old = before.data() + std::size_t(y) * width_;
             for (int x = 0; x < width_; ++x)
-                if ((row[x] & 0xFFFFFF) != old[x])
-                    return true;
+                changed += (row[x] & 0xFFFFFF) != old[x];
         }
-        return false;
+        return changed;
     }
+    long pixelCount() const { return long(width_) * height_; }
 
     // Waits until nothing has been drawn for quietMs (at most timeoutMs); the picture then.
     std::vector<std::uint32_t> settle(int quietMs = 400, int timeoutMs = 10000) {
@@ -550,7 +566,8 @@ void MeasureWayland(int showings, WaylandFigures& figures) {
         probe.key(KEY_TAB, true);
         probe.key(KEY_TAB, false);
         while (probe.waitCapture(static_cast<int>(showing.pressed + 5000 - NowMs()))) {
-            if (probe.differs(before)) {
+            if (const long changed = probe.changedPixels(before); changed > 0) {
+                showing.changedShare = double(changed) / double(probe.pixelCount());
                 showing.pixel = probe.readyAt() - showing.pressed;
                 showing.presentedPixel = probe.presentedAt() - showing.pressed;
                 break;
@@ -560,6 +577,13 @@ void MeasureWayland(int showings, WaylandFigures& figures) {
         }
         probe.cancelCapture();
         WaitMilestone(trace, "opening-done", showing.pressed, 5000);
+        if (gPrintTrace) {
+            std::fprintf(stderr, "-- sway's windows while the view shows:");
+            for (const SwayWindow& w : sway.windows())
+                std::fprintf(stderr, " [%s %dx%d%s]", w.title.c_str(), w.width, w.height,
+                             w.node.value("fullscreen_mode", 0) ? " fullscreen" : "");
+            std::fprintf(stderr, "\n");
+        }
         SleepMs(150); // a moment with the view shown, as a person would
         probe.key(KEY_LEFTMETA, false);
         WaitMilestone(trace, "view-hidden", showing.pressed, 5000);
@@ -825,7 +849,13 @@ std::string Machine() {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int showings = argc > 1 ? std::max(2, std::atoi(argv[1])) : 8;
+    int showings = 8;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--trace")
+            gPrintTrace = true;
+        else
+            showings = std::max(2, std::atoi(argv[i]));
+    }
     if (!std::getenv("ZORVANE_BIN_DIR"))
         setenv("ZORVANE_BIN_DIR", ZV_BIN_DIR, 1);
 
