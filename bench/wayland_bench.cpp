@@ -556,6 +556,10 @@ void MeasureWayland(int showings, WaylandFigures& figures) {
 
     for (int i = 0; i < showings; ++i) {
         const std::vector<std::uint32_t> before = probe.settle();
+        if (gPrintTrace)
+            for (const SwayWindow& w : sway.windows())
+                if (w.focused)
+                    std::fprintf(stderr, "-- focused before the press: %s (id %ld)\n", w.title.c_str(), w.id);
         if (before.empty() || !probe.startCapture(true)) {
             figures.note = "cannot read the output";
             return;
