@@ -24,6 +24,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/Xdamage.h>
 #include <X11/keysym.h>
+#include <csignal>
 #include <fcntl.h>
 #include <grp.h>
 #include <linux/input-event-codes.h>
@@ -43,6 +44,7 @@
 #include <ctime>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -132,13 +134,19 @@ struct Showing {
 
 bool gPrintTrace = false;
 
-void ReadMilestones(const std::string& trace, Showing& showing) {
+// Reads the showing's milestones from the trace; with --trace, prints them, merged in time with
+// `others` (the compositor's events).
+void ReadMilestones(const std::string& trace, Showing& showing, std::vector<TraceLine> others = {}) {
     const auto lines = ParseTrace(trace);
     if (gPrintTrace) {
         std::fprintf(stderr, "-- showing (ms after the press)\n");
         for (const TraceLine& l : lines)
             if (l.ms >= showing.pressed - 0.001)
-                std::fprintf(stderr, "  %8.1f  %s\n", l.ms - showing.pressed, l.what.c_str());
+                others.push_back(l);
+        std::stable_sort(others.begin(), others.end(),
+                         [](const TraceLine& a, const TraceLine& b) { return a.ms < b.ms; });
+        for (const TraceLine& l : others)
+            std::fprintf(stderr, "  %8.1f  %s\n", l.ms - showing.pressed, l.what.c_str());
         if (showing.changedShare >= 0)
             std::fprintf(stderr, "  %8.1f  (first changed frame seen: %.0f%% of the output changed)\n",
                          showing.pixel, showing.changedShare * 100);
@@ -480,6 +488,82 @@ private:
     double presentedAt_ = 0;
 };
 
+// sway's window events (new, focus, fullscreen_mode, close...) as they come, each with the time it
+// was read, from `swaymsg -t subscribe -m`; for --trace only.
+class SwayWindowEvents {
+public:
+    explicit SwayWindowEvents(const std::string& ipcSocket) {
+        int pipeFds[2];
+        if (::pipe2(pipeFds, O_CLOEXEC) != 0)
+            return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(pipeFds[1], 1);
+            ::execlp("swaymsg", "swaymsg", "-s", ipcSocket.c_str(), "-r", "-m", "-t", "subscribe",
+                     "[\"window\"]", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(pipeFds[1]);
+        if (pid_ < 0) {
+            ::close(pipeFds[0]);
+            return;
+        }
+        reader_ = std::thread([this, fd = pipeFds[0]] { read(fd); });
+    }
+    ~SwayWindowEvents() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        if (reader_.joinable())
+            reader_.join();
+    }
+    SwayWindowEvents(const SwayWindowEvents&) = delete;
+    SwayWindowEvents& operator=(const SwayWindowEvents&) = delete;
+
+    // The events read at or after `since`: "<change> <window title>".
+    std::vector<TraceLine> since(double since) const {
+        std::lock_guard lock(mutex_);
+        std::vector<TraceLine> found;
+        for (const TraceLine& e : events_)
+            if (e.ms >= since)
+                found.push_back(e);
+        return found;
+    }
+
+private:
+    void read(int fd) {
+        std::string pending;
+        char chunk[65536];
+        for (ssize_t n; (n = ::read(fd, chunk, sizeof chunk)) > 0;) {
+            const double at = NowMs();
+            pending.append(chunk, std::size_t(n));
+            for (std::size_t end; (end = pending.find('\n')) != std::string::npos;
+                 pending.erase(0, end + 1)) {
+                const auto event = nlohmann::json::parse(pending.substr(0, end), nullptr, false);
+                if (!event.is_object())
+                    continue;
+                std::string title;
+                if (event.contains("container") && event["container"].is_object() &&
+                    event["container"].contains("name") && event["container"]["name"].is_string())
+                    title = event["container"]["name"].get<std::string>();
+                std::lock_guard lock(mutex_);
+                events_.push_back({at, "sway: " +
+                                           (event.contains("change") && event["change"].is_string()
+                                                ? event["change"].get<std::string>()
+                                                : std::string("?")) +
+                                           " " + title});
+            }
+        }
+        ::close(fd);
+    }
+
+    pid_t pid_ = -1;
+    std::thread reader_;
+    mutable std::mutex mutex_;
+    std::vector<TraceLine> events_;
+};
+
 // Runs `zorvane --wintab` as sway's user with the environment sway's binding gives it; the time
 // from fork to its exit in ms (negative when it failed).
 double TimeWintabClient(SwayDesktop& sway, const std::string& zorvane) {
@@ -527,6 +611,9 @@ void MeasureWayland(int showings, WaylandFigures& figures) {
         figures.note = "sway: " + sway.reason();
         return;
     }
+    std::optional<SwayWindowEvents> events;
+    if (gPrintTrace)
+        events.emplace(sway.ipcSocket());
     WaylandProbe probe(sway.waylandSocket());
     if (!probe.ok()) {
         figures.note = probe.reason();
@@ -591,7 +678,7 @@ void MeasureWayland(int showings, WaylandFigures& figures) {
         SleepMs(150); // a moment with the view shown, as a person would
         probe.key(KEY_LEFTMETA, false);
         WaitMilestone(trace, "view-hidden", showing.pressed, 5000);
-        ReadMilestones(trace(), showing);
+        ReadMilestones(trace(), showing, events ? events->since(showing.pressed) : std::vector<TraceLine>{});
         if (showing.pixel < 0) {
             figures.note = "no change on the output within 5 s";
             return;
