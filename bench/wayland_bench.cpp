@@ -160,6 +160,8 @@ void ReadMilestones(const std::string& trace, Showing& showing, std::vector<Trac
             showing.at[phase] = *t - showing.pressed;
     if (auto t = Milestone(lines, "opening-done", showing.pressed))
         showing.at["opening-done"] = *t - showing.pressed;
+    if (auto t = Milestone(others, "sway: new", showing.pressed))
+        showing.at["sway-map"] = *t - showing.pressed;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -613,9 +615,10 @@ void MeasureWayland(int showings, WaylandFigures& figures) {
         figures.note = "sway: " + sway.reason();
         return;
     }
+    // When sway maps the view (its "new" window event) splits the way from the first frame to the
+    // pixel in two.
     std::optional<SwayWindowEvents> events;
-    if (gPrintTrace)
-        events.emplace(sway.ipcSocket());
+    events.emplace(sway.ipcSocket());
     WaylandProbe probe(sway.waylandSocket());
     if (!probe.ok()) {
         figures.note = probe.reason();
@@ -992,13 +995,16 @@ int main(int argc, char** argv) {
             median(wayland.showings, WithoutFirstFrame) / median(x11.showings, WithoutFirstFrame));
     }
 
-    std::printf("Where the time goes, warm medians from Zorvane's trace (ms):   Wayland      X11\n");
+    std::printf("Where the time goes, warm medians from Zorvane's trace (ms; sway-map: sway's window event\n"
+                "for the view, when its first buffer maps it):                    Wayland      X11\n");
     const std::vector<std::pair<std::string, std::string>> steps = {{"", "wintab"},
                                                                     {"wintab", "capture-start"},
                                                                     {"capture-start", "capture-done"},
                                                                     {"capture-done", "view-shown"},
                                                                     {"view-shown", "first-tick"},
                                                                     {"first-tick", "first-frame"},
+                                                                    {"first-frame", "sway-map"},
+                                                                    {"sway-map", ""},
                                                                     {"first-frame", ""},
                                                                     {"", ""}};
     for (const auto& [from, to] : steps) {
