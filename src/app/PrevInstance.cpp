@@ -2,6 +2,8 @@
 // local socket that carries tray-menu commands from a later start to the running instance.
 #include "app/PrevInstance.h"
 
+#include "app/RemoteCommandClient.h"
+
 #include "platform/DisplayName.h"
 #include "platform/Platform.h"
 
@@ -92,29 +94,11 @@ bool ParseRemoteCommand(const QString& text, RemoteCommand& command) {
 }
 
 bool SendRemoteCommand(const QString& channelPath, RemoteCommand command, int timeoutMs, QString& error) {
-    QLocalSocket socket;
-    socket.connectToServer(channelPath);
-    if (!socket.waitForConnected(timeoutMs)) {
-        error = "Zorvane is not running on this display (" + socket.errorString() + ")";
-        return false;
-    }
-    socket.write((RemoteCommandName(command) + "\n").toUtf8());
-    if (!socket.waitForBytesWritten(timeoutMs)) {
-        error = "Could not send the command: " + socket.errorString();
-        return false;
-    }
-    while (!socket.canReadLine()) {
-        if (!socket.waitForReadyRead(timeoutMs)) {
-            error = "Zorvane did not answer: " + socket.errorString();
-            return false;
-        }
-    }
-    const QString reply = QString::fromUtf8(socket.readLine()).trimmed();
-    if (reply != "ok") {
-        error = "Zorvane refused the command: " + reply;
-        return false;
-    }
-    return true;
+    std::string reason;
+    if (SendCommandLine(channelPath.toStdString(), RemoteCommandName(command).toStdString(), timeoutMs, reason))
+        return true;
+    error = QString::fromStdString(reason);
+    return false;
 }
 
 InstanceChannel::InstanceChannel(const QString& path, Handler handler, QObject* parent)

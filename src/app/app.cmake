@@ -15,6 +15,7 @@ if(zv_shell_ready)
     ${CMAKE_CURRENT_LIST_DIR}/frmMainActions.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MenuPictures.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PrevInstance.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RemoteCommandClient.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SignalExit.cpp)
   set_target_properties(zv_shell PROPERTIES AUTOMOC ON)
   target_include_directories(zv_shell PUBLIC ${CMAKE_SOURCE_DIR}/src)

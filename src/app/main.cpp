@@ -3,6 +3,7 @@
 #include "app/CommandLineTools.h"
 #include "app/PlatformChoice.h"
 #include "app/PrevInstance.h"
+#include "app/RemoteCommandClient.h"
 #include "app/SettingsLocation.h"
 #include "app/SignalExit.h"
 #include "app/frmMain.h"
@@ -151,20 +152,21 @@ double QtDevicePixelRatio(const char* display) {
 // The running instance's command socket: the Wayland display's in a Wayland session (unless
 // --platform x11), else the X display's. A Wayland session's instance may still run on X11
 // (--platform x11), so the X display's socket is tried second.
-int RunRemote(zorvane::RemoteCommand command, zorvane::PlatformKind platform, int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+int RunRemote(zorvane::RemoteCommand command, zorvane::PlatformKind platform) {
+    // No toolkit is started: a key binding runs this at every Super+Tab.
     std::vector<QString> channels;
     const std::string wayland = zorvane::WaylandDisplayKey();
     if (!wayland.empty() && platform != zorvane::PlatformKind::pkX11)
         channels.push_back(zorvane::InstanceChannelPath("Zorvane", wayland));
     if (!DisplayName().empty() && platform != zorvane::PlatformKind::pkWayland)
         channels.push_back(zorvane::InstanceChannelPath("Zorvane", DisplayName()));
-    QString error = "Zorvane is not running on this display";
+    std::string error = "Zorvane is not running on this display";
     for (const QString& channel : channels) {
-        if (zorvane::SendRemoteCommand(channel, command, 5000, error))
+        if (zorvane::SendCommandLine(channel.toStdString(), zorvane::RemoteCommandName(command).toStdString(), 5000,
+                                     error))
             return 0;
     }
-    std::cerr << "zorvane: " << error.toStdString() << "\n";
+    std::cerr << "zorvane: " << error << "\n";
     return 1;
 }
 
@@ -182,7 +184,7 @@ int main(int argc, char** argv) {
     if (std::optional<int> code = ParseOptions(argc, argv, options))
         return *code;
     if (options.remote)
-        return RunRemote(*options.remote, options.platform, argc, argv);
+        return RunRemote(*options.remote, options.platform);
 
     ChosenPlatform chosen = OpenPlatform(options.platform, nullptr);
     if (!chosen.platform) {

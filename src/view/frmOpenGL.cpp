@@ -175,6 +175,7 @@ void TOpenGLForm::exposeEvent(QExposeEvent*) {
     // One frame for any number of exposures in a row (mapping, placing, raising): a full-screen
     // frame in software costs tens of milliseconds, and the opening waits for it.
     if (isExposed()) {
+        ++FExposures;
         Trace("exposed");
         invalidate();
     }
@@ -280,6 +281,7 @@ void TOpenGLForm::SetActive(bool value) {
             return;
         PlaceOnMonitor();
         FSuperHeld = true;
+        FPlaceholderAt = 0;
         if (FPlatform.canPlaceWindows()) {
             show();
         } else {
@@ -505,11 +507,38 @@ void TOpenGLForm::RenderTick() {
     }
 }
 
-bool TOpenGLForm::ReadyForOpening() const {
+bool TOpenGLForm::ReadyForOpening() {
     // Drawn before the window is mapped and exposed, the opening's first frames would go to
     // nothing; a window manager that never exposes it gets the opening after a while anyway.
     constexpr double kExposeWaitMs = 500;
-    return isExposed() || MonotonicMilliseconds() - FShownAt > kExposeWaitMs;
+    const double now = MonotonicMilliseconds();
+    if (now - FShownAt > kExposeWaitMs)
+        return true;
+    if (FPlatform.canPlaceWindows())
+        return isExposed();
+    // A compositor that places the view itself (sway) gives it its full-screen size only after a
+    // first frame, and shows it only with a frame of that size: a cleared frame goes first, and the
+    // opening's first step waits for the exposure of the placed view (bounded, in case that came
+    // before the cleared frame).
+    constexpr double kPlacingWaitMs = 120;
+    if (!isExposed())
+        return false;
+    if (FPlaceholderAt == 0) {
+        DrawPlaceholder();
+        FPlaceholderAt = now;
+        FExposuresAtPlaceholder = FExposures;
+        return false;
+    }
+    return FExposures > FExposuresAtPlaceholder || now - FPlaceholderAt > kPlacingWaitMs;
+}
+
+void TOpenGLForm::DrawPlaceholder() {
+    if (!MakeCurrent())
+        return;
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    FRC->swapBuffers(this);
+    Trace("placeholder-frame");
 }
 
 void TOpenGLForm::Tick() {

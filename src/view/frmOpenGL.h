@@ -189,7 +189,9 @@ private:
     void FormCreate();
     void Tick();
     // Opening: whether the window has been mapped and exposed (or waited for long enough).
-    bool ReadyForOpening() const;
+    bool ReadyForOpening();
+    // A cleared frame: what a view placed by the window system answers its first placing with.
+    void DrawPlaceholder();
     void FormResize();
     void Paint();
     void OnShow();
@@ -263,6 +265,11 @@ private:
     bool FStorePending = false;
     bool FLivePictures = true;
     double FShownAt = 0;
+    // Where the window system places the view: exposures seen, and when the placeholder went out
+    // (0: not yet this showing) with the exposures seen by then.
+    int FExposures = 0;
+    double FPlaceholderAt = 0;
+    int FExposuresAtPlaceholder = 0;
 
     // Titles and icons of this showing: plates by (window, title, width, highlight), icons by window.
     bool FShowTitles = false;

@@ -14,12 +14,11 @@
 
 namespace zorvane::wayland {
 
-namespace {
-
 // A memfd mapped into this process and shared with the compositor as one wl_buffer.
 class ShmBuffer {
 public:
-    ShmBuffer(wl_shm* shm, int width, int height, int stride, std::uint32_t format) {
+    ShmBuffer(wl_shm* shm, int width, int height, int stride, std::uint32_t format)
+        : width_(width), height_(height), stride_(stride), format_(format) {
         size_ = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
         fd_ = memfd_create("zorvane-screencopy", MFD_CLOEXEC);
         if (fd_ < 0 || ftruncate(fd_, static_cast<off_t>(size_)) != 0)
@@ -44,13 +43,20 @@ public:
     ShmBuffer& operator=(const ShmBuffer&) = delete;
     wl_buffer* buffer() const { return buffer_; }
     const std::uint8_t* data() const { return data_; }
+    bool fits(int width, int height, int stride, std::uint32_t format) const {
+        return width == width_ && height == height_ && stride == stride_ && format == format_;
+    }
 
 private:
+    int width_, height_, stride_;
+    std::uint32_t format_;
     int fd_ = -1;
     std::size_t size_ = 0;
     std::uint8_t* data_ = nullptr;
     wl_buffer* buffer_ = nullptr;
 };
+
+namespace {
 
 bool readableFormat(std::uint32_t format) {
     return format == WL_SHM_FORMAT_XRGB8888 || format == WL_SHM_FORMAT_ARGB8888 ||
@@ -129,7 +135,12 @@ bool ConvertShmPicture(const std::uint8_t* data, int stride, std::uint32_t forma
     return true;
 }
 
-std::unique_ptr<CaptureImage> CopyOutput(WaylandDisplay& display, const Output& output) {
+ScreenCopier::ScreenCopier(WaylandDisplay& display) : display_(display) {}
+
+ScreenCopier::~ScreenCopier() = default;
+
+std::unique_ptr<CaptureImage> ScreenCopier::copy(const Output& output) {
+    WaylandDisplay& display = display_;
     zwlr_screencopy_manager_v1* manager = display.screencopyManager();
     if (!manager || !display.shm())
         return nullptr;
@@ -145,10 +156,13 @@ std::unique_ptr<CaptureImage> CopyOutput(WaylandDisplay& display, const Output& 
     if (state.failed || !readableFormat(state.format) || state.width <= 0 || state.height <= 0 ||
         state.stride < 4 * state.width)
         return nullptr;
-    ShmBuffer buffer(display.shm(), state.width, state.height, state.stride, state.format);
-    if (!buffer.buffer())
+    if (!buffer_ || !buffer_->fits(state.width, state.height, state.stride, state.format))
+        buffer_ = std::make_unique<ShmBuffer>(display.shm(), state.width, state.height, state.stride, state.format);
+    if (!buffer_->buffer()) {
+        buffer_.reset();
         return nullptr;
-    zwlr_screencopy_frame_v1_copy(frame.frame, buffer.buffer());
+    }
+    zwlr_screencopy_frame_v1_copy(frame.frame, buffer_->buffer());
     while (!state.ready && !state.failed) {
         if (wl_display_dispatch(display.display()) < 0)
             return nullptr;
@@ -156,7 +170,7 @@ std::unique_ptr<CaptureImage> CopyOutput(WaylandDisplay& display, const Output& 
     if (!state.ready)
         return nullptr;
     auto image = std::make_unique<CaptureImage>(state.width, state.height);
-    if (!ConvertShmPicture(buffer.data(), state.stride, state.format, state.yInvert, *image))
+    if (!ConvertShmPicture(buffer_->data(), state.stride, state.format, state.yInvert, *image))
         return nullptr;
     return image;
 }

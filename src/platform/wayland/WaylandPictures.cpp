@@ -3,6 +3,7 @@
 // While Zorvane waits in the background, a focus or workspace change refreshes what shows (at
 // most every kRefreshInterval), so a window on another workspace looks as it did when the user left.
 #include "platform/wayland/ScreenCopy.h"
+#include "platform/wayland/WaylandPlatform.h"
 #include "platform/wayland/WaylandDisplay.h"
 #include "platform/wayland/WaylandPlatformImpl.h"
 
@@ -41,33 +42,87 @@ const CaptureImage* WaylandPlatform::outputPicture(const std::string& name) {
     if (found != outputCopies_.end())
         return found->second.get();
     const Output* output = display_->outputNamed(name);
-    std::unique_ptr<CaptureImage> copy = output ? CopyOutput(*display_, *output) : nullptr;
+    std::unique_ptr<CaptureImage> copy = output ? copier_->copy(*output) : nullptr;
     const CaptureImage* result = copy.get();
     outputCopies_[name] = std::move(copy);
     return result;
+}
+
+bool WaylandPlatform::cutPicture(const WindowRecord& record, CaptureImage& image) {
+    if (!record.onScreen || record.rect.empty())
+        return false;
+    const Output* output = display_->outputNamed(record.output);
+    const CaptureImage* copy = output ? outputPicture(record.output) : nullptr;
+    if (!copy)
+        return false;
+    cut(*copy, output->logicalX * output->scale, output->logicalY * output->scale, record.rect, image);
+    return true;
+}
+
+void WaylandPlatform::keepPicture(WindowHandle window, const CaptureImage& image) {
+    KeptPicture& kept = pictures_[window];
+    const bool same = kept.image && kept.image->width() == image.width() &&
+                      kept.image->height() == image.height() &&
+                      std::memcmp(kept.image->bits(), image.bits(), image.byteSize()) == 0;
+    if (same)
+        return;
+    kept.image = std::make_shared<CaptureImage>(image);
+    ++kept.version;
+}
+
+PictureChange WaylandPlatform::takePictureChange(WindowHandle window) {
+    const WindowRecord* found = record(window);
+    if (!found)
+        return {};
+    // A shown window is cut out again and compared with what it showed last: the picture (and
+    // its texture) is taken again only when it changed.
+    if (found->onScreen && !found->rect.empty()) {
+        try {
+            CaptureImage image(found->rect.width(), found->rect.height());
+            if (cutPicture(*found, image)) {
+                keepPicture(window, image);
+                pictures_[window].cycle = cycle_;
+            }
+        } catch (...) {
+            return {};
+        }
+    }
+    const auto kept = pictures_.find(window);
+    if (kept == pictures_.end())
+        return {};
+    const auto delivered = delivered_.find(window);
+    if (delivered != delivered_.end() && delivered->second == kept->second.version)
+        return PictureChange{false, false, {}};
+    return {};
 }
 
 bool WaylandPlatform::printWindow(WindowHandle window, CaptureImage& image) {
     const WindowRecord* found = record(window);
     if (!found)
         return false;
-    if (found->onScreen && !found->rect.empty()) {
-        const Output* output = display_->outputNamed(found->output);
-        const CaptureImage* copy = output ? outputPicture(found->output) : nullptr;
-        if (copy) {
-            cut(*copy, output->logicalX * output->scale, output->logicalY * output->scale, found->rect,
-                image);
-            pictures_[window] = std::make_shared<CaptureImage>(image);
-            return true;
-        }
+    auto kept = pictures_.find(window);
+    // Cut out just now by takePictureChange, or cut out here.
+    const bool fresh = kept != pictures_.end() && found->onScreen && kept->second.cycle == cycle_;
+    if (!fresh && cutPicture(*found, image)) {
+        keepPicture(window, image);
+        kept = pictures_.find(window);
+        kept->second.cycle = cycle_;
+        delivered_[window] = kept->second.version;
+        return true;
     }
     // Not shown now: the picture it had when last seen, if its size still fits.
-    auto kept = pictures_.find(window);
-    if (kept == pictures_.end() || kept->second->width() != image.width() ||
-        kept->second->height() != image.height())
+    if (kept == pictures_.end() || kept->second.image->width() != image.width() ||
+        kept->second.image->height() != image.height())
         return false;
-    std::memcpy(image.bits(), kept->second->bits(), image.byteSize());
+    std::memcpy(image.bits(), kept->second.image->bits(), image.byteSize());
+    delivered_[window] = kept->second.version;
     return true;
+}
+
+void WaylandPlatform::watchOnly(const std::vector<WindowHandle>& windows) {
+    std::erase_if(delivered_, [&](const auto& entry) {
+        return std::find(windows.begin(), windows.end(), entry.first) == windows.end();
+    });
 }
 
 void WaylandPlatform::scheduleRefresh() {
@@ -103,7 +158,8 @@ void WaylandPlatform::refreshVisiblePictures() {
             continue;
         try {
             CaptureImage image(record.rect.width(), record.rect.height());
-            printWindow(record.handle, image);
+            if (cutPicture(record, image))
+                keepPicture(record.handle, image);
         } catch (...) {
             // Too large or gone: the window keeps its earlier picture.
         }

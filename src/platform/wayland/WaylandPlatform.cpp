@@ -4,6 +4,7 @@
 
 #include "platform/DisplayName.h"
 #include "platform/posix/PosixSession.h"
+#include "platform/wayland/ScreenCopy.h"
 #include "platform/wayland/DesktopEntries.h"
 #include "platform/wayland/SwaySource.h"
 #include "platform/wayland/ToplevelSource.h"
@@ -55,7 +56,8 @@ WaylandPlatform::WaylandPlatform(std::unique_ptr<WaylandDisplay> display,
                                  std::unique_ptr<Toplevels> toplevels, std::unique_ptr<WindowSource> source)
     : display_(std::move(display)), toplevels_(std::move(toplevels)), source_(std::move(source)),
       epoll_(epoll_create1(EPOLL_CLOEXEC)),
-      timer_(timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK)) {
+      timer_(timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK)),
+      copier_(std::make_unique<ScreenCopier>(*display_)) {
     // One descriptor for the event loop to watch: readable whenever the compositor, the source's
     // event stream or the refresh timer has something.
     for (const int fd : {display_->fd(), source_->eventFd(), timer_.get()}) {
@@ -134,6 +136,7 @@ void WaylandPlatform::enumWindows(const EnumProc& proc) {
     refreshRecords();
     // The outputs are copied again for this cycle's pictures.
     outputCopies_.clear();
+    ++cycle_;
     for (const WindowRecord& record : records_) {
         if (!proc(record.handle))
             break;

@@ -14,6 +14,7 @@
 
 namespace zorvane::wayland {
 
+class ScreenCopier;
 class Toplevels;
 class WaylandDisplay;
 
@@ -45,6 +46,8 @@ public:
     std::string windowIconName(WindowHandle window) override;
     bool requestClose(WindowHandle window) override;
     bool printWindow(WindowHandle window, CaptureImage& image) override;
+    PictureChange takePictureChange(WindowHandle window) override;
+    void watchOnly(const std::vector<WindowHandle>& windows) override;
     bool picturesWhileShowing() const override { return false; }
     bool restoreWindow(WindowHandle window) override;
     bool minimizeWindow(WindowHandle window) override;
@@ -94,6 +97,10 @@ private:
     void refreshRecords();
     // Pictures (WaylandPictures.cpp).
     const CaptureImage* outputPicture(const std::string& output);
+    // The window's part of its output's copy into `image` (its size); false when it is not shown.
+    bool cutPicture(const WindowRecord& record, CaptureImage& image);
+    // Keeps the picture as the window's latest, a new version when it differs from the last.
+    void keepPicture(WindowHandle window, const CaptureImage& image);
     void refreshVisiblePictures();
     void scheduleRefresh();
     // Keys (WaylandKeys.cpp).
@@ -108,9 +115,19 @@ private:
     UniqueFd epoll_;
     UniqueFd timer_;
 
-    // The outputs' copies of this capture cycle, and each window's latest picture (device pixels).
+    // The outputs' copies of this capture cycle, and each window's latest picture (device pixels):
+    // its version counts changes, its cycle says when it was last cut out; delivered_ holds the
+    // version the last picture printed for the window was.
+    struct KeptPicture {
+        std::shared_ptr<CaptureImage> image;
+        std::uint64_t version = 0;
+        std::uint64_t cycle = 0;
+    };
+    std::unique_ptr<ScreenCopier> copier_;
     std::map<std::string, std::unique_ptr<CaptureImage>> outputCopies_;
-    std::map<WindowHandle, std::shared_ptr<CaptureImage>> pictures_;
+    std::map<WindowHandle, KeptPicture> pictures_;
+    std::map<WindowHandle, std::uint64_t> delivered_;
+    std::uint64_t cycle_ = 0;
     std::chrono::steady_clock::time_point lastRefresh_{};
     bool refreshPending_ = false;
 
