@@ -26,8 +26,8 @@ std::shared_ptr<CaptureImage> Solid(int width, int height, std::uint32_t rgb) {
     return image;
 }
 
-std::vector<WindowSpec> Windows(int count) {
-    std::vector<WindowSpec> windows;
+std::vector<WindowSetup> Windows(int count) {
+    std::vector<WindowSetup> windows;
     for (int i = 0; i < count; ++i) {
         const int left = 10 + 30 * i;
         windows.push_back({Rect{left, 20 + 10 * i, left + 160, 130 + 10 * i},
