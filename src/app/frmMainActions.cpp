@@ -202,6 +202,7 @@ void TMainForm::acOptionExecute() {
     TOptionForm dialog(FSettings, autoStart, FShowShortCut, executable);
     dialog.LoadLanguage = [this](QWidget* form) { LoadLanguage(form); };
     dialog.HotKeyStatus = QString::fromStdString(HotKeyStatusLine(HotKeyReport(), HotKeyWords()));
+    dialog.Messages = HotKeyWords();
     OptionForm = &dialog;
     SuspendShowHotKey();
     const int result = dialog.exec();

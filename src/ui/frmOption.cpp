@@ -3,6 +3,7 @@
 
 #include "app/unitSettings.h"
 #include "core/CommaText.h"
+#include "core/ReservedKeys.h"
 #include "ui/AutoStartEntry.h"
 #include "ui/BrevonLanguage.h"
 #include "ui/OptionControls.h"
@@ -193,14 +194,17 @@ bool TOptionForm::eventFilter(QObject* watched, QEvent* event) {
     const bool tab = plain && key->key() == Qt::Key_Tab;
     const bool backTab = (plain || modifiers == Qt::ShiftModifier) &&
                          (key->key() == Qt::Key_Backtab || (key->key() == Qt::Key_Tab && !plain));
-    // Every other key that would take a key away from typing is not recorded: the field keeps the
-    // key it had.
-    if (!escape && !enter && !tab && !backTab &&
-        !TakesKeyFromTyping(ShortCutFromKey(key->keyCombination()))) {
+    // Every other key that would take a key away from typing, or that the display server keeps
+    // for itself, is not recorded: the field keeps the key it had.
+    const std::uint16_t code = ShortCutFromKey(key->keyCombination());
+    const bool reserved = ReservedByDisplayServer(code);
+    if (!escape && !enter && !tab && !backTab && !reserved && !TakesKeyFromTyping(code)) {
         return QDialog::eventFilter(watched, event);
     }
     if (event->type() == QEvent::KeyPress) {
-        if (escape) {
+        if (reserved) {
+            RefuseReservedKey(key->keyCombination());
+        } else if (escape) {
             btnCancel->click();
         } else if (enter) {
             btnOK->click();
@@ -355,6 +359,14 @@ void TOptionForm::SaveSettings() {
 std::uint16_t TOptionForm::ShortCut() const {
     const QKeySequence sequence = HotKey1->keySequence();
     return sequence.isEmpty() ? 0 : ShortCutFromKey(sequence[0]);
+}
+
+void TOptionForm::RefuseReservedKey(QKeyCombination combination) {
+    const std::string english = kReservedKeyRefusedEnglish;
+    QString text = FromUtf8(Messages ? Messages(kReservedKeyRefusedName, english) : english);
+    text.replace(QStringLiteral("%1"), QKeySequence(combination).toString(QKeySequence::NativeText));
+    lblHotKeyStatus->setText(text);
+    lblHotKeyStatus->setToolTip(text);
 }
 
 void TOptionForm::SetShortCut(std::uint16_t code) {

@@ -269,6 +269,27 @@ TEST_F(Switcher, PicturesLeftByAKilledInstanceGoAtTheNextStart) {
     EXPECT_FALSE(pictures().empty()) << "the new instance stores its own pictures";
 }
 
+// --- Keys the display server keeps: a settings file holding one reports it at start as
+// unusable, like a taken key, instead of saying that it works.
+TEST_F(Switcher, CustomHotKeyTheDisplayServerKeepsIsReportedAtStart) {
+    ZorvaneRun run(desktop, {{"Language", "English"}, {"acShowEffect_ShortCut", "49275"}});
+    ASSERT_TRUE(run.startResident()) << run.trace();
+    const auto told = [&] {
+        for (const std::string& line : run.ownLines())
+            if (line.find("The custom hot key Ctrl+Alt+F12 is reserved by the display server") !=
+                std::string::npos)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(desktop.waitUntil(told, kPatience)) << run.trace();
+    for (const std::string& line : run.ownLines())
+        EXPECT_EQ(line.find("Ctrl+Alt+F12 works"), std::string::npos) << line;
+    const RunResult diagnostics = run.runAgain({"--diagnostics", "--settings", run.settingsFile()});
+    EXPECT_NE(diagnostics.out.find("custom hot key Ctrl+Alt+F12: reserved by the display server"),
+              std::string::npos)
+        << diagnostics.out;
+}
+
 // --- The settings file chooses what opens.
 TEST_F(Switcher, SettingsChooseTheEffectAndTheBackground) {
     struct Row {
