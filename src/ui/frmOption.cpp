@@ -187,6 +187,16 @@ bool TOptionForm::eventFilter(QObject* watched, QEvent* event) {
         return QDialog::eventFilter(watched, event);
     }
     const auto* key = static_cast<QKeyEvent*>(event);
+    // A modifier on its own would start a new recording and empty the field; the combination's key
+    // brings its modifiers along. So when the display server takes the key itself (Ctrl+Alt+F2
+    // switches to another virtual terminal), the field still holds its key afterwards.
+    const int pressed = key->key();
+    if (event->type() == QEvent::KeyPress &&
+        (pressed == Qt::Key_Control || pressed == Qt::Key_Shift || pressed == Qt::Key_Alt ||
+         pressed == Qt::Key_Meta || pressed == Qt::Key_AltGr || pressed == Qt::Key_Super_L ||
+         pressed == Qt::Key_Super_R)) {
+        return true;
+    }
     const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
     const bool plain = modifiers == Qt::NoModifier;
     const bool escape = plain && key->key() == Qt::Key_Escape;

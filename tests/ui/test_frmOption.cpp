@@ -417,6 +417,16 @@ TEST_F(OptionFormTest, HotKeyFieldRefusesKeysTheDisplayServerKeeps) {
             EXPECT_FALSE(status.contains(QStringLiteral("réservé")));
         }
     }
+    // The server took the key itself: only its modifiers came, and the field keeps its key.
+    {
+        auto form = Open(kept);
+        form->show();
+        form->HotKey1->setFocus();
+        Type(*form, Qt::Key_Control, Qt::ControlModifier);
+        Type(*form, Qt::Key_Alt, ctrlAlt);
+        EXPECT_EQ(form->ShortCut(), kept);
+        EXPECT_EQ(form->HotKey1->keySequence(), KeySequenceFromShortCut(kept));
+    }
     // Without a language: the English sentence.
     auto form = Open(kept);
     form->show();
