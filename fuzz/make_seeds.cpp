@@ -98,14 +98,15 @@ int main(int argc, char** argv) {
     const fs::path source = argv[1];
     outputDir = argv[2];
 
-    BmpSpec bmp24{.width = 5, .height = 3, .rows = uniformRows(5, {0xFF0000, 0x00FF00, 0x0000FF})};
-    BmpSpec bmp32{.width = 2, .height = -2, .bitCount = 32, .rows = uniformRows(2, {0xFF112233, 0x00445566})};
-    BmpSpec fields{.width = 2,
-                   .height = 1,
-                   .bitCount = 32,
-                   .compression = 3,
-                   .masks = {0x00FF0000, 0x0000FF00, 0x000000FF},
-                   .rows = uniformRows(2, {0xFFABCDEF})};
+    BmpLayout bmp24{.width = 5, .height = 3, .rows = uniformRows(5, {0xFF0000, 0x00FF00, 0x0000FF})};
+    BmpLayout bmp32{
+        .width = 2, .height = -2, .bitCount = 32, .rows = uniformRows(2, {0xFF112233, 0x00445566})};
+    BmpLayout fields{.width = 2,
+                     .height = 1,
+                     .bitCount = 32,
+                     .compression = 3,
+                     .masks = {0x00FF0000, 0x0000FF00, 0x000000FF},
+                     .rows = uniformRows(2, {0xFFABCDEF})};
     put("fuzz_bmp_picture", "24bit", buildBMP(bmp24));
     put("fuzz_bmp_picture", "32bit-topdown", buildBMP(bmp32));
     put("fuzz_bmp_picture", "bitfields", buildBMP(fields));

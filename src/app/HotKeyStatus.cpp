@@ -1,6 +1,8 @@
 // HotKeyStatus: the hot keys' holders in words, and the ways to free Super+Tab.
 #include "app/HotKeyStatus.h"
 
+#include "core/ReservedKeys.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -43,6 +45,8 @@ enum Sentence : std::size_t {
     sFreeKWin,
     sBindInCompositor,
     sFreeWinTabLine,
+    sKeyReserved,
+    sKeyReservedRefused,
     sCount
 };
 
@@ -86,6 +90,8 @@ const std::array<HotKeyMessage, sCount> kSentences{{
                                 "them itself here: put these lines in the compositor's configuration:\n%1"},
     {"msgFreeWinTabLine", "To free Super+Tab: change or remove that line of the configuration, then reload "
                           "it (sway: %1)."},
+    {"msgKeyReserved", "reserved by the display server, which acts on it before any program sees it"},
+    {kReservedKeyRefusedName, kReservedKeyRefusedEnglish},
 }};
 
 constexpr const char* kGnomeForward =
@@ -247,6 +253,9 @@ std::string WinTabHolderText(const THotKeyReport& report, const HotKeyTexts& tex
 std::string HotKeyHolderText(const THotKeyReport& report, const HotKeyTexts& texts) {
     if (ShortCutText(report.ShortCut).empty())
         return Say(texts, sNoneSet);
+    // Whoever grabs it, the server acts on it first: it never arrives.
+    if (ReservedByDisplayServer(report.ShortCut))
+        return Say(texts, sKeyReserved);
     switch (report.HotKey) {
     case KeyHolder::khOurs:
         return Say(texts, sHeldByZorvane);
@@ -272,11 +281,19 @@ std::string FreeWinTabAdvice(const std::string& windowManager, const HotKeyTexts
     return text;
 }
 
+namespace {
+
+bool HotKeyWorks(const THotKeyReport& report) {
+    return report.HotKey == KeyHolder::khOurs && !ReservedByDisplayServer(report.ShortCut);
+}
+
+} // namespace
+
 bool HotKeysNeedTelling(const THotKeyReport& report) {
     if (!report.BindingLines.empty())
         return true;
     const bool customWanted = !ShortCutText(report.ShortCut).empty();
-    return report.WinTab != KeyHolder::khOurs || (customWanted && report.HotKey != KeyHolder::khOurs);
+    return report.WinTab != KeyHolder::khOurs || (customWanted && !HotKeyWorks(report));
 }
 
 namespace {
@@ -284,7 +301,7 @@ namespace {
 // What still opens the switcher when a hot key is taken.
 std::string Alternative(const THotKeyReport& report, const HotKeyTexts& texts) {
     const std::string key = ShortCutText(report.ShortCut);
-    if (report.WinTab != KeyHolder::khOurs && report.HotKey == KeyHolder::khOurs)
+    if (report.WinTab != KeyHolder::khOurs && HotKeyWorks(report))
         return Say(texts, report.HotKeyHeld ? sHotKeyWorksHeld : sHotKeyWorksPinned, {key});
     if (report.WinTab == KeyHolder::khOurs)
         return Say(texts, sWinTabWorks);
@@ -300,7 +317,7 @@ std::string HotKeyStatusLine(const THotKeyReport& report, const HotKeyTexts& tex
     if (report.WinTab != KeyHolder::khOurs)
         text = Say(texts, sWinTabIs, {WinTabHolderText(report, texts)}) + " ";
     const std::string key = ShortCutText(report.ShortCut);
-    if (!key.empty() && report.HotKey != KeyHolder::khOurs)
+    if (!key.empty() && !HotKeyWorks(report))
         text += Say(texts, sHotKeyIs, {key, HotKeyHolderText(report, texts)}) + " ";
     return text + Alternative(report, texts);
 }

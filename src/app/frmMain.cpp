@@ -3,6 +3,7 @@
 #include "app/frmMain.h"
 
 #include "app/unitSettings.h"
+#include "core/ReservedKeys.h"
 #include "effects/unitEffect.h"
 #include "platform/Platform.h"
 #include "ui/BrevonLanguage.h"
@@ -387,7 +388,9 @@ void TMainForm::JvTrayIcon1Click(Qt::MouseButton button) {
 
 void TMainForm::RegisterShowHotKey() {
     const std::uint16_t shortcut = FShowShortCut;
-    if (shortcut == 0) {
+    // A combination the display server keeps would be grabbed and never arrive; it is reported
+    // instead (HotKeyStatus), like a taken one.
+    if (shortcut == 0 || ReservedByDisplayServer(shortcut)) {
         FPlatform.unregisterHotKey();
         return;
     }

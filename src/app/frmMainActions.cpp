@@ -210,6 +210,7 @@ void TMainForm::acOptionExecute() {
                           "Live window pictures cannot be had here: the switcher covers the screen "
                           "that the pictures are copied from."));
     }
+    dialog.Messages = HotKeyWords();
     OptionForm = &dialog;
     SuspendShowHotKey();
     const int result = dialog.exec();

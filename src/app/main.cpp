@@ -12,6 +12,7 @@
 #include "platform/DisplayName.h"
 #include "platform/x11/X11Platform.h"
 #include "view/frmOpenGL.h"
+#include "windows/CaptureFolder.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -204,6 +205,11 @@ int main(int argc, char** argv) {
         ClosePrevInstance();
         return 0;
     }
+    // With the lock held no other instance uses this user's folder for this display: pictures in it
+    // were left by one that ended without its Exit (killed, or its X server lost). They go before
+    // anything new is written there.
+    if (const int left = EmptyCaptureFolder(CaptureFolderPath()); left > 0)
+        Trace("capture-folder-emptied " + std::to_string(left));
 
     SetDefaultGLFormat();
     QApplication app(argc, argv);

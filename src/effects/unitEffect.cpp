@@ -235,6 +235,12 @@ const TWindowInfo* TEffect::PictureAt(float x, float y) const {
 
 void TEffect::BeginFrameBoxes() {
     FPictureBoxes.clear();
+    FReflectionBoxes.clear();
+}
+
+void TEffect::RecordReflectionBox(const TWindowInfo& window, float x0, float y0, float x1, float y1,
+                                  float z) {
+    FReflectionBoxes.emplace_back(&window, ProjectRect(x0, y0, x1, y1, z));
 }
 
 TScreenBox TEffect::RecordBox(const TWindowInfo& window, float x0, float y0, float x1, float y1, float z) {
@@ -305,8 +311,14 @@ void TEffect::DrawTitles(bool everyWindow, float alpha) {
         return;
     const TWindowInfo* selected = SelectedRecord();
     for (const auto& [window, box] : FPictureBoxes) {
-        if (window == selected || everyWindow)
-            DrawTitleUnder(FHandle, *window, box, everyWindow && window == selected, alpha);
+        if (window != selected && !everyWindow)
+            continue;
+        TScreenBox under = box;
+        for (const auto& [reflected, reflection] : FReflectionBoxes) {
+            if (reflected == window && reflection.Valid && box.Valid)
+                under.Bottom = std::max(under.Bottom, reflection.Bottom);
+        }
+        DrawTitleUnder(FHandle, *window, under, everyWindow && window == selected, alpha);
     }
 }
 

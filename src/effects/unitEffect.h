@@ -141,6 +141,10 @@ protected:
     // rectangle under the image's matrices; recording changes no pixel.
     void BeginFrameBoxes();
     TScreenBox RecordBox(const TWindowInfo& window, float x0, float y0, float x1, float y1, float z);
+    // The same for the visible part of a picture's reflection, under the reflection's matrices: a
+    // title plate goes below it, so that it covers neither the picture nor its reflection. Not for
+    // the mouse.
+    void RecordReflectionBox(const TWindowInfo& window, float x0, float y0, float x1, float y1, float z);
     // Title plates under the recorded boxes: only the selected window's (Flip and Wave Flip), or
     // every window's with the selected one highlighted (Grid). Nothing unless the host shows titles.
     void DrawTitles(bool everyWindow, float alpha);
@@ -148,6 +152,7 @@ protected:
 public:
     // Fields of the frame and of a stack change, public like the others for tests.
     std::vector<std::pair<const TWindowInfo*, TScreenBox>> FPictureBoxes;
+    std::vector<std::pair<const TWindowInfo*, TScreenBox>> FReflectionBoxes;
 
     // A stack change being played (StackChanged): where each record of the old list was — its
     // index, position and drawn scale — and which of them leave; T runs from 0 to 1.

@@ -190,6 +190,15 @@ void TEffect_WaveFlip::DrawReflection(int i, const TWindowInfo& info) {
     // Not turned over: the sheet hangs mirrored, its last row touching the image's bottom edge.
     glTranslatef(info.X, static_cast<float>(info.Y - 0.86 * info.Height),
                  SheetDepthAt(FMotion.Slot(&info, i)) + FBounce);
+    // From the first row that shows at all down to the image's bottom edge, with room for the
+    // ripple either way.
+    const float top = SheetY(FMesh[0][FirstVisibleReflectionRow()].y, info.Height);
+    const float bottom = SheetY(FMesh[0][kQuads].y, info.Height);
+    const float ripple = static_cast<float>(std::abs(kReflectionAmplitude));
+    RecordReflectionBox(info, SheetX(FMesh[0][0].x, info.Width), top, SheetX(FMesh[kQuads][0].x, info.Width),
+                        bottom, -ripple);
+    RecordReflectionBox(info, SheetX(FMesh[0][0].x, info.Width), top, SheetX(FMesh[kQuads][0].x, info.Width),
+                        bottom, ripple);
     const TPictureBinding picture(info);
     DrawSheet(info, kReflectionAmplitude, true);
 }

@@ -51,16 +51,16 @@ std::string MakePrivateFolder() {
 
 } // namespace
 
-SceneWindows::SceneWindows(int screenWidth, int screenHeight, const std::vector<WindowSpec>& windows)
+SceneWindows::SceneWindows(int screenWidth, int screenHeight, const std::vector<WindowSetup>& windows)
     : screen_(screenWidth, screenHeight), folder_(MakePrivateFolder()) {
     list_ = std::make_unique<TWindowInfos>(screen_, folder_);
     for (std::size_t i = 0; i < windows.size(); ++i) {
-        const WindowSpec& spec = windows[i];
+        const WindowSetup& setup = windows[i];
         const WindowHandle handle = i + 1;
-        screen_.place(handle, spec.rect);
-        auto picture = spec.picture
-                           ? std::make_unique<CaptureImage>(*spec.picture)
-                           : MakeSyntheticPicture(spec.rect.width(), spec.rect.height(), static_cast<int>(i));
+        screen_.place(handle, setup.rect);
+        auto picture = setup.picture ? std::make_unique<CaptureImage>(*setup.picture)
+                                     : MakeSyntheticPicture(setup.rect.width(), setup.rect.height(),
+                                                            static_cast<int>(i));
         const int position =
             list_->Add(handle, "Synthetic", "Window " + std::to_string(i + 1), 1, std::move(picture));
         list_->Items(position).BuildTexture(screen_);

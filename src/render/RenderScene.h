@@ -45,7 +45,7 @@ private:
 // Window number i gets the handle i + 1.
 class SceneWindows {
 public:
-    SceneWindows(int screenWidth, int screenHeight, const std::vector<WindowSpec>& windows);
+    SceneWindows(int screenWidth, int screenHeight, const std::vector<WindowSetup>& windows);
     ~SceneWindows();
     SceneWindows(const SceneWindows&) = delete;
     SceneWindows& operator=(const SceneWindows&) = delete;

@@ -318,9 +318,9 @@ std::unique_ptr<CaptureImage> MakeSyntheticPicture(int width, int height, int in
     return image;
 }
 
-std::vector<WindowSpec> SyntheticLayout(int count, int screenWidth, int screenHeight,
-                                        std::optional<std::pair<int, int>> fixedSize) {
-    std::vector<WindowSpec> windows;
+std::vector<WindowSetup> SyntheticLayout(int count, int screenWidth, int screenHeight,
+                                         std::optional<std::pair<int, int>> fixedSize) {
+    std::vector<WindowSetup> windows;
     for (int i = 0; i < count; ++i) {
         int width = 0;
         int height = 0;
@@ -344,13 +344,13 @@ std::vector<WindowSpec> SyntheticLayout(int count, int screenWidth, int screenHe
     return windows;
 }
 
-std::vector<WindowSpec> ReadWindowsFile(const std::string& path) {
+std::vector<WindowSetup> ReadWindowsFile(const std::string& path) {
     std::ifstream in(path);
     if (!in) {
         throw std::runtime_error(path + ": cannot be read");
     }
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    std::vector<WindowSpec> windows;
+    std::vector<WindowSetup> windows;
     std::string line;
     int lineNumber = 0;
     while (std::getline(in, line)) {
@@ -375,9 +375,9 @@ std::vector<WindowSpec> ReadWindowsFile(const std::string& path) {
             left > kLimit || top < -kLimit || top > kLimit) {
             throw std::runtime_error(where + "width and height must be 1 to 32768, places within +-32768");
         }
-        WindowSpec spec;
-        spec.rect = Rect{static_cast<int>(left), static_cast<int>(top), static_cast<int>(left + width),
-                         static_cast<int>(top + height)};
+        WindowSetup setup;
+        setup.rect = Rect{static_cast<int>(left), static_cast<int>(top), static_cast<int>(left + width),
+                          static_cast<int>(top + height)};
         std::string picture;
         if (fields >> picture) {
             std::string rest;
@@ -393,12 +393,12 @@ std::vector<WindowSpec> ReadWindowsFile(const std::string& path) {
                 throw std::runtime_error(where + "picture " + picture +
                                          " is not a readable 24- or 32-bit BMP file");
             }
-            spec.picture = std::move(image);
+            setup.picture = std::move(image);
         } else {
-            spec.picture = MakeSyntheticPicture(static_cast<int>(width), static_cast<int>(height),
-                                                static_cast<int>(windows.size()));
+            setup.picture = MakeSyntheticPicture(static_cast<int>(width), static_cast<int>(height),
+                                                 static_cast<int>(windows.size()));
         }
-        windows.push_back(std::move(spec));
+        windows.push_back(std::move(setup));
     }
     return windows;
 }

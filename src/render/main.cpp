@@ -109,7 +109,7 @@ int Run(const RenderOptions& options) {
     OffscreenGL gl(options.width, options.height);
     SetUpViewGL(options.width, options.height);
 
-    std::vector<WindowSpec> windows =
+    std::vector<WindowSetup> windows =
         options.windowsFile.empty()
             ? SyntheticLayout(options.count.value_or(4), options.width, options.height, options.windowSize)
             : ReadWindowsFile(options.windowsFile);

@@ -3,6 +3,7 @@
 
 #include "app/unitSettings.h"
 #include "core/CommaText.h"
+#include "core/ReservedKeys.h"
 #include "ui/AutoStartEntry.h"
 #include "ui/BrevonLanguage.h"
 #include "ui/OptionControls.h"
@@ -186,6 +187,16 @@ bool TOptionForm::eventFilter(QObject* watched, QEvent* event) {
         return QDialog::eventFilter(watched, event);
     }
     const auto* key = static_cast<QKeyEvent*>(event);
+    // A modifier on its own would start a new recording and empty the field; the combination's key
+    // brings its modifiers along. So when the display server takes the key itself (Ctrl+Alt+F2
+    // switches to another virtual terminal), the field still holds its key afterwards.
+    const int pressed = key->key();
+    if (event->type() == QEvent::KeyPress &&
+        (pressed == Qt::Key_Control || pressed == Qt::Key_Shift || pressed == Qt::Key_Alt ||
+         pressed == Qt::Key_Meta || pressed == Qt::Key_AltGr || pressed == Qt::Key_Super_L ||
+         pressed == Qt::Key_Super_R)) {
+        return true;
+    }
     const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
     const bool plain = modifiers == Qt::NoModifier;
     const bool escape = plain && key->key() == Qt::Key_Escape;
@@ -193,14 +204,17 @@ bool TOptionForm::eventFilter(QObject* watched, QEvent* event) {
     const bool tab = plain && key->key() == Qt::Key_Tab;
     const bool backTab = (plain || modifiers == Qt::ShiftModifier) &&
                          (key->key() == Qt::Key_Backtab || (key->key() == Qt::Key_Tab && !plain));
-    // Every other key that would take a key away from typing is not recorded: the field keeps the
-    // key it had.
-    if (!escape && !enter && !tab && !backTab &&
-        !TakesKeyFromTyping(ShortCutFromKey(key->keyCombination()))) {
+    // Every other key that would take a key away from typing, or that the display server keeps
+    // for itself, is not recorded: the field keeps the key it had.
+    const std::uint16_t code = ShortCutFromKey(key->keyCombination());
+    const bool reserved = ReservedByDisplayServer(code);
+    if (!escape && !enter && !tab && !backTab && !reserved && !TakesKeyFromTyping(code)) {
         return QDialog::eventFilter(watched, event);
     }
     if (event->type() == QEvent::KeyPress) {
-        if (escape) {
+        if (reserved) {
+            RefuseReservedKey(key->keyCombination());
+        } else if (escape) {
             btnCancel->click();
         } else if (enter) {
             btnOK->click();
@@ -362,6 +376,14 @@ void TOptionForm::SaveSettings() {
 std::uint16_t TOptionForm::ShortCut() const {
     const QKeySequence sequence = HotKey1->keySequence();
     return sequence.isEmpty() ? 0 : ShortCutFromKey(sequence[0]);
+}
+
+void TOptionForm::RefuseReservedKey(QKeyCombination combination) {
+    const std::string english = kReservedKeyRefusedEnglish;
+    QString text = FromUtf8(Messages ? Messages(kReservedKeyRefusedName, english) : english);
+    text.replace(QStringLiteral("%1"), QKeySequence(combination).toString(QKeySequence::NativeText));
+    lblHotKeyStatus->setText(text);
+    lblHotKeyStatus->setToolTip(text);
 }
 
 void TOptionForm::SetShortCut(std::uint16_t code) {

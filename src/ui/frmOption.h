@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 class QCheckBox;
 class QComboBox;
@@ -35,6 +36,9 @@ public:
     std::function<void(QWidget* form)> LoadLanguage;
     // Who holds Super+Tab and the custom hot key, shown beside the default hot key.
     QString HotKeyStatus;
+    // The [Message] text `name` of the current language file, `english` where it has none; unset:
+    // English.
+    std::function<std::string(const std::string& name, const std::string& english)> Messages;
     // A new status while the dialog shows (the language changed).
     void SetHotKeyStatus(const QString& status);
     // Non-empty where live pictures cannot be had: in a few words, and why. The box is then
@@ -100,6 +104,8 @@ protected:
 private:
     void CreateComponents();
     void SetShortCut(std::uint16_t code);
+    // Says in the status line why a combination the display server keeps is not taken.
+    void RefuseReservedKey(QKeyCombination combination);
     void SaveSettings();
 
     TFormStorage& FSettings;

@@ -12,6 +12,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <streambuf>
@@ -157,7 +158,10 @@ int textureSide(int side, int maxSide) {
 }
 
 // Area-weighted resampling (a box filter with fractional edges), one axis at a time. The result
-// has tightly packed rows in the source's row order.
+// has tightly packed rows in the source's row order. Each output row is made from the few source
+// rows under it, resampled across as they are first needed and dropped when no later output row
+// needs them, so the work memory is a few rows, not a whole picture of floats (which for an
+// 8000 x 8000 picture was 770 MB).
 std::vector<std::uint8_t> resample(const std::uint8_t* source, int width, int height, std::size_t stride,
                                    int channels, int newWidth, int newHeight) {
     // Source span [start, end) of destination cell i on an axis of n source cells and m destination cells.
@@ -177,25 +181,46 @@ std::vector<std::uint8_t> resample(const std::uint8_t* source, int width, int he
     const auto across = weights(width, newWidth);
     const auto down = weights(height, newHeight);
     const auto c = static_cast<std::size_t>(channels);
-    std::vector<float> rows(static_cast<std::size_t>(height) * static_cast<std::size_t>(newWidth) * c);
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t* line = source + static_cast<std::size_t>(y) * stride;
-        float* target = rows.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(newWidth) * c;
-        for (int x = 0; x < newWidth; ++x)
-            for (const auto& [s, w] : across[static_cast<std::size_t>(x)])
-                for (std::size_t k = 0; k < c; ++k)
-                    target[static_cast<std::size_t>(x) * c + k] +=
-                        w * line[static_cast<std::size_t>(s) * c + k];
-    }
-    std::vector<std::uint8_t> out(static_cast<std::size_t>(newHeight) * static_cast<std::size_t>(newWidth) *
-                                  c);
     const std::size_t rowValues = static_cast<std::size_t>(newWidth) * c;
+    // Source rows resampled across, from row `first` on; the rows an output row needs are
+    // consecutive and move down with it.
+    std::deque<std::vector<float>> acrossRows;
+    int first = 0;
+    const auto acrossRow = [&](int y) -> const float* {
+        while (first + static_cast<int>(acrossRows.size()) <= y) {
+            const int next = first + static_cast<int>(acrossRows.size());
+            const std::uint8_t* line = source + static_cast<std::size_t>(next) * stride;
+            std::vector<float> target(rowValues);
+            for (int x = 0; x < newWidth; ++x)
+                for (const auto& [s, w] : across[static_cast<std::size_t>(x)])
+                    for (std::size_t k = 0; k < c; ++k)
+                        target[static_cast<std::size_t>(x) * c + k] +=
+                            w * line[static_cast<std::size_t>(s) * c + k];
+            acrossRows.push_back(std::move(target));
+        }
+        return acrossRows[static_cast<std::size_t>(y - first)].data();
+    };
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(newHeight) * rowValues);
+    std::vector<const float*> sources;
     for (int y = 0; y < newHeight; ++y) {
+        const auto& cells = down[static_cast<std::size_t>(y)];
+        // Rows above this output row's first source row are needed by no later output row.
+        const int top = cells.empty() ? first : cells.front().first;
+        while (first < top && !acrossRows.empty()) {
+            acrossRows.pop_front();
+            ++first;
+        }
+        if (acrossRows.empty())
+            first = std::max(first, top);
+        // A deque keeps its elements in place as it grows, so these stay valid for the row.
+        sources.clear();
+        for (const auto& cell : cells)
+            sources.push_back(acrossRow(cell.first));
         std::uint8_t* target = out.data() + static_cast<std::size_t>(y) * rowValues;
         for (std::size_t i = 0; i < rowValues; ++i) {
             float sum = 0;
-            for (const auto& [s, w] : down[static_cast<std::size_t>(y)])
-                sum += w * rows[static_cast<std::size_t>(s) * rowValues + i];
+            for (std::size_t k = 0; k < cells.size(); ++k)
+                sum += cells[k].second * sources[k][i];
             target[i] = static_cast<std::uint8_t>(std::clamp(std::lround(sum), 0L, 255L));
         }
     }
@@ -236,7 +261,7 @@ bool decodeTGA(std::span<const std::uint8_t> data, GLuint& texture) {
     for (std::size_t i = 0; i + pixelSize <= pixels.size(); i += pixelSize)
         std::swap(pixels[i], pixels[i + 2]);
     texture = CreateTexture(static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height),
-                            bits == 24 ? GL_RGB : GL_RGBA, pixels.data(), 1);
+                            bits == 24 ? GL_RGB : GL_RGBA, std::move(pixels), 1);
     return true;
 }
 
@@ -351,7 +376,7 @@ bool LoadBMPStream(std::istream& stream, GLuint& texture) {
         format = GL_RGBA;
     }
     texture = CreateTexture(static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(rows), format,
-                            pixels.data(), 4);
+                            std::move(pixels), 4);
     return true;
 }
 
@@ -372,36 +397,59 @@ bool LoadTGA(const std::string& fileName, GLuint& texture, bool fromResource) {
     return decodeTGA(*data, texture);
 }
 
-GLuint CreateTexture(std::uint16_t width, std::uint16_t height, GLenum format, const std::uint8_t* pixels,
-                     int rowAlignment) {
+namespace {
+
+// A new texture name with the loader's parameters, bound, and the power-of-two size its picture gets.
+GLuint newTexture(std::uint16_t width, std::uint16_t height, int& textureWidth, int& textureHeight) {
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    const int channels = format == GL_RGBA ? 4 : 3;
     GLint maxSide = 2048;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
-    const int textureWidth = textureSide(width, maxSide), textureHeight = textureSide(height, maxSide);
-    std::vector<std::uint8_t> scaled;
-    int alignment = rowAlignment;
+    textureWidth = textureSide(width, maxSide);
+    textureHeight = textureSide(height, maxSide);
+    return name;
+}
+
+} // namespace
+
+GLuint CreateTexture(std::uint16_t width, std::uint16_t height, GLenum format, const std::uint8_t* pixels,
+                     int rowAlignment) {
+    int textureWidth = 0, textureHeight = 0;
+    const GLuint name = newTexture(width, height, textureWidth, textureHeight);
+    const int channels = format == GL_RGBA ? 4 : 3;
+    const std::size_t stride = rowStride(width, channels, rowAlignment);
     if (textureWidth != width || textureHeight != height) {
         // GLU would scale too, but its scaler blanks the last row when only the width changes.
-        scaled = resample(pixels, width, height, rowStride(width, channels, rowAlignment), channels,
-                          textureWidth, textureHeight);
-        pixels = scaled.data();
-        alignment = 1;
+        std::vector<std::uint8_t> scaled =
+            resample(pixels, width, height, stride, channels, textureWidth, textureHeight);
+        BuildMipmaps(textureWidth, textureHeight, format, scaled.data(), rowStride(textureWidth, channels, 1),
+                     1, scaled.data());
+    } else {
+        BuildMipmaps(textureWidth, textureHeight, format, pixels, stride, rowAlignment, nullptr);
     }
-    GLint previousAlignment = 4;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
-    if (format == GL_RGBA)
-        gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA, textureWidth, textureHeight, GL_RGBA, GL_UNSIGNED_BYTE,
-                          pixels);
-    else
-        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, textureWidth, textureHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
+    return name;
+}
+
+GLuint CreateTexture(std::uint16_t width, std::uint16_t height, GLenum format,
+                     std::vector<std::uint8_t>&& pixels, int rowAlignment) {
+    int textureWidth = 0, textureHeight = 0;
+    const GLuint name = newTexture(width, height, textureWidth, textureHeight);
+    const int channels = format == GL_RGBA ? 4 : 3;
+    const std::size_t stride = rowStride(width, channels, rowAlignment);
+    if (textureWidth != width || textureHeight != height) {
+        std::vector<std::uint8_t> scaled =
+            resample(pixels.data(), width, height, stride, channels, textureWidth, textureHeight);
+        // The picture is not needed once its scaled copy exists: gone before the texture grows.
+        std::vector<std::uint8_t>().swap(pixels);
+        BuildMipmaps(textureWidth, textureHeight, format, scaled.data(), rowStride(textureWidth, channels, 1),
+                     1, scaled.data());
+    } else {
+        BuildMipmaps(textureWidth, textureHeight, format, pixels.data(), stride, rowAlignment, pixels.data());
+    }
     return name;
 }
 

@@ -16,6 +16,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace zorvane {
 
@@ -64,6 +65,11 @@ bool LoadBMPStream(std::istream& stream, GLuint& texture);
 // nearest power of two (as GLU would, without its lost last row). The caller owns the returned name.
 GLuint CreateTexture(std::uint16_t width, std::uint16_t height, GLenum format, const std::uint8_t* pixels,
                      int rowAlignment);
+// The same texture from pixels it takes over: when the sides are scaled, the picture is freed as
+// soon as its scaled copy exists, before the mipmaps are made, so that a big picture is never held
+// twice while its texture grows.
+GLuint CreateTexture(std::uint16_t width, std::uint16_t height, GLenum format,
+                     std::vector<std::uint8_t>&& pixels, int rowAlignment);
 
 // Exchanges bytes 0 and 2 of every 3-byte pixel of height rows of width pixels, rows padded to a
 // multiple of 4 bytes (padding untouched). Rows that do not fit in pixels entirely are left alone.

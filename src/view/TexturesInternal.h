@@ -3,6 +3,8 @@
 
 #include "image/CaptureImage.h"
 
+#include <GL/gl.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -29,6 +31,13 @@ std::string resourceName(const std::string& fileName);
 
 // JPEG through libjpeg, as a 24-bit picture; null for anything libjpeg rejects (never exits).
 std::unique_ptr<CaptureImage> decodeJPEG(std::span<const std::uint8_t> data);
+
+// The bound texture's levels from a picture of exactly its size (powers of two), `width` pixels of
+// `format` (GL_RGB or GL_RGBA) a row, rows `stride` bytes apart and aligned to `alignment`; the same
+// texels as gluBuild2DMipmaps makes, without its copies of the picture. scratch, when given, may be
+// pixels itself (its contents are then used up): the levels below the first are made there.
+void BuildMipmaps(int width, int height, GLenum format, const std::uint8_t* pixels, std::size_t stride,
+                  int alignment, std::uint8_t* scratch);
 
 // DirectDraw Surface, top level only: uncompressed RGB(A) and DXT1/3/5; null otherwise.
 std::unique_ptr<CaptureImage> decodeDDS(std::span<const std::uint8_t> data);

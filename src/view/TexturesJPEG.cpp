@@ -55,10 +55,21 @@ struct JpegDecompressor {
     JpegDecompressor& operator=(const JpegDecompressor&) = delete;
 };
 
+// Where decoded rows go: a 32-bit capture image, or the RGB rows a texture is made from.
+class JpegRows {
+public:
+    virtual ~JpegRows() = default;
+    // Makes room for a picture of this size, every row black.
+    virtual void Begin(int width, int height) = 0;
+    // Where row y (counted from the top) is decoded to: width RGB pixels, 3 bytes each.
+    virtual std::uint8_t* RowBuffer(int y) = 0;
+    // Row y has been decoded into RowBuffer(y).
+    virtual void RowDone(int y) = 0;
+};
+
 // Everything between setjmp and the last libjpeg call lives in this function and holds no C++
 // objects with destructors, so a longjmp out of libjpeg skips nothing that needs cleaning up.
-bool decodeInto(JpegDecompressor& jpeg, std::span<const std::uint8_t> data,
-                std::unique_ptr<CaptureImage>& image, std::uint8_t* line) {
+bool decodeInto(JpegDecompressor& jpeg, std::span<const std::uint8_t> data, JpegRows& rows) {
     if (setjmp(jpeg.errors.jump))
         return false;
     jpeg_create_decompress(&jpeg.info);
@@ -74,19 +85,14 @@ bool decodeInto(JpegDecompressor& jpeg, std::span<const std::uint8_t> data,
         CaptureImage::kBytesPerPixel * static_cast<std::size_t>(width) * static_cast<std::size_t>(height) >
             kMaxPixelBytes)
         return false;
-    // The picture is allocated outside the jump's reach: the caller owns it through `image`.
-    image = std::make_unique<CaptureImage>(width, height);
+    // The rows are allocated outside the jump's reach: the caller owns them through `rows`.
+    rows.Begin(width, height);
     while (jpeg.info.output_scanline < jpeg.info.output_height) {
         const int y = static_cast<int>(jpeg.info.output_scanline);
-        JSAMPROW row = line;
+        JSAMPROW row = rows.RowBuffer(y);
         if (jpeg_read_scanlines(&jpeg.info, &row, 1) != 1)
             return false;
-        std::uint8_t* target = image->row(y);
-        for (int x = 0; x < width; ++x) {
-            target[x * 4] = line[x * 3 + 2];
-            target[x * 4 + 1] = line[x * 3 + 1];
-            target[x * 4 + 2] = line[x * 3];
-        }
+        rows.RowDone(y);
         // The rows that arrived are shown, to the end of the band of rows being decoded when the
         // data ran out; the rest stay black.
         const auto band = static_cast<JDIMENSION>(jpeg.info.max_v_samp_factor * DCTSIZE);
@@ -97,59 +103,83 @@ bool decodeInto(JpegDecompressor& jpeg, std::span<const std::uint8_t> data,
     return true;
 }
 
+bool decode(std::span<const std::uint8_t> data, JpegRows& rows) {
+    if (data.size() < 4)
+        return false;
+    JpegDecompressor jpeg;
+    try {
+        return decodeInto(jpeg, data, rows);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// Into a 32-bit capture image, through one scan line of RGB.
+class ImageRows : public JpegRows {
+public:
+    std::unique_ptr<CaptureImage> image;
+    void Begin(int width, int height) override {
+        line_.resize(static_cast<std::size_t>(width) * 3);
+        image = std::make_unique<CaptureImage>(width, height);
+    }
+    std::uint8_t* RowBuffer(int) override { return line_.data(); }
+    void RowDone(int y) override {
+        std::uint8_t* target = image->row(y);
+        for (int x = 0; x < image->width(); ++x) {
+            target[x * 4] = line_[x * 3 + 2];
+            target[x * 4 + 1] = line_[x * 3 + 1];
+            target[x * 4 + 2] = line_[x * 3];
+        }
+    }
+
+private:
+    std::vector<std::uint8_t> line_;
+};
+
+// Straight into the texture's rows: red-green-blue, bottom-up, rows padded to 4 bytes, as a 24-bit
+// BMP becomes once red and blue are exchanged. No other copy of the picture is made.
+class TextureRows : public JpegRows {
+public:
+    std::vector<std::uint8_t> pixels;
+    int width = 0;
+    int height = 0;
+    void Begin(int w, int h) override {
+        width = w;
+        height = h;
+        pixels.assign(Bmp24Stride(w) * static_cast<std::size_t>(h), 0);
+    }
+    std::uint8_t* RowBuffer(int y) override {
+        return pixels.data() + static_cast<std::size_t>(height - 1 - y) * Bmp24Stride(width);
+    }
+    void RowDone(int) override {}
+};
+
 } // namespace
 
 namespace textures_detail {
 
 std::unique_ptr<CaptureImage> decodeJPEG(std::span<const std::uint8_t> data) {
-    if (data.size() < 4)
+    ImageRows rows;
+    if (!decode(data, rows))
         return nullptr;
-    // One scan line of RGB at the largest width accepted, allocated before libjpeg can jump.
-    std::vector<std::uint8_t> line(static_cast<std::size_t>(kMaxSide) * 3);
-    std::unique_ptr<CaptureImage> image;
-    JpegDecompressor jpeg;
-    try {
-        if (!decodeInto(jpeg, data, image, line.data()))
-            return nullptr;
-    } catch (const std::exception&) {
-        return nullptr;
-    }
-    return image;
+    return std::move(rows.image);
 }
 
 } // namespace textures_detail
 
 bool LoadJPG(const std::string& fileName, GLuint& texture, bool fromResource) {
-    std::unique_ptr<CaptureImage> image;
+    TextureRows rows;
     if (fromResource) {
         const auto data = FindResource("JPEG", resourceName(fileName));
-        if (!data)
+        if (!data || !decode(*data, rows))
             return false;
-        image = decodeJPEG(*data);
     } else {
         const auto data = readWholeFile(fileName);
-        if (!data)
+        if (!data || !decode(*data, rows))
             return false;
-        image = decodeJPEG(*data);
     }
-    if (!image)
-        return false;
-    // Laid out as the 24-bit BMP stream would be: blue-green-red, bottom-up, rows padded; then
-    // red and blue exchanged, as for any 24-bit BMP.
-    const int width = image->width();
-    const int height = image->height();
-    const std::size_t stride = Bmp24Stride(width);
-    std::vector<std::uint8_t> pixels(stride * static_cast<std::size_t>(height), 0);
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t* in = image->row(height - 1 - y);
-        std::uint8_t* out = pixels.data() + static_cast<std::size_t>(y) * stride;
-        for (int x = 0; x < width; ++x)
-            std::memcpy(out + 3 * x, in + 4 * x, 3);
-    }
-    image.reset();
-    SwapRedBlue24(pixels, width, height);
-    texture = CreateTexture(static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height), GL_RGB,
-                            pixels.data(), 4);
+    texture = CreateTexture(static_cast<std::uint16_t>(rows.width), static_cast<std::uint16_t>(rows.height),
+                            GL_RGB, std::move(rows.pixels), 4);
     return true;
 }
 

@@ -2,6 +2,7 @@
 add_library(zv_textures STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Textures.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TexturesJPEG.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TexturesMipmaps.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TexturesDDS.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TexturesDesktop.cpp)
 target_include_directories(zv_textures PUBLIC ${CMAKE_SOURCE_DIR}/src)

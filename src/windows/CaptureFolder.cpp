@@ -1,11 +1,14 @@
 // CaptureFolder: where the stored window pictures live, and the checks that keep them private.
 #include "windows/CaptureFolder.h"
 
+#include "platform/DisplayName.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -44,8 +47,22 @@ std::string TemporaryDirectory() {
     return "/tmp/";
 }
 
-std::string CaptureFolderPath() {
-    return TemporaryDirectory() + "~ZRVN/";
+std::string SessionDisplay() {
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(variable);
+        if (value && *value)
+            return value;
+    }
+    return {};
+}
+
+std::string CaptureFolderPath(const std::string& display) {
+    std::string key = CanonicalDisplayName(display);
+    for (char& c : key) {
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_'))
+            c = '_';
+    }
+    return TemporaryDirectory() + "~ZRVN-" + std::to_string(::geteuid()) + "-" + key + "/";
 }
 
 bool IsCaptureFolderSafe(const std::string& folder) {

@@ -10,8 +10,13 @@ namespace zorvane {
 // Empty or relative variables are passed over.
 std::string TemporaryDirectory();
 
-// TemporaryDirectory() + "~ZRVN/".
-std::string CaptureFolderPath();
+// The display this process shows on: $DISPLAY, else $WAYLAND_DISPLAY; empty without either.
+std::string SessionDisplay();
+
+// TemporaryDirectory() + "~ZRVN-<user id>-<display>/": one folder for each user and display, as one
+// instance runs for each, so that an instance can empty its own folder without touching the pictures
+// of an instance on another display. Every spelling of one display names the same folder.
+std::string CaptureFolderPath(const std::string& display = SessionDisplay());
 
 // Creates the folder (and missing parents) with mode 0700 when it does not exist, tightens its mode
 // to 0700, and checks that it is a directory (not a symbolic link) owned by this user. Returns false

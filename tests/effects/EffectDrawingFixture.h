@@ -23,7 +23,7 @@ protected:
         effect.reset();
         scene.reset();
     }
-    void Build(const std::vector<WindowSpec>& windows, const std::string& options) {
+    void Build(const std::vector<WindowSetup>& windows, const std::string& options) {
         scene = std::make_unique<SceneWindows>(width, height, windows);
         host = std::make_unique<RenderHost>(width, height);
         effect = std::make_unique<Effect>(*host, options, scene->list());

@@ -40,7 +40,7 @@ using FlipDrawing = EffectDrawingFixture<TEffect_Flip, kScreenW, kScreenH>;
 
 // Before opening each image lies exactly over its window: within one pixel of its rectangle.
 TEST_F(FlipDrawing, RestFrameCoversEachWindowRectangle) {
-    const std::vector<WindowSpec> windows = {
+    const std::vector<WindowSetup> windows = {
         {Rect{10, 20, 130, 110}, Solid(120, 90, 0xFF0000)},
         {Rect{200, 30, 390, 140}, Solid(190, 110, 0x00FF00)},
         {Rect{33, 170, 251, 283}, Solid(218, 113, 0x0000FF)},
@@ -166,7 +166,7 @@ TEST_F(FlipDrawing, ClosingDrawsEveryImageOpaqueAndEndsAtHome) {
 
 // Twelve windows: ten are drawn (the last of them grey), the two beyond are not.
 TEST_F(FlipDrawing, MoreThanTenWindowsDrawTen) {
-    std::vector<WindowSpec> windows;
+    std::vector<WindowSetup> windows;
     for (int i = 0; i < 12; ++i) {
         const int left = (i % 6) * 64;
         const int top = (i / 6) * 120;

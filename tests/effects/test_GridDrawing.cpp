@@ -38,7 +38,7 @@ int Channel(std::uint32_t rgb, int shift) {
 
 // Four windows of 160 x 120 already sitting where the 2 x 2 grid puts them (centred in their
 // 200 x 150 cells at scale 1), so the opening and closing change only colours, not places.
-std::vector<WindowSpec> WindowsInTheirCells() {
+std::vector<WindowSetup> WindowsInTheirCells() {
     return {
         {Rect{20, 15, 180, 135}, Solid(160, 120, 0xFF0000)},
         {Rect{220, 15, 380, 135}, Solid(160, 120, 0x00FF00)},

@@ -9,6 +9,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include <gtest/gtest.h>
@@ -26,8 +27,8 @@ std::shared_ptr<CaptureImage> Solid(int width, int height, std::uint32_t rgb) {
     return image;
 }
 
-std::vector<WindowSpec> Windows(int count) {
-    std::vector<WindowSpec> windows;
+std::vector<WindowSetup> Windows(int count) {
+    std::vector<WindowSetup> windows;
     for (int i = 0; i < count; ++i) {
         const int left = 10 + 30 * i;
         windows.push_back({Rect{left, 20 + 10 * i, left + 160, 130 + 10 * i},
@@ -139,6 +140,42 @@ TEST_F(TitlesAndStack, FrontTitleSitsUnderItsPictureAndChangesNothingElse) {
             }
         }
         EXPECT_EQ(plateInside, 64 * 24);
+    }
+}
+
+// Wave Flip with reflections: the front title goes below the visible part of the front
+// picture's reflection. Where the plate lands, the frame without titles shows nothing but the
+// empty (black) scene: no picture and no reflection lies under it.
+TEST_F(TitlesAndStack, WaveFlipTitleCoversNeitherThePictureNorItsReflection) {
+    for (const char* options : {"1,0,0,0,-1", "0,0,0,0,-1"}) {
+        SCOPED_TRACE(options);
+        TEffect_WaveFlip& wave = Build<TEffect_WaveFlip>(4, options);
+        asked.clear();
+        ShowTitles();
+        wave.StartAnimation();
+        const auto titled = Frame();
+        ASSERT_EQ(asked.size(), 1u);
+        int left = kScreenW, top = kScreenH, right = -1, bottom = -1;
+        for (int y = 0; y < kScreenH; ++y) {
+            for (int x = 0; x < kScreenW; ++x) {
+                if (titled[static_cast<std::size_t>(y * kScreenW + x)] == kPlateColour) {
+                    left = std::min(left, x), right = std::max(right, x);
+                    top = std::min(top, y), bottom = std::max(bottom, y);
+                }
+            }
+        }
+        ASSERT_EQ(right - left + 1, 64);
+        ASSERT_EQ(bottom - top + 1, 24);
+        host->titlePlates = nullptr;
+        const auto plain = Frame();
+        int covered = 0;
+        for (int y = top; y <= bottom; ++y)
+            for (int x = left; x <= right; ++x)
+                covered += plain[static_cast<std::size_t>(y * kScreenW + x)] != 0 ? 1 : 0;
+        EXPECT_EQ(covered, 0) << "the plate at " << left << "," << top << " covers drawn pixels";
+        // The plate is under the front picture's reflection, not beside it.
+        const TScreenBox picture = wave.FPictureBoxes.at(0).second;
+        EXPECT_GT(static_cast<float>(top), picture.Bottom);
     }
 }
 

@@ -177,7 +177,7 @@ TEST_F(WaveFlipDrawing, VertexArraysMatchQuadByQuadPixelForPixel) {
         {"bottom, closing", "2,-1,-1,-1,-1", esClosing, 0.4f, 0.0f, 0.0f},
         {"top, no reflection", "0,-1,-1,-1,0", esIdle, 1.0f, 0.15f, -0.03f},
     };
-    std::vector<WindowSpec> windows;
+    std::vector<WindowSetup> windows;
     for (int i = 0; i < 11; ++i) {
         windows.push_back(
             {Rect{13 * i, 9 * i, 13 * i + 200 + 17 * (i % 4), 9 * i + 150 + 11 * (i % 3)}, nullptr});

@@ -61,10 +61,10 @@ TEST(SyntheticLayouts, KeepEveryWindowOnTheScreen) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.count) + " windows on " + std::to_string(c.screenWidth));
-        const std::vector<WindowSpec> windows =
+        const std::vector<WindowSetup> windows =
             SyntheticLayout(c.count, c.screenWidth, c.screenHeight, c.size);
         ASSERT_EQ(static_cast<int>(windows.size()), c.count);
-        for (const WindowSpec& window : windows) {
+        for (const WindowSetup& window : windows) {
             EXPECT_GE(window.rect.left, 0);
             EXPECT_GE(window.rect.top, 0);
             EXPECT_LE(window.rect.right, c.screenWidth);

@@ -47,6 +47,15 @@ ZorvaneRun::~ZorvaneRun() {
     std::system(("rm -rf " + Quote(folder_)).c_str());
 }
 
+std::string ZorvaneRun::captureFolder() const {
+    // The desktops here are local (":N"), which the program writes "_N" in the folder's name.
+    std::string display = desktop_.display();
+    for (char& c : display)
+        if (c == ':')
+            c = '_';
+    return folder_ + "/runtime/~ZRVN-" + std::to_string(::geteuid()) + "-" + display;
+}
+
 std::string ZorvaneRun::binary() const {
     return BinDir() + "/zorvane";
 }
@@ -60,6 +69,7 @@ std::vector<std::string> ZorvaneRun::environment() const {
 
 void ZorvaneRun::start(const std::vector<std::string>& environment) {
     extraEnvironment_ = environment;
+    reaped_ = false;
     std::string command = "exec env";
     for (const std::string& assignment : this->environment())
         command += " " + Quote(assignment);

@@ -17,7 +17,8 @@ public:
     ZorvaneRun(XDesktop& desktop, const std::vector<std::pair<std::string, std::string>>& settings = {});
     ~ZorvaneRun();
 
-    // Starts the program with extra environment assignments ("NAME=value").
+    // Starts the program with extra environment assignments ("NAME=value"); again after it ended, with
+    // the same runtime folder and a fresh trace.
     void start(const std::vector<std::string>& environment = {});
     // Starts it and waits until the splash has ended (the show actions are enabled).
     bool startResident(const std::vector<std::string>& environment = {});
@@ -39,7 +40,8 @@ public:
     pid_t pid() const { return pid_; }
 
     const std::string& folder() const { return folder_; }
-    std::string captureFolder() const { return folder_ + "/runtime/~ZRVN"; }
+    // The folder of this user and the desktop's display.
+    std::string captureFolder() const;
     std::string settingsFile() const { return folder_ + "/Zorvane.xml"; }
     std::string binary() const;
 

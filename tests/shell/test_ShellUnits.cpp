@@ -2,6 +2,7 @@
 // that carries tray-menu commands from a later start to the running instance.
 #include "app/HotKeyStatus.h"
 #include "app/PrevInstance.h"
+#include "core/ReservedKeys.h"
 #include "platform/posix/PosixSession.h"
 #include "view/VirtualKeys.h"
 
@@ -294,6 +295,52 @@ TEST(HotKeyStatus, TheMessageSaysWhatWorksAndHowToFreeSuperTab) {
     report.ShortCut = 0;
     report.HotKey = KeyHolder::khNobody;
     EXPECT_FALSE(HotKeysNeedTelling(report));
+}
+
+// Keys the display server acts on before any program sees them: never reported as working, even
+// when the grab itself succeeded, and refused whichever backend asks.
+TEST(HotKeyStatus, KeysTheDisplayServerKeepsAreReportedAsUnusable) {
+    struct Row {
+        std::uint16_t code;
+        bool reserved;
+    };
+    const Row rows[] = {
+        // Ctrl+Alt+F1..F12 switch virtual terminals, Ctrl+Alt+Backspace ends the server, Ctrl+Alt with
+        // keypad plus or minus changes the video mode.
+        {0xC070, true},
+        {0xC07B, true},
+        {0xC008, true},
+        {0xC06B, true},
+        {0xC06D, true},
+        // The same keys with Shift, without Ctrl or Alt, and the F-keys beyond F12 reach programs.
+        {0xE07B, false},
+        {0xE008, false},
+        {0x807B, false},
+        {0x407B, false},
+        {0x007B, false},
+        {0xC07C, false},
+        {0xC054, false},
+        {0xC0C0, false},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(ReservedByDisplayServer(row.code), row.reserved) << std::hex << row.code;
+
+    THotKeyReport report;
+    report.WinTab = KeyHolder::khOurs;
+    report.HotKey = KeyHolder::khOurs;
+    report.ShortCut = 0xC07B;
+    EXPECT_TRUE(HotKeysNeedTelling(report));
+    EXPECT_EQ(HotKeyHolderText(report),
+              "reserved by the display server, which acts on it before any program sees it");
+    EXPECT_EQ(
+        HotKeyStatusLine(report),
+        "The custom hot key Ctrl+Alt+F12 is reserved by the display server, which acts on it before any "
+        "program sees it. Super+Tab works; choose another custom hot key in the options.");
+    // Super+Tab taken as well: nothing is said to work but the tray and the command line.
+    report.WinTab = KeyHolder::khOtherProgram;
+    const std::string line = HotKeyStatusLine(report);
+    EXPECT_EQ(line.find("Ctrl+Alt+F12 works"), std::string::npos) << line;
+    EXPECT_NE(line.find("zorvane --show"), std::string::npos) << line;
 }
 
 // A translation's sentences are used with their blanks filled; what is put in is not read again,

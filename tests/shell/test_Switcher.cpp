@@ -9,9 +9,12 @@
 
 #include <X11/keysym.h>
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <sstream>
 
 namespace zorvane::test {
@@ -224,6 +227,67 @@ TEST_F(Switcher, ExitLeavesTheCaptureFolderEmptyButPresent) {
     EXPECT_EQ(exitCode, 0);
     EXPECT_TRUE(fs::is_directory(run.captureFolder()));
     EXPECT_TRUE(fs::is_empty(run.captureFolder()));
+}
+
+// --- Pictures left behind: an instance killed without its Exit leaves its pictures, and the next
+// start on this display empties the folder before it writes there. A second start while an
+// instance runs ends without touching that instance's pictures.
+TEST_F(Switcher, PicturesLeftByAKilledInstanceGoAtTheNextStart) {
+    openThreeWindows();
+    ZorvaneRun run(desktop);
+    const auto pictures = [&] {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(run.captureFolder()))
+            names.insert(entry.path().filename().string());
+        return names;
+    };
+    ASSERT_TRUE(run.startResident()) << run.trace();
+    openWithWinTab(run);
+    keys.superUp();
+    ASSERT_TRUE(run.waitFor("view-hidden"));
+    const std::set<std::string> running = pictures();
+    ASSERT_FALSE(running.empty());
+    EXPECT_EQ(run.runAgain({}).exitCode, 0);
+    const std::set<std::string> afterSecondStart = pictures();
+    EXPECT_TRUE(
+        std::includes(afterSecondStart.begin(), afterSecondStart.end(), running.begin(), running.end()))
+        << "a second start must leave the running instance's pictures";
+
+    ASSERT_EQ(::kill(run.pid(), SIGKILL), 0);
+    int exitCode = 0;
+    ASSERT_TRUE(run.waitExit(kPatience, exitCode));
+    const std::set<std::string> left = pictures();
+    ASSERT_FALSE(left.empty()) << "killed, it had no Exit to empty its folder";
+
+    ASSERT_TRUE(run.startResident()) << run.trace();
+    EXPECT_EQ(run.lines("capture-folder-emptied " + std::to_string(left.size())).size(), 1u) << run.trace();
+    for (const std::string& name : pictures())
+        EXPECT_EQ(left.count(name), 0u) << name << " is left from the killed instance";
+    openWithWinTab(run);
+    keys.superUp();
+    ASSERT_TRUE(run.waitFor("view-hidden"));
+    EXPECT_FALSE(pictures().empty()) << "the new instance stores its own pictures";
+}
+
+// --- Keys the display server keeps: a settings file holding one reports it at start as
+// unusable, like a taken key, instead of saying that it works.
+TEST_F(Switcher, CustomHotKeyTheDisplayServerKeepsIsReportedAtStart) {
+    ZorvaneRun run(desktop, {{"Language", "English"}, {"acShowEffect_ShortCut", "49275"}});
+    ASSERT_TRUE(run.startResident()) << run.trace();
+    const auto told = [&] {
+        for (const std::string& line : run.ownLines())
+            if (line.find("The custom hot key Ctrl+Alt+F12 is reserved by the display server") !=
+                std::string::npos)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(desktop.waitUntil(told, kPatience)) << run.trace();
+    for (const std::string& line : run.ownLines())
+        EXPECT_EQ(line.find("Ctrl+Alt+F12 works"), std::string::npos) << line;
+    const RunResult diagnostics = run.runAgain({"--diagnostics", "--settings", run.settingsFile()});
+    EXPECT_NE(diagnostics.out.find("custom hot key Ctrl+Alt+F12: reserved by the display server"),
+              std::string::npos)
+        << diagnostics.out;
 }
 
 // --- The settings file chooses what opens.

@@ -25,13 +25,13 @@ void put32(Bytes& out, std::uint32_t v) {
 
 } // namespace
 
-Bytes buildBMP(const BmpSpec& spec) {
-    const int rows = spec.height < 0 ? -spec.height : spec.height;
-    const std::size_t pixelBytes = static_cast<std::size_t>(spec.bitCount / 8);
-    const std::size_t rowBytes = spec.width > 0 ? static_cast<std::size_t>(spec.width) * pixelBytes : 0;
+Bytes buildBMP(const BmpLayout& layout) {
+    const int rows = layout.height < 0 ? -layout.height : layout.height;
+    const std::size_t pixelBytes = static_cast<std::size_t>(layout.bitCount / 8);
+    const std::size_t rowBytes = layout.width > 0 ? static_cast<std::size_t>(layout.width) * pixelBytes : 0;
     const std::size_t stride = (rowBytes + 3) & ~std::size_t{3};
     Bytes pixels;
-    for (const auto& row : spec.rows) {
+    for (const auto& row : layout.rows) {
         const std::size_t start = pixels.size();
         for (std::uint32_t p : row)
             for (std::size_t b = 0; b < pixelBytes; ++b)
@@ -45,48 +45,48 @@ Bytes buildBMP(const BmpSpec& spec) {
     put32(out, 0); // the loader reads neither the file size
     put32(out, 0);
     put32(out, 54); // nor the offset
-    put32(out, spec.headerSize);
-    put32(out, static_cast<std::uint32_t>(spec.width));
-    put32(out, static_cast<std::uint32_t>(spec.height));
+    put32(out, layout.headerSize);
+    put32(out, static_cast<std::uint32_t>(layout.width));
+    put32(out, static_cast<std::uint32_t>(layout.height));
     put16(out, 1);
-    put16(out, static_cast<std::uint32_t>(spec.bitCount));
-    put32(out, spec.compression);
-    put32(out, spec.imageSize < 0 ? static_cast<std::uint32_t>(stride * static_cast<std::size_t>(rows))
-                                  : static_cast<std::uint32_t>(spec.imageSize));
+    put16(out, static_cast<std::uint32_t>(layout.bitCount));
+    put32(out, layout.compression);
+    put32(out, layout.imageSize < 0 ? static_cast<std::uint32_t>(stride * static_cast<std::size_t>(rows))
+                                    : static_cast<std::uint32_t>(layout.imageSize));
     put32(out, 2835);
     put32(out, 2835);
-    put32(out, spec.coloursUsed);
+    put32(out, layout.coloursUsed);
     put32(out, 0);
-    if (spec.headerSize > 40) {
+    if (layout.headerSize > 40) {
         // V4/V5 headers start with the channel masks.
-        for (std::uint32_t m : spec.masks)
+        for (std::uint32_t m : layout.masks)
             put32(out, m);
-        out.resize(14 + spec.headerSize, 0);
-    } else if (spec.compression == 3) {
-        for (std::uint32_t m : spec.masks)
+        out.resize(14 + layout.headerSize, 0);
+    } else if (layout.compression == 3) {
+        for (std::uint32_t m : layout.masks)
             put32(out, m);
     }
-    for (std::uint32_t i = 0; i < spec.coloursUsed && i < 256; ++i)
+    for (std::uint32_t i = 0; i < layout.coloursUsed && i < 256; ++i)
         put32(out, 0x00808080);
     out.insert(out.end(), pixels.begin(), pixels.end());
     return out;
 }
 
-Bytes buildTGA(const TgaSpec& spec) {
+Bytes buildTGA(const TgaLayout& layout) {
     Bytes out(18, 0);
-    out[0] = static_cast<std::uint8_t>(spec.id.size());
-    out[1] = static_cast<std::uint8_t>(spec.colourMapType);
-    out[2] = static_cast<std::uint8_t>(spec.imageType);
-    out[12] = static_cast<std::uint8_t>(spec.width & 255);
-    out[13] = static_cast<std::uint8_t>(spec.width >> 8);
-    out[14] = static_cast<std::uint8_t>(spec.height & 255);
-    out[15] = static_cast<std::uint8_t>(spec.height >> 8);
-    out[16] = static_cast<std::uint8_t>(spec.bits);
-    out[17] = spec.descriptor;
-    for (char c : spec.id)
+    out[0] = static_cast<std::uint8_t>(layout.id.size());
+    out[1] = static_cast<std::uint8_t>(layout.colourMapType);
+    out[2] = static_cast<std::uint8_t>(layout.imageType);
+    out[12] = static_cast<std::uint8_t>(layout.width & 255);
+    out[13] = static_cast<std::uint8_t>(layout.width >> 8);
+    out[14] = static_cast<std::uint8_t>(layout.height & 255);
+    out[15] = static_cast<std::uint8_t>(layout.height >> 8);
+    out[16] = static_cast<std::uint8_t>(layout.bits);
+    out[17] = layout.descriptor;
+    for (char c : layout.id)
         out.push_back(static_cast<std::uint8_t>(c));
-    const int pixelBytes = spec.bits / 8;
-    for (const auto& row : spec.rows)
+    const int pixelBytes = layout.bits / 8;
+    for (const auto& row : layout.rows)
         for (std::uint32_t p : row)
             for (int b = 0; b < pixelBytes; ++b)
                 out.push_back(b < 4 ? static_cast<std::uint8_t>(p >> (8 * b)) : 0);

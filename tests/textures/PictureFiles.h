@@ -17,7 +17,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 // A BMP described field by field. rows[y] holds the pixels of stored row y (the first stored row
 // first) as 0xAARRGGBB; the builder writes them in the file's byte order and pads 24-bit rows.
-struct BmpSpec {
+struct BmpLayout {
     int width = 0;
     int height = 0; // negative: stored top row first
     int bitCount = 24;
@@ -28,10 +28,10 @@ struct BmpSpec {
     std::uint32_t masks[3] = {0, 0, 0}; // written after a 40-byte header when compression is 3
     std::vector<std::vector<std::uint32_t>> rows{};
 };
-Bytes buildBMP(const BmpSpec& spec);
+Bytes buildBMP(const BmpLayout& layout);
 
 // An uncompressed Targa: rows in stored order as 0xAARRGGBB, pixels blue-green-red(-alpha).
-struct TgaSpec {
+struct TgaLayout {
     int width = 0;
     int height = 0;
     int bits = 24;
@@ -41,7 +41,7 @@ struct TgaSpec {
     std::string id{}; // identification field between header and pixels
     std::vector<std::vector<std::uint32_t>> rows{};
 };
-Bytes buildTGA(const TgaSpec& spec);
+Bytes buildTGA(const TgaLayout& layout);
 
 // The magic "DDS " and the 124-byte DirectDraw Surface header of a w x h surface with the given
 // pixel-format flags, FourCC code, bit count and red, green and blue masks; the pixels follow.

@@ -35,9 +35,9 @@ private:
 
 TEST_F(TextureLoader, Bmp24SmallPicturesComeOutPixelExact) {
     // 2 pixels wide: 6 bytes a row padded to 8, so a loader that ignores the padding shears the rows.
-    BmpSpec spec{.width = 2, .height = 2, .rows = {{0xFF0000, 0x00FF00}, {0x0000FF, 0x123456}}};
+    BmpLayout layout{.width = 2, .height = 2, .rows = {{0xFF0000, 0x00FF00}, {0x0000FF, 0x123456}}};
     GLuint texture = kUntouched;
-    ASSERT_TRUE(LoadTexture(dir.write("small.bmp", buildBMP(spec)), texture, false));
+    ASSERT_TRUE(LoadTexture(dir.write("small.bmp", buildBMP(layout)), texture, false));
     keep(texture);
     const TextureImage image = readTexture(texture);
     ASSERT_EQ(image.width, 2);
@@ -69,12 +69,12 @@ TEST_F(TextureLoader, Bmp24PaddedRowsStayUnsheared) {
         std::vector<std::uint32_t> stored = colours;
         if (c.topDown)
             stored.assign(colours.rbegin(), colours.rend());
-        BmpSpec spec{.width = c.width,
-                     .height = c.topDown ? -4 : 4,
-                     .imageSize = c.imageSize,
-                     .rows = uniformRows(c.width, stored)};
+        BmpLayout layout{.width = c.width,
+                         .height = c.topDown ? -4 : 4,
+                         .imageSize = c.imageSize,
+                         .rows = uniformRows(c.width, stored)};
         GLuint texture = kUntouched;
-        ASSERT_TRUE(LoadTexture(dir.write("rows.bmp", buildBMP(spec)), texture, false));
+        ASSERT_TRUE(LoadTexture(dir.write("rows.bmp", buildBMP(layout)), texture, false));
         keep(texture);
         const TextureImage image = readTexture(texture);
         ASSERT_EQ(image.height, 4);
@@ -87,9 +87,9 @@ TEST_F(TextureLoader, Bmp24PaddedRowsStayUnsheared) {
 
 // Newer info headers (V5: 124 bytes) put the pixels after the longer header.
 TEST_F(TextureLoader, BmpWithV5HeaderLoads) {
-    BmpSpec spec{.width = 2, .height = 1, .headerSize = 124, .rows = {{0x102030, 0x405060}}};
+    BmpLayout layout{.width = 2, .height = 1, .headerSize = 124, .rows = {{0x102030, 0x405060}}};
     GLuint texture = kUntouched;
-    ASSERT_TRUE(LoadTexture(dir.write("v5.bmp", buildBMP(spec)), texture, false));
+    ASSERT_TRUE(LoadTexture(dir.write("v5.bmp", buildBMP(layout)), texture, false));
     keep(texture);
     const TextureImage image = readTexture(texture);
     EXPECT_EQ(image.rgb(0, 0), 0x102030u);
@@ -117,9 +117,9 @@ TEST_F(TextureLoader, Bmp32ColourKeyMakesFirstPixelsColourTransparent) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        BmpSpec spec{.width = 2, .height = 2, .bitCount = 32, .rows = c.rows};
+        BmpLayout layout{.width = 2, .height = 2, .bitCount = 32, .rows = c.rows};
         GLuint texture = kUntouched;
-        ASSERT_TRUE(LoadTexture(dir.write("key.bmp", buildBMP(spec)), texture, false));
+        ASSERT_TRUE(LoadTexture(dir.write("key.bmp", buildBMP(layout)), texture, false));
         keep(texture);
         const TextureImage image = readTexture(texture);
         for (int row = 0; row < 2; ++row)
@@ -133,14 +133,14 @@ TEST_F(TextureLoader, Bmp32ColourKeyMakesFirstPixelsColourTransparent) {
 // Bit-field pictures whose channels are whole bytes in another order come out in the right colours.
 TEST_F(TextureLoader, Bmp32BitFieldsInRgbaOrderKeepTheirColours) {
     // Red in byte 0, green in byte 1, blue in byte 2: 0xAABBGGRR in the builder's notation.
-    BmpSpec spec{.width = 2,
-                 .height = 1,
-                 .bitCount = 32,
-                 .compression = 3,
-                 .masks = {0x000000FF, 0x0000FF00, 0x00FF0000},
-                 .rows = {{0x00332211, 0x00665544}}};
+    BmpLayout layout{.width = 2,
+                     .height = 1,
+                     .bitCount = 32,
+                     .compression = 3,
+                     .masks = {0x000000FF, 0x0000FF00, 0x00FF0000},
+                     .rows = {{0x00332211, 0x00665544}}};
     GLuint texture = kUntouched;
-    ASSERT_TRUE(LoadTexture(dir.write("rgba.bmp", buildBMP(spec)), texture, false));
+    ASSERT_TRUE(LoadTexture(dir.write("rgba.bmp", buildBMP(layout)), texture, false));
     keep(texture);
     const TextureImage image = readTexture(texture);
     EXPECT_EQ(image.argb(0, 0), 0x00112233u);
@@ -153,7 +153,7 @@ TEST_F(TextureLoader, BmpUnsupportedOrImpossiblePicturesGiveFalse) {
     const auto row8 = uniformRows(4, {0x01, 0x02});
     struct Case {
         const char* what;
-        BmpSpec spec;
+        BmpLayout layout;
     };
     const Case cases[] = {
         {"8 bits", {.width = 4, .height = 2, .bitCount = 8, .rows = row8}},
@@ -181,7 +181,7 @@ TEST_F(TextureLoader, BmpUnsupportedOrImpossiblePicturesGiveFalse) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         GLuint texture = kUntouched;
-        EXPECT_FALSE(LoadTexture(dir.write("bad.bmp", buildBMP(c.spec)), texture, false));
+        EXPECT_FALSE(LoadTexture(dir.write("bad.bmp", buildBMP(c.layout)), texture, false));
         EXPECT_EQ(texture, kUntouched);
     }
 }
@@ -272,9 +272,9 @@ TEST_F(TextureLoader, BmpStreamReadsFromItsPosition) {
 TEST_F(TextureLoader, Tga24At130WideIsUnsheared) {
     // 130 pixels of 3 bytes are 390 bytes a row: read with 4-byte row alignment the rows would drift.
     const std::vector<std::uint32_t> colours{0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00};
-    TgaSpec spec{.width = 130, .height = 4, .rows = uniformRows(130, colours)};
+    TgaLayout layout{.width = 130, .height = 4, .rows = uniformRows(130, colours)};
     GLuint texture = kUntouched;
-    ASSERT_TRUE(LoadTexture(dir.write("wide.tga", buildTGA(spec)), texture, false));
+    ASSERT_TRUE(LoadTexture(dir.write("wide.tga", buildTGA(layout)), texture, false));
     keep(texture);
     const TextureImage image = readTexture(texture);
     ASSERT_EQ(image.height, 4);
@@ -287,7 +287,7 @@ TEST_F(TextureLoader, Tga24At130WideIsUnsheared) {
 TEST_F(TextureLoader, TgaVariantsLoadInStoredOrder) {
     struct Case {
         const char* what;
-        TgaSpec spec;
+        TgaLayout layout;
         std::uint32_t firstRow; // expected 0xAARRGGBB of texture row 0
     };
     const Case cases[] = {
@@ -304,7 +304,7 @@ TEST_F(TextureLoader, TgaVariantsLoadInStoredOrder) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         GLuint texture = kUntouched;
-        ASSERT_TRUE(LoadTexture(dir.write("v.TGA", buildTGA(c.spec)), texture, false));
+        ASSERT_TRUE(LoadTexture(dir.write("v.TGA", buildTGA(c.layout)), texture, false));
         keep(texture);
         const TextureImage image = readTexture(texture);
         EXPECT_EQ(image.argb(0, 0), c.firstRow);

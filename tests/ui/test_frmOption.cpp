@@ -380,6 +380,63 @@ TEST_F(OptionFormTest, HotKeyFieldLeavesTheDialogKeysAndTypingKeysAlone) {
     }
 }
 
+// The display server acts on Ctrl+Alt+F1..F12 and Ctrl+Alt+Backspace before any program: such a
+// combination is refused with a sentence in the status line (translated where a language says so),
+// and the field keeps its key. With Shift they are ordinary keys again.
+TEST_F(OptionFormTest, HotKeyFieldRefusesKeysTheDisplayServerKeeps) {
+    struct Row {
+        const char* what;
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        bool refused;
+    };
+    const std::uint16_t kept = 0x60C0;
+    const Qt::KeyboardModifiers ctrlAlt = Qt::ControlModifier | Qt::AltModifier;
+    const Row rows[] = {
+        {"Ctrl+Alt+F1", Qt::Key_F1, ctrlAlt, true},
+        {"Ctrl+Alt+F12", Qt::Key_F12, ctrlAlt, true},
+        {"Ctrl+Alt+Backspace", Qt::Key_Backspace, ctrlAlt, true},
+        {"Ctrl+Alt+Shift+F12", Qt::Key_F12, ctrlAlt | Qt::ShiftModifier, false},
+        {"Alt+F12", Qt::Key_F12, Qt::AltModifier, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        auto form = Open(kept);
+        form->Messages = [](const std::string& name, const std::string& english) {
+            return name == "msgKeyReservedRefused" ? std::string("%1 : réservé au serveur.") : english;
+        };
+        form->show();
+        form->HotKey1->setFocus();
+        Type(*form, row.key, row.modifiers);
+        const QString status = form->lblHotKeyStatus->text();
+        if (row.refused) {
+            EXPECT_EQ(form->ShortCut(), kept);
+            EXPECT_EQ(status, QString::fromUtf8(row.what) + QString::fromUtf8(" : réservé au serveur."));
+        } else {
+            EXPECT_NE(form->ShortCut(), kept);
+            EXPECT_FALSE(status.contains(QStringLiteral("réservé")));
+        }
+    }
+    // The server took the key itself: only its modifiers came, and the field keeps its key.
+    {
+        auto form = Open(kept);
+        form->show();
+        form->HotKey1->setFocus();
+        Type(*form, Qt::Key_Control, Qt::ControlModifier);
+        Type(*form, Qt::Key_Alt, ctrlAlt);
+        EXPECT_EQ(form->ShortCut(), kept);
+        EXPECT_EQ(form->HotKey1->keySequence(), KeySequenceFromShortCut(kept));
+    }
+    // Without a language: the English sentence.
+    auto form = Open(kept);
+    form->show();
+    form->HotKey1->setFocus();
+    Type(*form, Qt::Key_F3, ctrlAlt);
+    EXPECT_EQ(form->lblHotKeyStatus->text(),
+              "Ctrl+Alt+F3 is reserved by the display server and never reaches "
+              "Zorvane: choose another combination.");
+}
+
 TEST_F(OptionFormTest, TabThenShiftTabComesBackToTheHotKeyField) {
     auto form = Open();
     form->show();

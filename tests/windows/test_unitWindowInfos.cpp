@@ -5,6 +5,7 @@
 #include "windows/CaptureFolder.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <clocale>
 #include <fstream>
@@ -377,7 +378,12 @@ TEST_F(WindowListFixture, TemporaryDirectoryPrefersTheRuntimeFolder) {
     runtime.set(a);
     tmpdir.set(b);
     EXPECT_EQ(TemporaryDirectory(), a + "/");
-    EXPECT_EQ(CaptureFolderPath(), a + "/~ZRVN/");
+    // One folder for each user and display, every spelling of the display the same.
+    const std::string user = std::to_string(::geteuid());
+    EXPECT_EQ(CaptureFolderPath(":1"), a + "/~ZRVN-" + user + "-_1/");
+    EXPECT_EQ(CaptureFolderPath(":1.0"), CaptureFolderPath("unix:1"));
+    EXPECT_NE(CaptureFolderPath(":1"), CaptureFolderPath(":2"));
+    EXPECT_NE(CaptureFolderPath(":1"), CaptureFolderPath("otherhost:1"));
     runtime.set("relative");
     EXPECT_EQ(TemporaryDirectory(), b + "/");
     runtime.set((base / "missing").string());
