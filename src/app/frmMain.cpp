@@ -122,9 +122,31 @@ TMainForm::TMainForm(Platform& platform, TFormStorage& settings)
 void TMainForm::InstallWinTabGrab() {
     FWinTabGrabbed = FPlatform.installWinTabGrab([this](bool shiftDown) {
         FShiftDown = shiftDown;
+        NoteCaughtKey(shiftDown ? RemoteCommand::rcWinTabBack : RemoteCommand::rcWinTab);
         // Like the hook, only note it here; the work runs from the event loop.
         QMetaObject::invokeMethod(this, &TMainForm::WinTabMessage, Qt::QueuedConnection);
     });
+}
+
+void TMainForm::NoteCaughtKey(RemoteCommand command) {
+    if (FPlatform.keysAlsoRunCommands())
+        FCaughtKeys.emplace_back(command, MonotonicMilliseconds());
+}
+
+bool TMainForm::IsEchoOfCaughtKey(RemoteCommand command) {
+    // An echo comes within the time it takes to start a process; older notes are of keys whose
+    // command never reached us (it runs as another user, say).
+    constexpr double kEchoWaitMs = 3000;
+    const double now = MonotonicMilliseconds();
+    while (!FCaughtKeys.empty() && now - FCaughtKeys.front().second > kEchoWaitMs)
+        FCaughtKeys.pop_front();
+    for (auto it = FCaughtKeys.begin(); it != FCaughtKeys.end(); ++it) {
+        if (it->first == command) {
+            FCaughtKeys.erase(it);
+            return true;
+        }
+    }
+    return false;
 }
 
 THotKeyReport TMainForm::HotKeyReport() {
@@ -395,13 +417,14 @@ void TMainForm::RegisterShowHotKey() {
         return;
     }
     FPlatform.registerHotKey(shortcut, [this] {
+        NoteCaughtKey(RemoteCommand::rcShow);
         QMetaObject::invokeMethod(this, &TMainForm::HotKeyPressed, Qt::QueuedConnection);
     });
 }
 
 void TMainForm::HotKeyPressed() {
-    // Held like Super+Tab only when there are modifiers to hold.
-    const bool held = FHotKeyHold && (FShowShortCut & 0xE000) != 0;
+    // Held like Super+Tab only when there are modifiers to hold, and their state can be read.
+    const bool held = FHotKeyHold && (FShowShortCut & 0xE000) != 0 && FPlatform.readsKeyboardState();
     if (!held) {
         acShowEffect->trigger();
         return;

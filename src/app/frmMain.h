@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -142,6 +143,11 @@ private:
     bool FBusy = false;
     bool FCapturing = false;
     bool FShiftDown = false;
+    // Keys the platform caught whose bound command (zorvane --wintab, --show) runs as well: the
+    // command's message, arriving later on the command channel, is that key's echo and is dropped.
+    std::deque<std::pair<RemoteCommand, double>> FCaughtKeys;
+    void NoteCaughtKey(RemoteCommand command);
+    bool IsEchoOfCaughtKey(RemoteCommand command);
     bool FActivated = false;
     bool FClosed = false;
     bool FTrayActive = false;

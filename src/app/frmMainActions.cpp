@@ -261,6 +261,10 @@ void TMainForm::acExitExecute() {
 }
 
 void TMainForm::RunRemoteCommand(RemoteCommand command) {
+    if (IsEchoOfCaughtKey(command)) {
+        Trace("echo-dropped " + RemoteCommandName(command).toStdString());
+        return;
+    }
     switch (command) {
     case RemoteCommand::rcShow:
         acShowEffect->trigger();

@@ -148,6 +148,9 @@ public:
     // True when the keyboard's state can be read while another program has the focus. Where it
     // cannot, the view keeps the state of the keys it holds from its own key events.
     virtual bool readsKeyboardState() const { return true; }
+    // True where a key caught for this program (handler called) also runs a bound command, such as
+    // `zorvane --wintab`, whose message to the running instance then arrives as well.
+    virtual bool keysAlsoRunCommands() const { return false; }
     virtual bool isLeftSuperDown() = 0;
     // Catches Tab while the left Super key is held (swallowed, handler called); with any other
     // Super key the Tab reaches the focused program unchanged. False when the grab failed.

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <thread>
+#include <utility>
 #include <unistd.h>
 
 namespace zorvane::wayland {
@@ -67,7 +68,7 @@ std::unique_ptr<SwaySource> SwaySource::Connect(WaylandDisplay& display) {
 
 SwaySource::SwaySource(WaylandDisplay& display, std::unique_ptr<SwayIpc> ipc)
     : display_(display), ipc_(std::move(ipc)) {
-    ipc_->subscribe({"window", "workspace"});
+    ipc_->subscribe({"window", "workspace", "binding"});
 }
 
 bool SwaySource::refreshTree() {
@@ -190,6 +191,10 @@ bool SwaySource::processEvents() {
             } else if (parsed->change == "close") {
                 focusOrder_.closed(parsed->container.id);
             }
+        } else if (event.type == SwayEventType::binding) {
+            const std::optional<SwayBindingEvent> parsed = ParseSwayBindingEvent(event.payload);
+            if (parsed && parsed->change == "run")
+                runBindings_.push_back(parsed->command);
         } else if (event.type == SwayEventType::workspace) {
             const std::optional<SwayWorkspaceEvent> parsed = ParseSwayWorkspaceEvent(event.payload);
             changed = changed || (parsed && parsed->change == "focus");
@@ -220,6 +225,10 @@ std::optional<KeyBindResult> SwaySource::bindKey(const std::string& comboText, c
 void SwaySource::unbindKey(const std::string& comboText) {
     if (const std::optional<SwayCombo> combo = ParseCombo(comboText))
         ipc_->runCommand("unbindsym " + FormatCombo(*combo), nullptr);
+}
+
+std::vector<std::string> SwaySource::takeRunBindings() {
+    return std::exchange(runBindings_, {});
 }
 
 std::string SwaySource::bindingReport() {

@@ -41,6 +41,7 @@ public:
     bool processEvents() override;
     std::optional<KeyBindResult> bindKey(const std::string& combo, const std::string& command) override;
     void unbindKey(const std::string& combo) override;
+    std::vector<std::string> takeRunBindings() override;
     std::string bindingReport() override;
     std::optional<WallpaperInfo> wallpaper() override;
     std::string compositorName() override;
@@ -56,6 +57,7 @@ private:
     SwayTree tree_;
     FocusOrder focusOrder_;
     std::vector<std::string> workspaces_; // in sway's order: the numbers of windowDesktop
+    std::vector<std::string> runBindings_;
 };
 
 } // namespace zorvane::wayland

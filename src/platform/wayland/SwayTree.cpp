@@ -270,6 +270,22 @@ std::optional<SwayWorkspaceEvent> ParseSwayWorkspaceEvent(std::string_view paylo
     }
 }
 
+std::optional<SwayBindingEvent> ParseSwayBindingEvent(std::string_view payload) {
+    try {
+        const auto event = parse(payload);
+        if (!event || !event->is_object() || !event->contains("change"))
+            return std::nullopt;
+        SwayBindingEvent result;
+        result.change = text(*event, "change");
+        const auto binding = event->find("binding");
+        if (binding != event->end() && binding->is_object())
+            result.command = text(*binding, "command");
+        return result;
+    } catch (const json::exception&) {
+        return std::nullopt;
+    }
+}
+
 void FocusOrder::seed(const std::vector<SwayWindow>& windows) {
     ids_.clear();
     for (const auto& window : windows)

@@ -78,6 +78,12 @@ struct SwayWorkspaceEvent {
 };
 
 std::optional<SwayWindowEvent> ParseSwayWindowEvent(std::string_view json);
+// A "binding" event: a key binding ran ("run") its command.
+struct SwayBindingEvent {
+    std::string change;
+    std::string command; // as bound, e.g. "exec zorvane --wintab"
+};
+std::optional<SwayBindingEvent> ParseSwayBindingEvent(std::string_view json);
 std::optional<SwayWorkspaceEvent> ParseSwayWorkspaceEvent(std::string_view json);
 
 // Keeps the windows' most-recently-used order between trees, from focus and close events: the

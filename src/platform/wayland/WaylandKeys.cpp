@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
 #include <unistd.h>
 
 namespace zorvane {
@@ -67,9 +68,11 @@ std::string WaylandPlatform::commandFor(const std::string& option) const {
     return quoted + "' " + option;
 }
 
-bool WaylandPlatform::installWinTabGrab(WinTabHandler) {
-    // The handler is not called from here: the bound commands arrive on the command channel.
+bool WaylandPlatform::installWinTabGrab(WinTabHandler handler) {
+    // The bound command (zorvane --wintab) reaches the running instance on its command channel;
+    // where the compositor reports the binding as it runs (sway), the handler is called sooner.
     removeWinTabGrab();
+    winTabHandler_ = std::move(handler);
     winTabTakenBy_.clear();
     const std::optional<KeyBindResult> forward = source_->bindKey(kWinTabCombo, commandFor("--wintab"));
     cannotBind_ = !forward;
@@ -102,8 +105,9 @@ void WaylandPlatform::removeWinTabGrab() {
         winTabHolder_ = KeyHolder::khNobody;
 }
 
-bool WaylandPlatform::registerHotKey(std::uint16_t shortcut, HotKeyHandler) {
+bool WaylandPlatform::registerHotKey(std::uint16_t shortcut, HotKeyHandler handler) {
     unregisterHotKey();
+    hotKeyHandler_ = std::move(handler);
     hotKeyTakenBy_.clear();
     hotKeyCode_ = shortcut;
     const std::string combo = shortcut == 0 ? std::string() : WaylandShortcutCombo(shortcut);
@@ -131,6 +135,23 @@ void WaylandPlatform::unregisterHotKey() {
         source_->unbindKey(hotKeyCombo_);
     hotKeyCombo_.clear();
     hotKeyHolder_ = KeyHolder::khNobody;
+}
+
+void WaylandPlatform::dispatchRunBindings() {
+    for (const std::string& command : source_->takeRunBindings()) {
+        // Only this program's own bindings (the compositor may have re-quoted the path).
+        const auto is = [&](const std::string& option) {
+            return command.size() > option.size() && command.compare(0, 5, "exec ") == 0 &&
+                   command.find("zorvane") != std::string::npos &&
+                   command.compare(command.size() - option.size() - 1, std::string::npos, " " + option) == 0;
+        };
+        if (is("--wintab") && winTabHandler_ && winTabHolder_ == KeyHolder::khOurs)
+            winTabHandler_(false);
+        else if (is("--wintab-back") && winTabHandler_ && winTabHolder_ == KeyHolder::khOurs)
+            winTabHandler_(true);
+        else if (is("--show") && hotKeyHandler_ && hotKeyHolder_ == KeyHolder::khOurs)
+            hotKeyHandler_();
+    }
 }
 
 std::string WaylandPlatform::keyBindingAdvice(std::uint16_t shortcut) {

@@ -235,6 +235,7 @@ void WaylandPlatform::processPendingEvents() {
     display_->dispatchPending();
     if (source_->processEvents())
         scheduleRefresh();
+    dispatchRunBindings();
     std::uint64_t expirations = 0;
     if (read(timer_.get(), &expirations, sizeof expirations) == sizeof expirations && refreshPending_) {
         refreshPending_ = false;

@@ -61,6 +61,7 @@ public:
 
     // Keys
     bool readsKeyboardState() const override { return false; }
+    bool keysAlsoRunCommands() const override { return true; }
     bool canPlaceWindows() const override { return false; }
     bool isLeftSuperDown() override { return false; }
     bool installWinTabGrab(WinTabHandler handler) override;
@@ -106,6 +107,8 @@ private:
     // Keys (WaylandKeys.cpp).
     std::string commandFor(const std::string& option) const;
     void publishKeys();
+    // Calls the handlers for the bindings the compositor says it ran.
+    void dispatchRunBindings();
     void withdrawKeys();
 
     std::unique_ptr<WaylandDisplay> display_;
@@ -137,6 +140,8 @@ private:
     KeyHolder hotKeyHolder_ = KeyHolder::khNobody;
     std::uint16_t hotKeyCode_ = 0;
     std::string winTabTakenBy_, hotKeyTakenBy_;
+    WinTabHandler winTabHandler_;
+    HotKeyHandler hotKeyHandler_;
     bool publishedKeys_ = false;
     bool cannotBind_ = false; // the source cannot bind keys: the user's configuration must
 

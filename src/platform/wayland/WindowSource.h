@@ -60,6 +60,9 @@ public:
         return std::nullopt;
     }
     virtual void unbindKey(const std::string& combo) { (void)combo; }
+    // The commands of this program's bindings that the compositor ran since the last call, as it
+    // reports them on its own (sway's binding events): sooner than the commands' own messages.
+    virtual std::vector<std::string> takeRunBindings() { return {}; }
     // Lines telling where the bindings stand, for --diagnostics.
     virtual std::string bindingReport() { return {}; }
 
