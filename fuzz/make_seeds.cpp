@@ -4,8 +4,8 @@
 #include "app/unitSettings.h"
 #include "core/CommaText.h"
 #include "gl/OffscreenGL.h"
-#include "textures/PictureFiles.h"
 #include "image/CaptureImage.h"
+#include "textures/PictureFiles.h"
 
 #include <array>
 #include <filesystem>

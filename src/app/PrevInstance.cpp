@@ -95,7 +95,8 @@ bool ParseRemoteCommand(const QString& text, RemoteCommand& command) {
 
 bool SendRemoteCommand(const QString& channelPath, RemoteCommand command, int timeoutMs, QString& error) {
     std::string reason;
-    if (SendCommandLine(channelPath.toStdString(), RemoteCommandName(command).toStdString(), timeoutMs, reason))
+    if (SendCommandLine(channelPath.toStdString(), RemoteCommandName(command).toStdString(), timeoutMs,
+                        reason))
         return true;
     error = QString::fromStdString(reason);
     return false;

@@ -44,8 +44,8 @@ bool SendCommandLine(const std::string& path, const std::string& command, int ti
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     std::string reply;
     while (reply.find('\n') == std::string::npos) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
-                                                                              std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         pollfd ready{socket.fd, POLLIN, 0};
         if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) <= 0) {
             error = "Zorvane did not answer";

@@ -163,8 +163,8 @@ int RunRemote(zorvane::RemoteCommand command, zorvane::PlatformKind platform) {
         channels.push_back(zorvane::InstanceChannelPath("Zorvane", DisplayName()));
     std::string error = "Zorvane is not running on this display";
     for (const QString& channel : channels) {
-        if (zorvane::SendCommandLine(channel.toStdString(), zorvane::RemoteCommandName(command).toStdString(), 5000,
-                                     error))
+        if (zorvane::SendCommandLine(channel.toStdString(), zorvane::RemoteCommandName(command).toStdString(),
+                                     5000, error))
             return 0;
     }
     std::cerr << "zorvane: " << error << "\n";

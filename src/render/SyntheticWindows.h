@@ -3,8 +3,8 @@
 // "--windows FILE" list of window places.
 #pragma once
 
-#include "platform/PlatformTypes.h"
 #include "image/CaptureImage.h"
+#include "platform/PlatformTypes.h"
 
 #include <memory>
 #include <optional>

@@ -3,8 +3,8 @@
 // the view's context current on the calling thread.
 #pragma once
 
-#include "platform/PlatformTypes.h"
 #include "image/CaptureImage.h"
+#include "platform/PlatformTypes.h"
 #include "windows/unitUtils.h"
 
 #include <GL/gl.h>

@@ -2,8 +2,8 @@
 // and how each one is pictured.
 #pragma once
 
-#include "platform/Platform.h"
 #include "image/CaptureImage.h"
+#include "platform/Platform.h"
 
 #include <functional>
 #include <memory>

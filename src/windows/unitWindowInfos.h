@@ -5,9 +5,9 @@
 #pragma once
 
 #include "core/Clock.h"
+#include "image/CaptureImage.h"
 #include "platform/PlatformTypes.h"
 #include "windows/CaptureFolder.h"
-#include "image/CaptureImage.h"
 #include "windows/PictureWriter.h"
 
 #include <cstdint>

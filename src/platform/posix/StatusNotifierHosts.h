@@ -11,4 +11,4 @@ namespace zorvane {
 // DBUS_SESSION_BUS_ADDRESS unset only $XDG_RUNTIME_DIR/bus is tried.
 std::string StatusNotifierHostState();
 
-} // namespace zorvane::x11
+} // namespace zorvane

@@ -157,7 +157,8 @@ std::unique_ptr<CaptureImage> ScreenCopier::copy(const Output& output) {
         state.stride < 4 * state.width)
         return nullptr;
     if (!buffer_ || !buffer_->fits(state.width, state.height, state.stride, state.format))
-        buffer_ = std::make_unique<ShmBuffer>(display.shm(), state.width, state.height, state.stride, state.format);
+        buffer_ =
+            std::make_unique<ShmBuffer>(display.shm(), state.width, state.height, state.stride, state.format);
     if (!buffer_->buffer()) {
         buffer_.reset();
         return nullptr;

@@ -9,8 +9,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <thread>
-#include <utility>
 #include <unistd.h>
+#include <utility>
 
 namespace zorvane::wayland {
 

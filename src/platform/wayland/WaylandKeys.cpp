@@ -16,8 +16,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <utility>
 #include <unistd.h>
+#include <utility>
 
 namespace zorvane {
 

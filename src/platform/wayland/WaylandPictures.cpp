@@ -3,8 +3,8 @@
 // While Zorvane waits in the background, a focus or workspace change refreshes what shows (at
 // most every kRefreshInterval), so a window on another workspace looks as it did when the user left.
 #include "platform/wayland/ScreenCopy.h"
-#include "platform/wayland/WaylandPlatform.h"
 #include "platform/wayland/WaylandDisplay.h"
+#include "platform/wayland/WaylandPlatform.h"
 #include "platform/wayland/WaylandPlatformImpl.h"
 
 #include <algorithm>

@@ -4,8 +4,8 @@
 
 #include "platform/DisplayName.h"
 #include "platform/posix/PosixSession.h"
-#include "platform/wayland/ScreenCopy.h"
 #include "platform/wayland/DesktopEntries.h"
+#include "platform/wayland/ScreenCopy.h"
 #include "platform/wayland/SwaySource.h"
 #include "platform/wayland/ToplevelSource.h"
 #include "platform/wayland/Toplevels.h"
