@@ -1,0 +1,121 @@
+// ZorvaneWaylandRun: starts the real program on the test's Wayland desktop and reads its trace.
+#include "harness/ZorvaneWaylandRun.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace zorvane::test {
+
+namespace {
+
+constexpr const char* kTracePrefix = "zorvane-trace ";
+
+std::string SettingsText(const std::vector<std::pair<std::string, std::string>>& settings) {
+    std::string text = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<Configuration>\n  <Zorvane>\n";
+    for (const auto& [name, value] : settings)
+        text += "    <" + name + ">" + value + "</" + name + ">\n";
+    return text + "  </Zorvane>\n</Configuration>\n";
+}
+
+} // namespace
+
+std::string ZorvaneBinary() {
+    return WaylandBinDir() + "/zorvane";
+}
+
+ZorvaneWaylandRun::ZorvaneWaylandRun(WaylandDesktop& desktop, const Options& options)
+    : desktop_(desktop), sway_(dynamic_cast<SwayDesktop*>(&desktop)), options_(options) {
+    const std::string text = SettingsText(options.settings);
+    if (options.asSwayUser && sway_ != nullptr) {
+        settingsFile_ = sway_->writeSwayUserFile("zorvane/Zorvane.xml", text);
+    } else {
+        settingsFile_ = desktop.folder() + "/Zorvane.xml";
+        std::ofstream(settingsFile_, std::ios::trunc) << text;
+    }
+}
+
+ZorvaneWaylandRun::~ZorvaneWaylandRun() {
+    if (process_ != nullptr)
+        desktop_.stop(*process_);
+}
+
+std::vector<std::string> ZorvaneWaylandRun::command(const std::vector<std::string>& args) const {
+    std::vector<std::string> argv;
+    if (!options_.swayIpc)
+        argv = {"env", "-u", "SWAYSOCK", "-u", "I3SOCK"};
+    argv.push_back(ZorvaneBinary());
+    argv.insert(argv.end(), args.begin(), args.end());
+    return argv;
+}
+
+void ZorvaneWaylandRun::start() {
+    const auto argv = command({"--settings", settingsFile_});
+    const std::vector<std::string> extra = {"ZORVANE_TRACE=1"};
+    if (options_.asSwayUser && sway_ != nullptr)
+        process_ = &sway_->startAsSwayUser(argv, extra);
+    else
+        process_ = &desktop_.startProcess(argv, extra);
+}
+
+bool ZorvaneWaylandRun::startResident() {
+    start();
+    return waitFor("resident");
+}
+
+CommandResult ZorvaneWaylandRun::runAgain(const std::vector<std::string>& args, int timeoutMs) {
+    std::vector<std::string> withSettings = args;
+    withSettings.insert(withSettings.end(), {"--settings", settingsFile_});
+    const auto argv = command(withSettings);
+    if (options_.asSwayUser && sway_ != nullptr)
+        return sway_->runAsSwayUser(argv, {}, timeoutMs);
+    return desktop_.run(argv, {}, timeoutMs);
+}
+
+std::string ZorvaneWaylandRun::trace() const {
+    return process_ != nullptr ? process_->err() : std::string();
+}
+
+std::vector<std::string> ZorvaneWaylandRun::lines(const std::string& prefix) const {
+    std::vector<std::string> found;
+    std::istringstream text(trace());
+    for (std::string line; std::getline(text, line);) {
+        // "zorvane-trace <ms> <what>"; a last line still being written has no newline yet, but a
+        // milestone is written in one piece.
+        if (!line.starts_with(kTracePrefix))
+            continue;
+        const std::size_t space = line.find(' ', std::string(kTracePrefix).size());
+        if (space == std::string::npos)
+            continue;
+        std::string what = line.substr(space + 1);
+        if (what.starts_with(prefix))
+            found.push_back(std::move(what));
+    }
+    return found;
+}
+
+std::vector<std::string> ZorvaneWaylandRun::ownLines() const {
+    std::vector<std::string> found;
+    std::istringstream text(trace());
+    for (std::string line; std::getline(text, line);)
+        if (!line.starts_with(kTracePrefix))
+            found.push_back(line);
+    return found;
+}
+
+bool ZorvaneWaylandRun::waitFor(const std::string& prefix, int count, int timeoutMs) {
+    return WaylandDesktop::waitFor(
+               [&] { return this->count(prefix) >= count || process_ == nullptr || !process_->running(); },
+               timeoutMs) &&
+           this->count(prefix) >= count;
+}
+
+int ZorvaneWaylandRun::quit(int timeoutMs) {
+    if (process_ == nullptr)
+        return -1;
+    runAgain({"--quit"});
+    if (!process_->waitExit(timeoutMs))
+        return -1;
+    return process_->exitCode().value_or(-1);
+}
+
+} // namespace zorvane::test
