@@ -1,6 +1,7 @@
 // ZorvaneWaylandRun: starts the real program on the test's Wayland desktop and reads its trace.
 #include "harness/ZorvaneWaylandRun.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -77,6 +78,20 @@ std::string ZorvaneWaylandRun::trace() const {
 
 std::vector<std::string> ZorvaneWaylandRun::lines(const std::string& prefix) const {
     std::vector<std::string> found;
+    for (auto& milestone : milestones(prefix))
+        found.push_back(std::move(milestone.second));
+    return found;
+}
+
+std::vector<long> ZorvaneWaylandRun::times(const std::string& prefix) const {
+    std::vector<long> found;
+    for (const auto& milestone : milestones(prefix))
+        found.push_back(milestone.first);
+    return found;
+}
+
+std::vector<std::pair<long, std::string>> ZorvaneWaylandRun::milestones(const std::string& prefix) const {
+    std::vector<std::pair<long, std::string>> found;
     std::istringstream text(trace());
     for (std::string line; std::getline(text, line);) {
         // "zorvane-trace <ms> <what>"; a last line still being written has no newline yet, but a
@@ -88,7 +103,7 @@ std::vector<std::string> ZorvaneWaylandRun::lines(const std::string& prefix) con
             continue;
         std::string what = line.substr(space + 1);
         if (what.starts_with(prefix))
-            found.push_back(std::move(what));
+            found.emplace_back(std::atol(line.c_str() + std::string(kTracePrefix).size()), std::move(what));
     }
     return found;
 }

@@ -43,6 +43,8 @@ public:
 
     // The trace lines so far whose text (after the time stamp) starts with prefix.
     std::vector<std::string> lines(const std::string& prefix) const;
+    // Their time stamps (milliseconds), in the same order.
+    std::vector<long> times(const std::string& prefix) const;
     int count(const std::string& prefix) const { return static_cast<int>(lines(prefix).size()); }
     // Waits until at least count such lines are there (false at once when the program has ended).
     bool waitFor(const std::string& prefix, int count = 1, int timeoutMs = 30000);
@@ -59,6 +61,7 @@ public:
     const std::string& settingsFile() const { return settingsFile_; }
 
 private:
+    std::vector<std::pair<long, std::string>> milestones(const std::string& prefix) const;
     std::vector<std::string> command(const std::vector<std::string>& args) const;
 
     WaylandDesktop& desktop_;
