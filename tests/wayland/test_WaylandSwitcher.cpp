@@ -215,7 +215,9 @@ TEST_F(WaylandSwitcher, DeleteClosesTheSelectedWindowAndTheViewStaysWithTheRest)
 }
 
 // --- A window on another workspace: offered with the picture it had when last shown, and picking
-// it takes the user back to its workspace.
+// it takes the user back to its workspace. The pictures taken at start are the last ones of the
+// windows left behind: the workspace changes while the splash shows (its own window covers the
+// output, so no picture is taken then), and the window that opens there is pictured on its focus.
 TEST_F(WaylandSwitcher, WindowOnAnotherWorkspaceIsOfferedAndPickingItGoesThere) {
     SKIP_WITHOUT("grim");
     auto& sway = desktop();
@@ -224,13 +226,17 @@ TEST_F(WaylandSwitcher, WindowOnAnotherWorkspaceIsOfferedAndPickingItGoesThere) 
     open("Green", kGreen);
     focusInOrder({"Red", "Green"});
     ZorvaneWaylandRun zorvane(sway);
-    ASSERT_TRUE(zorvane.startResident()) << zorvane.trace();
+    zorvane.start();
+    ASSERT_TRUE(zorvane.waitFor("splash-shown")) << zorvane.trace();
+    EXPECT_EQ(zorvane.lines("pictures-taken"), std::vector<std::string>{"pictures-taken 2"})
+        << zorvane.trace();
 
     ASSERT_EQ(sway.swaymsg("workspace 2").exitCode, 0);
     open("Blue", kBlue);
     ASSERT_TRUE(waitFocused("Blue"));
     const auto green = sway.window("Green window");
     ASSERT_TRUE(green && !green->visible && green->workspace == "1") << sway.tree();
+    ASSERT_TRUE(zorvane.waitFor("resident")) << zorvane.trace();
 
     ASSERT_EQ(zorvane.runAgain({"--show"}).exitCode, 0);
     ASSERT_TRUE(waitViewOpen(zorvane, 1)) << zorvane.trace() << sway.tree();
