@@ -18,6 +18,15 @@ std::string SettingsText(const std::vector<std::pair<std::string, std::string>>&
     return text + "  </Zorvane>\n</Configuration>\n";
 }
 
+// Sway's user gets sway's environment, not ours: the sanitizers' settings go along.
+std::vector<std::string> SanitizerSettings() {
+    std::vector<std::string> settings;
+    for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"})
+        if (const char* value = std::getenv(name))
+            settings.push_back(std::string(name) + "=" + value);
+    return settings;
+}
+
 } // namespace
 
 std::string ZorvaneBinary() {
@@ -51,11 +60,14 @@ std::vector<std::string> ZorvaneWaylandRun::command(const std::vector<std::strin
 
 void ZorvaneWaylandRun::start() {
     const auto argv = command({"--settings", settingsFile_});
-    const std::vector<std::string> extra = {"ZORVANE_TRACE=1"};
-    if (options_.asSwayUser && sway_ != nullptr)
+    std::vector<std::string> extra = {"ZORVANE_TRACE=1"};
+    if (options_.asSwayUser && sway_ != nullptr) {
+        const auto sanitizers = SanitizerSettings();
+        extra.insert(extra.end(), sanitizers.begin(), sanitizers.end());
         process_ = &sway_->startAsSwayUser(argv, extra);
-    else
+    } else {
         process_ = &desktop_.startProcess(argv, extra);
+    }
 }
 
 bool ZorvaneWaylandRun::startResident() {
@@ -68,7 +80,7 @@ CommandResult ZorvaneWaylandRun::runAgain(const std::vector<std::string>& args, 
     withSettings.insert(withSettings.end(), {"--settings", settingsFile_});
     const auto argv = command(withSettings);
     if (options_.asSwayUser && sway_ != nullptr)
-        return sway_->runAsSwayUser(argv, {}, timeoutMs);
+        return sway_->runAsSwayUser(argv, SanitizerSettings(), timeoutMs);
     return desktop_.run(argv, {}, timeoutMs);
 }
 
