@@ -375,11 +375,15 @@ TEST_F(WaylandSwitcher, UsersOwnSuperTabStaysTheirsAndIsNamed) {
     ASSERT_TRUE(zorvane.startResident()) << zorvane.trace();
     EXPECT_EQ(zorvane.lines("keys "), std::vector<std::string>{"keys super-tab other hot-key ours"})
         << zorvane.trace();
-    const auto own = zorvane.ownLines();
-    EXPECT_TRUE(std::any_of(own.begin(), own.end(), [](const std::string& line) {
-        return line.starts_with("zorvane: ") &&
-               line.find("bindsym Mod4+Tab exec touch ~/pressed") != std::string::npos;
-    })) << zorvane.trace();
+    // Told once it is resident, naming the line of sway's configuration.
+    const auto named = [&] {
+        const auto own = zorvane.ownLines();
+        return std::any_of(own.begin(), own.end(), [](const std::string& line) {
+            return line.starts_with("zorvane: ") &&
+                   line.find("bindsym Mod4+Tab exec touch ~/pressed") != std::string::npos;
+        });
+    };
+    EXPECT_TRUE(SwayDesktop::waitFor(named)) << zorvane.trace();
     ASSERT_TRUE(keys({"-M", "logo", "-k", "Tab", "-m", "logo"}));
     const std::string pressed = sway.swayUser().home + "/pressed";
     EXPECT_TRUE(SwayDesktop::waitFor([&] { return std::filesystem::exists(pressed); }))
