@@ -137,8 +137,13 @@ void WaylandPlatform::enumWindows(const EnumProc& proc) {
     // The outputs are copied again for this cycle's pictures.
     outputCopies_.clear();
     ++cycle_;
-    for (const WindowRecord& record : records_) {
-        if (!proc(record.handle))
+    // The callback lets events run, and a focus change among them refreshes records_: walk a copy.
+    std::vector<WindowHandle> handles;
+    handles.reserve(records_.size());
+    for (const WindowRecord& record : records_)
+        handles.push_back(record.handle);
+    for (const WindowHandle handle : handles) {
+        if (!proc(handle))
             break;
     }
 }
