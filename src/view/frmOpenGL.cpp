@@ -281,6 +281,7 @@ void TOpenGLForm::SetActive(bool value) {
             return;
         PlaceOnMonitor();
         FSuperHeld = true;
+        FClosePending = false;
         FPlaceholderAt = 0;
         if (FPlatform.canPlaceWindows()) {
             show();
@@ -586,7 +587,8 @@ void TOpenGLForm::Tick() {
         }
         return;
     }
-    if (!HeldKeysDown() && !FEffect->FStayOpen) {
+    // Let go during a step, the view closes once the step is done, on the window it went to.
+    if (!HeldKeysDown() && !FEffect->FStayOpen && FEffect->FState != esNavigating) {
         SetActive(false);
         return;
     }
@@ -608,6 +610,7 @@ void TOpenGLForm::EffectSelectNext() {
         effect.SelectNext();
     }
     Trace("select-done next");
+    CloseIfPending();
 }
 
 void TOpenGLForm::EffectSelectPrevious() {
@@ -619,6 +622,15 @@ void TOpenGLForm::EffectSelectPrevious() {
         effect.SelectPrevious();
     }
     Trace("select-done previous");
+    CloseIfPending();
+}
+
+void TOpenGLForm::CloseIfPending() {
+    if (!FClosePending || (FEffect && FEffect->FState == esNavigating))
+        return;
+    FClosePending = false;
+    if (IsActive())
+        SetActive(false);
 }
 
 } // namespace zorvane

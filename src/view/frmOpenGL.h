@@ -259,6 +259,10 @@ private:
     // Where the keyboard's state cannot be read (Wayland): whether the Super key is still down, as
     // the view's own key events tell. Down until told otherwise: it was held to open the view.
     bool FSuperHeld = true;
+    // Enter or Esc came while a step was moving the selection: the view closes once it is done,
+    // on the window the step went to.
+    bool FClosePending = false;
+    void CloseIfPending();
     bool FPaintPending = false;
     bool FFirstFrameTraced = false;
     // The stored files are written once the opening's first frame is on the screen.

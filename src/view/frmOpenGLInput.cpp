@@ -25,6 +25,10 @@ void TOpenGLForm::keyPressEvent(QKeyEvent* event) {
         return;
     const int key = event->key();
     if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (FEffect && FEffect->FState == esNavigating) {
+            FClosePending = true;
+            return;
+        }
         // With no effect (it could not be built) these still close the view.
         if (IsActive())
             SetActive(false);

@@ -178,8 +178,8 @@ int SwaySource::eventFd() const {
     return ipc_->eventFd();
 }
 
-bool SwaySource::processEvents() {
-    bool changed = false;
+int SwaySource::processEvents() {
+    int changed = kNothing;
     for (const SwayEvent& event : ipc_->readEvents()) {
         if (event.type == SwayEventType::window) {
             const std::optional<SwayWindowEvent> parsed = ParseSwayWindowEvent(event.payload);
@@ -187,9 +187,12 @@ bool SwaySource::processEvents() {
                 continue;
             if (parsed->change == "focus") {
                 focusOrder_.focused(parsed->container.id);
-                changed = true;
+                changed |= kFocus;
             } else if (parsed->change == "close") {
                 focusOrder_.closed(parsed->container.id);
+                changed |= kWindows;
+            } else if (parsed->change == "new" || parsed->change == "title" || parsed->change == "move") {
+                changed |= kWindows;
             }
         } else if (event.type == SwayEventType::binding) {
             const std::optional<SwayBindingEvent> parsed = ParseSwayBindingEvent(event.payload);
@@ -197,7 +200,8 @@ bool SwaySource::processEvents() {
                 runBindings_.push_back(parsed->command);
         } else if (event.type == SwayEventType::workspace) {
             const std::optional<SwayWorkspaceEvent> parsed = ParseSwayWorkspaceEvent(event.payload);
-            changed = changed || (parsed && parsed->change == "focus");
+            if (parsed && parsed->change == "focus")
+                changed |= kFocus;
         }
     }
     return changed;

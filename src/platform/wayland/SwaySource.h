@@ -38,7 +38,7 @@ public:
     long currentDesktop() override;
     std::string focusedOutput() override;
     int eventFd() const override;
-    bool processEvents() override;
+    int processEvents() override;
     std::optional<KeyBindResult> bindKey(const std::string& combo, const std::string& command) override;
     void unbindKey(const std::string& combo) override;
     std::vector<std::string> takeRunBindings() override;

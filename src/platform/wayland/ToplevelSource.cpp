@@ -86,6 +86,14 @@ std::vector<WindowRecord> ToplevelSource::windows() {
     return records;
 }
 
+int ToplevelSource::processEvents() {
+    // The list's events arrive on the compositor's connection, already read: only compare.
+    if (toplevels_.generation() == seenGeneration_)
+        return kNothing;
+    seenGeneration_ = toplevels_.generation();
+    return kWindows;
+}
+
 WindowHandle ToplevelSource::activeWindow() {
     for (const Toplevel* toplevel : toplevels_.list()) {
         if (toplevel->activated)

@@ -25,11 +25,13 @@ public:
     bool minimize(WindowHandle window) override;
     bool restore(WindowHandle window) override;
     std::string focusedOutput() override;
+    int processEvents() override;
 
 private:
     WaylandDisplay& display_;
     Toplevels& toplevels_;
     std::string ownAppId_;
+    std::uint64_t seenGeneration_ = 0;
 };
 
 } // namespace zorvane::wayland

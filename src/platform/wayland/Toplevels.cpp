@@ -64,6 +64,7 @@ void handleState(void* data, zwlr_foreign_toplevel_handle_v1* handle, wl_array* 
 void handleDone(void* data, zwlr_foreign_toplevel_handle_v1* handle) {
     if (Toplevel* entry = owner(data)->entryOf(handle))
         entry->complete = true;
+    owner(data)->changed();
 }
 void handleClosed(void* data, zwlr_foreign_toplevel_handle_v1* handle) {
     owner(data)->onClosed(handle);
@@ -108,6 +109,7 @@ Toplevel* Toplevels::entryOf(zwlr_foreign_toplevel_handle_v1* handle) {
 }
 
 void Toplevels::onClosed(zwlr_foreign_toplevel_handle_v1* handle) {
+    changed();
     std::erase_if(toplevels_, [&](const std::unique_ptr<Toplevel>& toplevel) {
         if (toplevel->handle != handle)
             return false;

@@ -40,6 +40,9 @@ public:
     // Complete windows, in the order announced.
     std::vector<const Toplevel*> list() const;
     const Toplevel* find(std::uint64_t id) const;
+    // Counts the changes to the list and its windows' titles and states.
+    std::uint64_t generation() const { return generation_; }
+    void changed() { ++generation_; }
     // A window that appeared as the same title and app_id (the IPC and this list name windows
     // differently): the most recently announced match, else null.
     const Toplevel* match(const std::string& appId, const std::string& title) const;
@@ -60,6 +63,7 @@ private:
     std::vector<std::unique_ptr<Toplevel>> toplevels_;
     std::uint64_t nextId_ = 1;
     std::uint64_t activations_ = 0;
+    std::uint64_t generation_ = 0;
 };
 
 } // namespace zorvane::wayland

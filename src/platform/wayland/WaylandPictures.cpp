@@ -145,16 +145,30 @@ void WaylandPlatform::scheduleRefresh() {
 void WaylandPlatform::refreshVisiblePictures() {
     lastRefresh_ = std::chrono::steady_clock::now();
     refreshRecords();
+    const std::vector<WindowRecord> before = records_;
     outputCopies_.clear();
     // An output showing one of our own windows (the view, a dialog) would picture that instead.
     std::vector<std::string> covered;
-    for (const WindowRecord& record : records_) {
+    for (const WindowRecord& record : before) {
         if (record.own && record.onScreen)
             covered.push_back(record.output);
     }
+    const auto usable = [&](const WindowRecord& record) {
+        return !record.own && record.onScreen && !record.rect.empty() &&
+               std::find(covered.begin(), covered.end(), record.output) == covered.end();
+    };
+    for (const WindowRecord& record : before) {
+        if (usable(record))
+            outputPicture(record.output);
+    }
+    // The user may have moved on while the copies were made: only a window shown in the same place
+    // before and after them is cut out of them.
+    refreshRecords();
     for (const WindowRecord& record : records_) {
-        if (record.own || !record.onScreen || record.rect.empty() ||
-            std::find(covered.begin(), covered.end(), record.output) != covered.end())
+        const auto was = std::find_if(before.begin(), before.end(),
+                                      [&](const WindowRecord& old) { return old.handle == record.handle; });
+        if (!usable(record) || was == before.end() || !usable(*was) || !(was->rect == record.rect) ||
+            was->output != record.output)
             continue;
         try {
             CaptureImage image(record.rect.width(), record.rect.height());

@@ -238,7 +238,11 @@ long WaylandPlatform::windowDesktop(WindowHandle window) {
 
 void WaylandPlatform::processPendingEvents() {
     display_->dispatchPending();
-    if (source_->processEvents())
+    const int changed = source_->processEvents();
+    // A window that went leaves the list at once (the view waits for that after a close).
+    if (changed & WindowSource::kWindows)
+        refreshRecords();
+    if (changed & WindowSource::kFocus)
         scheduleRefresh();
     dispatchRunBindings();
     std::uint64_t expirations = 0;

@@ -47,10 +47,12 @@ public:
     // The output the user works on now; empty when the source cannot tell.
     virtual std::string focusedOutput() { return {}; }
 
-    // The source's own event stream (-1 for none) and its reading: true when the focus or the
-    // workspace changed, the moments the backend refreshes the pictures of what shows.
+    // The source's own event stream (-1 for none) and its reading: what changed. A focus or
+    // workspace change is when the backend refreshes the pictures of what shows; windows that
+    // came or went make it read the window list again.
+    enum Change : int { kNothing = 0, kFocus = 1, kWindows = 2 };
     virtual int eventFd() const { return -1; }
-    virtual bool processEvents() { return false; }
+    virtual int processEvents() { return kNothing; }
 
     // Key bindings in the compositor, for sources that can make them (nothing otherwise).
     // `combo` is in the compositor's own syntax ("Mod4+Shift+Tab").
