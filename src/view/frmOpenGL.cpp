@@ -83,8 +83,11 @@ TOpenGLForm::TOpenGLForm(Platform& platform, TOpenGLFormOwner& owner, const Cloc
     : FPlatform(platform), FOwner(owner), FClock(clock), FRandom(std::make_unique<RuntimeRandom>()) {
     setTitle("Zorvane OpenGL");
     setSurfaceType(QSurface::OpenGLSurface);
-    // Frameless, above every other window, and no entry in task lists or pagers.
-    setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool);
+    // Frameless, above every other window, and no entry in task lists or pagers. Kept ready, it is
+    // none of the window manager's business: no frame, no mapping through it.
+    FKeepReady = FPlatform.viewShowing() == ViewShowing::vsKeepReady;
+    setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool |
+             (FKeepReady ? Qt::BypassWindowManagerHint : Qt::WindowFlags()));
     resize(190, 40);
     FormCreate();
 }
@@ -117,6 +120,7 @@ void TOpenGLForm::FormCreate() {
         ReportContextFailure(kNoDeviceContext);
         return;
     }
+    FPlatform.prepareViewWindow(static_cast<WindowHandle>(winId()));
     QSurfaceFormat wanted = QSurfaceFormat::defaultFormat();
     if (forced == 2 || !supportsOpenGL()) {
         ReportContextFailure(kNoPixelFormat);
@@ -175,6 +179,7 @@ void TOpenGLForm::exposeEvent(QExposeEvent*) {
     // One frame for any number of exposures in a row (mapping, placing, raising): a full-screen
     // frame in software costs tens of milliseconds, and the opening waits for it.
     if (isExposed()) {
+        FEverExposed = true;
         Trace("exposed");
         invalidate();
     }
@@ -186,7 +191,7 @@ void TOpenGLForm::Paint() {
     // full-screen frame in software costs as much as the whole way to it.
     if (FOpeningPending == 1 && FEffect && FEffect->FState == esIdle)
         return;
-    if (!isExposed() || !MakeCurrent())
+    if (!CanDraw() || !MakeCurrent())
         return;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
@@ -206,6 +211,7 @@ void TOpenGLForm::Paint() {
         }
     }
     FRC->swapBuffers(this);
+    PlaceAfterFirstFrame();
     if (FStorePending && FFirstFrameTraced) {
         FStorePending = false;
         FOwner.WindowInfos().StoreChanged();
@@ -258,74 +264,6 @@ int TOpenGLForm::screenWidth() const {
 }
 int TOpenGLForm::screenHeight() const {
     return FMonitor.empty() ? FPlatform.screenHeight() : FMonitor.height();
-}
-
-bool TOpenGLForm::IsActive() const {
-    return isVisible();
-}
-
-bool TOpenGLForm::CanOpen() const {
-    return !IsActive() && !FClosing && FDeferredEffects.empty();
-}
-
-void TOpenGLForm::SetActive(bool value) {
-    if (value == IsActive())
-        return;
-    if (value) {
-        if (!CanOpen())
-            return;
-        FMonitor = ChooseViewMonitor(FOwner.ReadViewSettings());
-        OnShow();
-        if (FPreparing)
-            return;
-        PlaceOnMonitor();
-        show();
-        raise();
-        requestActivate();
-        // Keys reach the view even when the window manager keeps the focus elsewhere.
-        setKeyboardGrabEnabled(true);
-        FShownAt = MonotonicMilliseconds();
-        Trace("view-shown " + std::to_string(FMonitor.width()) + "x" + std::to_string(FMonitor.height()) +
-              "+" + std::to_string(FMonitor.left) + "+" + std::to_string(FMonitor.top));
-        return;
-    }
-    if (FClosing)
-        return; // a second close from inside the first one's animation
-    FClosing = true;
-    try {
-        OnHide();
-    } catch (...) {
-        // Whatever failed, the view still goes away.
-    }
-    setKeyboardGrabEnabled(false);
-    hide();
-    FClosing = false;
-    FPinned = false;
-    FHeldKeys = THeldKeys::hkLeftSuper;
-    Trace("view-hidden");
-}
-
-void TOpenGLForm::ShowHeld(THeldKeys keys) {
-    if (!CanOpen())
-        return;
-    FHeldKeys = keys;
-    SetActive(true);
-    if (!IsActive())
-        FHeldKeys = THeldKeys::hkLeftSuper;
-}
-
-bool TOpenGLForm::HeldKeysDown() const {
-    return FHeldKeys == THeldKeys::hkHotKeyModifiers ? FPlatform.hotKeyModifiersDown()
-                                                     : FPlatform.isLeftSuperDown();
-}
-
-void TOpenGLForm::ShowPinned() {
-    SetActive(true);
-    if (!IsActive())
-        return;
-    FPinned = true;
-    if (FEffect)
-        FEffect->StayOpen();
 }
 
 void TOpenGLForm::OnShow() {
@@ -458,15 +396,6 @@ void TOpenGLForm::ReleaseUnusedTextures() {
     glDeleteTextures(static_cast<GLsizei>(unused.size()), unused.data());
 }
 
-void TOpenGLForm::ReleaseWindow() {
-    setKeyboardGrabEnabled(false);
-    hide();
-    // Hand the unmap to the server, then wait until the window manager has let go of the view.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    if (!FPlatform.waitUntilReleased(static_cast<WindowHandle>(winId())))
-        Trace("view-release-timeout");
-}
-
 bool TOpenGLForm::WorkerStopped() const {
     return !JvThread || JvThread->StopRequested() || JvThread->isFinished();
 }
@@ -493,7 +422,9 @@ bool TOpenGLForm::ReadyForOpening() const {
     // Drawn before the window is mapped and exposed, the opening's first frames would go to
     // nothing; a window manager that never exposes it gets the opening after a while anyway.
     constexpr double kExposeWaitMs = 500;
-    return isExposed() || MonotonicMilliseconds() - FShownAt > kExposeWaitMs;
+    // A kept-ready view that was exposed once draws at once: its window is in place (or, under a
+    // compositing manager, drawn into before it is moved in).
+    return isExposed() || (FKeepReady && FEverExposed) || MonotonicMilliseconds() - FShownAt > kExposeWaitMs;
 }
 
 void TOpenGLForm::Tick() {
@@ -518,9 +449,8 @@ void TOpenGLForm::Tick() {
         if (!FEffect || !IsActive())
             return;
         raise();
-        requestActivate();
         // The grab at SetActive fails when the window was not mapped yet; by now it is.
-        setKeyboardGrabEnabled(true);
+        TakeKeys();
         {
             EffectCall call(*this);
             TEffect& effect = *FEffect;
@@ -537,10 +467,12 @@ void TOpenGLForm::Tick() {
         Trace("opening-done");
         if (IsActive()) {
             raise();
-            requestActivate();
+            TakeKeys();
         }
         return;
     }
+    if (FKeepReady && !FKeyboardGrabbed)
+        TakeKeys();
     if (!HeldKeysDown() && !FEffect->FStayOpen) {
         SetActive(false);
         return;
