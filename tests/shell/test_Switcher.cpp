@@ -70,6 +70,9 @@ TEST_F(Switcher, WinTabOpensTheViewOverTheWindowsPictures) {
     EXPECT_EQ(CountColour(desktop, kDesktop, 12), 0) << "nothing of the desktop at full brightness";
     EXPECT_EQ(ViewsOnScreen(desktop), 1);
     EXPECT_EQ(run.lines("view-shown").size(), 1u);
+    // Found by its title as tools find it; the keyboard is taken by a grab, the focus stays put.
+    EXPECT_NE(desktop.run({"xdotool", "search", "--name", "^Zorvane OpenGL$"}).out, "");
+    EXPECT_EQ(desktop.activeWindow(), blue);
     // The opening starts once the window can be seen: no frame of it is drawn to nothing.
     EXPECT_TRUE(run.before("exposed", "first-tick")) << run.trace();
     keys.superUp();
