@@ -213,6 +213,7 @@ void TOpenGLForm::Paint() {
     FRC->swapBuffers(this);
     PlaceAfterFirstFrame();
     if (FStorePending && FFirstFrameTraced) {
+        Trace("handed-first-frame");
         FStorePending = false;
         FOwner.WindowInfos().StoreChanged();
         FOwner.WindowInfos().ReleasePictures();
