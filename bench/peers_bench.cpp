@@ -6,7 +6,8 @@
 //   - alttab (icons only) under openbox, Ctrl+Tab (`alttab -w 1 -mk Control_L`);
 //   - compiz 0.8's Shift switcher, compiz being the window manager, Ctrl+Tab.
 // Usage: peers_bench [showings]  (the first showing of each is reported apart, the rest as median
-// and minimum). A peer that is not installed is reported as such and skipped.
+// and minimum). A peer that is not installed is reported as such and skipped. PEERS_BENCH_TRACE=FILE
+// keeps Zorvane's trace of the run in FILE.
 
 #include "../tests/shell/ZorvaneRun.h"
 
@@ -213,6 +214,8 @@ void Print(const Figures& f) {
         std::printf("  %-22s %s\n", f.name.c_str(), f.note.c_str());
         return;
     }
+    if (!f.note.empty())
+        std::printf("  %-22s after %zu showings: %s\n", f.name.c_str(), f.latencies.size(), f.note.c_str());
     std::vector<double> warm(f.latencies.begin() + (f.latencies.size() > 1 ? 1 : 0), f.latencies.end());
     std::sort(warm.begin(), warm.end());
     std::printf("  %-22s first %6.1f ms   median %6.1f ms   min %6.1f ms   RSS %6.1f MB\n", f.name.c_str(),
@@ -292,6 +295,8 @@ int main(int argc, char** argv) {
             zorvane.firstTicks = run.stamps("first-tick");
             zorvane.firstFrames = run.stamps("first-frame");
             zorvane.firstHanded = run.stamps("handed-first-frame");
+            if (const char* keep = std::getenv("PEERS_BENCH_TRACE"))
+                std::ofstream(keep) << run.trace();
         } else
             zorvane.note = "did not start";
         all.push_back(zorvane);
