@@ -444,11 +444,14 @@ void TOpenGLForm::Tick() {
     if (FOpeningPending == 1 && FEffect->FState == esIdle) {
         if (!ReadyForOpening())
             return;
+        // What came meanwhile runs while the opening is still pending: a frame asked for before it
+        // (the viewport set at showing, an exposure) draws nothing, and the first tick is stamped
+        // after this work, so that first tick to first frame is the frame's own drawing.
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        if (!FEffect || !IsActive() || FEffect->FState != esIdle)
+            return;
         FOpeningPending = 0;
         Trace("first-tick");
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        if (!FEffect || !IsActive())
-            return;
         raise();
         // The grab at SetActive fails when the window was not mapped yet; by now it is.
         TakeKeys();
