@@ -133,11 +133,9 @@ public:
     virtual bool waitUntilReleased(WindowHandle ownWindow) = 0;
     // --- The view's window.
     virtual ViewShowing viewShowing() { return ViewShowing::vsShowHide; }
-    // Called once the view's native window exists, before it is first shown: the backend leaves it
-    // out of what it does to other windows (it never redirects the view's picture).
-    virtual void prepareViewWindow(WindowHandle view) { (void)view; }
-    // True when a compositing manager draws the view from its picture: a kept-ready view then gets
-    // its first frame before it is moved onto the monitor, so that no earlier frame shows there.
+    // True when the view's picture reaches the screen rather than its drawing (a compositing manager
+    // draws it, or it is redirected with every other window): a kept-ready view then gets its first
+    // frame before it is moved onto its monitor, so that no frame of the last showing shows there.
     virtual bool viewComposited() { return false; }
     // The system's minimise and restore animation switch; returns the previous value.
     virtual int SetMinimizeAnimation(int value) = 0;

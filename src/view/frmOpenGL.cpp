@@ -120,7 +120,6 @@ void TOpenGLForm::FormCreate() {
         ReportContextFailure(kNoDeviceContext);
         return;
     }
-    FPlatform.prepareViewWindow(static_cast<WindowHandle>(winId()));
     QSurfaceFormat wanted = QSurfaceFormat::defaultFormat();
     if (forced == 2 || !supportsOpenGL()) {
         ReportContextFailure(kNoPixelFormat);

@@ -210,7 +210,7 @@ private:
     void HideView();
     // A kept-ready view off every monitor, at the size of this showing's monitor, and shown.
     void ParkView();
-    // The keyboard for the view (and, shown and hidden, the focus).
+    // The keyboard for the view (and the focus, for a view shown and hidden at each showing).
     void TakeKeys();
     // A kept-ready view under a compositing manager comes onto its monitor once its first frame is in.
     void PlaceAfterFirstFrame();

@@ -11,7 +11,7 @@ namespace zorvane {
 
 namespace {
 
-// Device pixels between a parked view and the desktop's corner.
+// Logical pixels between a parked view and the desktop's corner.
 constexpr int kParkGap = 64;
 
 } // namespace

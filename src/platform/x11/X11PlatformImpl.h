@@ -121,7 +121,6 @@ public:
     bool waitUntilReleased(WindowHandle ownWindow) override;
     int SetMinimizeAnimation(int) override { return 0; } // X11 has no such global switch
     ViewShowing viewShowing() override;
-    void prepareViewWindow(WindowHandle view) override;
     bool viewComposited() override;
 
     int desktopCount() override;
@@ -270,7 +269,6 @@ private:
     int screen_;
     Window root_;
     Window helper_ = None; // our own unmapped window, for server timestamps
-    Window view_ = None;   // the switcher's view (Qt's window), once it is made
     Atoms atoms_{};
     bool hasComposite_ = false;
     bool hasShm_ = false;

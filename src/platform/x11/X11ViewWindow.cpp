@@ -1,5 +1,5 @@
 // X11ViewWindow: how the switcher's view is shown on X11 — kept mapped off every monitor, outside
-// the window manager (override-redirect), and whether its picture is drawn by a compositor.
+// the window manager (override-redirect) — and whether its picture, not its drawing, reaches the screen.
 #include "platform/x11/X11PlatformImpl.h"
 
 #include <cstdlib>
@@ -12,10 +12,6 @@ ViewShowing X11Platform::viewShowing() {
     // the way a window system that cannot keep it ready does (for comparison and benchmarks).
     const char* plain = std::getenv("ZORVANE_VIEW_SHOW_HIDE");
     return plain && std::string(plain) == "1" ? ViewShowing::vsShowHide : ViewShowing::vsKeepReady;
-}
-
-void X11Platform::prepareViewWindow(WindowHandle view) {
-    view_ = static_cast<Window>(view);
 }
 
 bool X11Platform::viewComposited() {
