@@ -6,7 +6,8 @@
 //   - alttab (icons only) under openbox, Ctrl+Tab (`alttab -w 1 -mk Control_L`);
 //   - compiz 0.8's Shift switcher, compiz being the window manager, Ctrl+Tab.
 // Usage: peers_bench [showings]  (the first showing of each is reported apart, the rest as median
-// and minimum). A peer that is not installed is reported as such and skipped.
+// and minimum). A peer that is not installed is reported as such and skipped. PEERS_BENCH_TRACE=FILE
+// keeps Zorvane's trace of the run in FILE.
 
 #include "../tests/shell/ZorvaneRun.h"
 
@@ -163,6 +164,11 @@ private:
 struct Figures {
     std::string name;
     std::vector<double> latencies; // the first showing first
+    std::vector<double> pressedAt; // each key press, on the monotonic clock of Zorvane's trace
+    // Zorvane only, from its trace: each showing's first tick and first frame (drawn, not yet shown).
+    std::vector<double> firstTicks;
+    std::vector<double> firstFrames;
+    std::vector<double> firstHanded; // the first frame handed to the X server (and the view moved in)
     long rssKb = -1;
     std::string note;
 };
@@ -181,6 +187,7 @@ void Measure(XDesktop& desktop, unsigned long modifier, int showings, pid_t pid,
         const double pressed = NowMs();
         desktop.tapKey(tab);
         const double latency = probes.firstChange(before, pressed);
+        figures.pressedAt.push_back(pressed);
         if (latency < 0) {
             figures.note = "no change on the screen within 5 s";
             desktop.keyUp(mod);
@@ -207,18 +214,49 @@ void Print(const Figures& f) {
         std::printf("  %-22s %s\n", f.name.c_str(), f.note.c_str());
         return;
     }
+    if (!f.note.empty())
+        std::printf("  %-22s after %zu showings: %s\n", f.name.c_str(), f.latencies.size(), f.note.c_str());
     std::vector<double> warm(f.latencies.begin() + (f.latencies.size() > 1 ? 1 : 0), f.latencies.end());
     std::sort(warm.begin(), warm.end());
     std::printf("  %-22s first %6.1f ms   median %6.1f ms   min %6.1f ms   RSS %6.1f MB\n", f.name.c_str(),
                 f.latencies.front(), warm[warm.size() / 2], warm.front(), f.rssKb / 1024.0);
 }
 
-double WarmMedian(const Figures& f) {
-    if (f.latencies.size() < 2)
+double WarmMedian(const std::vector<double>& values) {
+    if (values.size() < 2)
         return 0;
-    std::vector<double> warm(f.latencies.begin() + 1, f.latencies.end());
+    std::vector<double> warm(values.begin() + 1, values.end());
     std::sort(warm.begin(), warm.end());
     return warm[warm.size() / 2];
+}
+
+double WarmMedian(const Figures& f) {
+    return WarmMedian(f.latencies);
+}
+
+// What Zorvane adds to drawing its first frame: each showing's latency less that frame's drawing
+// (first tick to first frame), and its parts: key to first tick, the frame handed to the X server
+// (with the view moved in), and from there to the pixel seen.
+void PrintOwnWork(const Figures& f) {
+    const std::size_t n = f.latencies.size();
+    if (n < 2 || f.firstTicks.size() != n || f.firstFrames.size() != n || f.firstHanded.size() != n ||
+        f.pressedAt.size() != n) {
+        std::printf("  Zorvane's own work: no trace of every showing's first frame\n");
+        return;
+    }
+    std::vector<double> own, drawing, toTick, handing, toPixel;
+    for (std::size_t i = 0; i < n; ++i) {
+        drawing.push_back(f.firstFrames[i] - f.firstTicks[i]);
+        own.push_back(f.latencies[i] - drawing.back());
+        toTick.push_back(f.firstTicks[i] - f.pressedAt[i]);
+        handing.push_back(f.firstHanded[i] - f.firstFrames[i]);
+        toPixel.push_back(f.pressedAt[i] + f.latencies[i] - f.firstHanded[i]);
+    }
+    std::printf("  Zorvane, key to first changed pixel less the first frame's drawing: median %.1f ms\n"
+                "    (medians: key to first tick %.1f ms, frame handed over %.1f ms, then to the pixel seen "
+                "%.1f ms; the drawing %.1f ms)\n",
+                WarmMedian(own), WarmMedian(toTick), WarmMedian(handing), WarmMedian(toPixel),
+                WarmMedian(drawing));
 }
 
 } // namespace
@@ -252,9 +290,14 @@ int main(int argc, char** argv) {
         Figures zorvane;
         zorvane.name = "Zorvane (Super+Tab)";
         ZorvaneRun run(desktop);
-        if (run.startResident())
+        if (run.startResident()) {
             Measure(desktop, XK_Super_L, showings, run.pid(), zorvane);
-        else
+            zorvane.firstTicks = run.stamps("first-tick");
+            zorvane.firstFrames = run.stamps("first-frame");
+            zorvane.firstHanded = run.stamps("handed-first-frame");
+            if (const char* keep = std::getenv("PEERS_BENCH_TRACE"))
+                std::ofstream(keep) << run.trace();
+        } else
             zorvane.note = "did not start";
         all.push_back(zorvane);
         run.runAgain({"--quit"});
@@ -308,6 +351,7 @@ int main(int argc, char** argv) {
                 showings, date);
     for (const Figures& f : all)
         Print(f);
+    PrintOwnWork(all[0]);
     const double ours = WarmMedian(all[0]);
     for (std::size_t i = 1; i < all.size(); ++i)
         if (ours > 0 && WarmMedian(all[i]) > 0)

@@ -31,24 +31,6 @@ double MonotonicMs() {
     return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
-// Time stamps of the trace lines whose text starts with prefix ("zorvane-trace <ms> <text>").
-std::vector<double> Stamps(const ZorvaneRun& run, const std::string& prefix) {
-    std::vector<double> found;
-    std::istringstream text(run.trace());
-    std::string line;
-    while (std::getline(text, line)) {
-        std::istringstream fields(line);
-        std::string tag;
-        double ms = 0;
-        std::string what;
-        fields >> tag >> ms;
-        std::getline(fields, what);
-        if (tag == "zorvane-trace" && what.size() > 1 && what.substr(1).rfind(prefix, 0) == 0)
-            found.push_back(ms);
-    }
-    return found;
-}
-
 long StatusKb(pid_t pid, const std::string& field) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     std::string line;
@@ -190,9 +172,9 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "startup_bench: opening %d did not happen\n%s", i, run.trace().c_str());
                 return 1;
             }
-            toFirstFrame.push_back(Stamps(run, "first-frame").at(i - 1) - pressed);
+            toFirstFrame.push_back(run.stamps("first-frame").at(i - 1) - pressed);
             for (std::size_t m = 0; m < milestones.size(); ++m) {
-                const std::vector<double> stamps = Stamps(run, milestones[m]);
+                const std::vector<double> stamps = run.stamps(milestones[m]);
                 if (stamps.size() >= static_cast<std::size_t>(i))
                     toMilestone[m].push_back(stamps[i - 1] - pressed);
             }
@@ -202,8 +184,8 @@ int main(int argc, char** argv) {
         }
         // Each warm showing's capture cycle, by how many windows it read again (the first
         // "pictures-taken" line is the start-up cycle's, which has no start line).
-        const std::vector<double> cycleStarts = Stamps(run, "capture-start");
-        const std::vector<double> cycleEnds = Stamps(run, "capture-done");
+        const std::vector<double> cycleStarts = run.stamps("capture-start");
+        const std::vector<double> cycleEnds = run.stamps("capture-done");
         const std::vector<std::string> taken = run.lines("pictures-taken ");
         std::vector<double> cycleNone, cycleOne, cycleMore;
         for (std::size_t k = 1; k < cycleStarts.size() && k < cycleEnds.size() && k + 1 < taken.size(); ++k) {

@@ -42,6 +42,17 @@ enum class KeyHolder : int {
     khLeftSuperAlone, // another program grabbed the left Super key by itself, so Tab never comes with it
 };
 
+// How the switcher's view comes onto the screen and leaves it.
+enum class ViewShowing : int {
+    // Shown and hidden through the window system at each showing; the first frame waits until the
+    // view is exposed.
+    vsShowHide,
+    // Kept shown, outside the window manager's care (no frame, not in its lists), off every monitor
+    // while not showing: a showing moves it onto its monitor and draws. The keyboard comes with an
+    // explicit grab; the focus stays where it was until the picked window gets it.
+    vsKeepReady,
+};
+
 // What a running Zorvane on this display says about its own keys.
 struct PublishedKeys {
     bool winTabOurs = false;
@@ -130,6 +141,12 @@ public:
     // window manager has let go of it, so that it does not hand the focus back to the window that
     // had it before once the next window is activated. False when the wait ran out.
     virtual bool waitUntilReleased(WindowHandle ownWindow) = 0;
+    // --- The view's window.
+    virtual ViewShowing viewShowing() { return ViewShowing::vsShowHide; }
+    // True when the view's picture reaches the screen rather than its drawing (a compositing manager
+    // draws it, or it is redirected with every other window): a kept-ready view then gets its first
+    // frame before it is moved onto its monitor, so that no frame of the last showing shows there.
+    virtual bool viewComposited() { return false; }
     // The system's minimise and restore animation switch; returns the previous value.
     virtual int SetMinimizeAnimation(int value) = 0;
 

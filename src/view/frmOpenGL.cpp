@@ -83,8 +83,11 @@ TOpenGLForm::TOpenGLForm(Platform& platform, TOpenGLFormOwner& owner, const Cloc
     : FPlatform(platform), FOwner(owner), FClock(clock), FRandom(std::make_unique<RuntimeRandom>()) {
     setTitle("Zorvane OpenGL");
     setSurfaceType(QSurface::OpenGLSurface);
-    // Frameless, above every other window, and no entry in task lists or pagers.
-    setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool);
+    // Frameless, above every other window, and no entry in task lists or pagers. Kept ready, it is
+    // none of the window manager's business: no frame, no mapping through it.
+    FKeepReady = FPlatform.viewShowing() == ViewShowing::vsKeepReady;
+    setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool |
+             (FKeepReady ? Qt::BypassWindowManagerHint : Qt::WindowFlags()));
     resize(190, 40);
     FormCreate();
 }
@@ -176,6 +179,7 @@ void TOpenGLForm::exposeEvent(QExposeEvent*) {
     // frame in software costs tens of milliseconds, and the opening waits for it.
     if (isExposed()) {
         ++FExposures;
+        FEverExposed = true;
         Trace("exposed");
         invalidate();
     }
@@ -187,7 +191,7 @@ void TOpenGLForm::Paint() {
     // full-screen frame in software costs as much as the whole way to it.
     if (FOpeningPending == 1 && FEffect && FEffect->FState == esIdle)
         return;
-    if (!isExposed() || !MakeCurrent())
+    if (!CanDraw() || !MakeCurrent())
         return;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
@@ -207,7 +211,9 @@ void TOpenGLForm::Paint() {
         }
     }
     FRC->swapBuffers(this);
+    PlaceAfterFirstFrame();
     if (FStorePending && FFirstFrameTraced) {
+        Trace("handed-first-frame");
         FStorePending = false;
         FOwner.WindowInfos().StoreChanged();
         FOwner.WindowInfos().ReleasePictures();
@@ -259,92 +265,6 @@ int TOpenGLForm::screenWidth() const {
 }
 int TOpenGLForm::screenHeight() const {
     return FMonitor.empty() ? FPlatform.screenHeight() : FMonitor.height();
-}
-
-bool TOpenGLForm::IsActive() const {
-    return isVisible();
-}
-
-bool TOpenGLForm::CanOpen() const {
-    return !IsActive() && !FClosing && FDeferredEffects.empty();
-}
-
-void TOpenGLForm::SetActive(bool value) {
-    if (value == IsActive())
-        return;
-    if (value) {
-        if (!CanOpen())
-            return;
-        FMonitor = ChooseViewMonitor(FOwner.ReadViewSettings());
-        OnShow();
-        if (FPreparing)
-            return;
-        PlaceOnMonitor();
-        FSuperHeld = true;
-        FClosePending = false;
-        FPlaceholderAt = 0;
-        if (FPlatform.canPlaceWindows()) {
-            show();
-        } else {
-            // The window system places it: full screen on its monitor's screen. Shown again, the
-            // window has a new surface, which the context binds only when made current anew.
-            showFullScreen();
-            if (FContextReady)
-                FRC->doneCurrent();
-        }
-        raise();
-        requestActivate();
-        // Keys reach the view even when the window manager keeps the focus elsewhere.
-        setKeyboardGrabEnabled(true);
-        FShownAt = MonotonicMilliseconds();
-        Trace("view-shown " + std::to_string(FMonitor.width()) + "x" + std::to_string(FMonitor.height()) +
-              "+" + std::to_string(FMonitor.left) + "+" + std::to_string(FMonitor.top));
-        return;
-    }
-    if (FClosing)
-        return; // a second close from inside the first one's animation
-    FClosing = true;
-    try {
-        OnHide();
-    } catch (...) {
-        // Whatever failed, the view still goes away.
-    }
-    setKeyboardGrabEnabled(false);
-    hide();
-    FClosing = false;
-    FPinned = false;
-    FHeldKeys = THeldKeys::hkLeftSuper;
-    Trace("view-hidden");
-}
-
-void TOpenGLForm::ShowHeld(THeldKeys keys) {
-    if (!CanOpen())
-        return;
-    FHeldKeys = keys;
-    SetActive(true);
-    if (!IsActive())
-        FHeldKeys = THeldKeys::hkLeftSuper;
-}
-
-bool TOpenGLForm::HeldKeysDown() const {
-    if (!FPlatform.readsKeyboardState()) {
-        // With the keyboard's focus, the window system keeps the view told of the modifiers
-        // (a Super let go while the view was busy included); before it, Super counts as held.
-        if (FSuperHeld && isActive() && !(QGuiApplication::queryKeyboardModifiers() & Qt::MetaModifier))
-            return false;
-        return FSuperHeld;
-    }
-    return FHeldKeys == THeldKeys::hkHotKeyModifiers ? FPlatform.hotKeyModifiersDown()
-                                                     : FPlatform.isLeftSuperDown();
-}
-
-void TOpenGLForm::ShowPinned() {
-    SetActive(true);
-    if (!IsActive())
-        return;
-    FPinned = true;
-    if (FEffect)
-        FEffect->StayOpen();
 }
 
 void TOpenGLForm::OnShow() {
@@ -477,15 +397,6 @@ void TOpenGLForm::ReleaseUnusedTextures() {
     glDeleteTextures(static_cast<GLsizei>(unused.size()), unused.data());
 }
 
-void TOpenGLForm::ReleaseWindow() {
-    setKeyboardGrabEnabled(false);
-    hide();
-    // Hand the unmap to the server, then wait until the window manager has let go of the view.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    if (!FPlatform.waitUntilReleased(static_cast<WindowHandle>(winId())))
-        Trace("view-release-timeout");
-}
-
 bool TOpenGLForm::WorkerStopped() const {
     return !JvThread || JvThread->StopRequested() || JvThread->isFinished();
 }
@@ -515,8 +426,10 @@ bool TOpenGLForm::ReadyForOpening() {
     const double now = MonotonicMilliseconds();
     if (now - FShownAt > kExposeWaitMs)
         return true;
+    // A kept-ready view that was exposed once draws at once: its window is in place (or, under a
+    // compositing manager, drawn into before it is moved in).
     if (FPlatform.canPlaceWindows())
-        return isExposed();
+        return isExposed() || (FKeepReady && FEverExposed);
     // A compositor that places the view itself (sway) gives it its full-screen size only after a
     // first frame, and shows it only with a frame of that size: a cleared frame goes first, and the
     // opening's first step waits for the exposure of the placed view (bounded, in case that came
@@ -558,15 +471,17 @@ void TOpenGLForm::Tick() {
     if (FOpeningPending == 1 && FEffect->FState == esIdle) {
         if (!ReadyForOpening())
             return;
+        // What came meanwhile runs while the opening is still pending: a frame asked for before it
+        // (the viewport set at showing, an exposure) draws nothing, and the first tick is stamped
+        // after this work, so that first tick to first frame is the frame's own drawing.
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        if (!FEffect || !IsActive() || FEffect->FState != esIdle)
+            return;
         FOpeningPending = 0;
         Trace("first-tick");
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        if (!FEffect || !IsActive())
-            return;
         raise();
-        requestActivate();
         // The grab at SetActive fails when the window was not mapped yet; by now it is.
-        setKeyboardGrabEnabled(true);
+        TakeKeys();
         {
             EffectCall call(*this);
             TEffect& effect = *FEffect;
@@ -583,10 +498,12 @@ void TOpenGLForm::Tick() {
         Trace("opening-done");
         if (IsActive()) {
             raise();
-            requestActivate();
+            TakeKeys();
         }
         return;
     }
+    if (FKeepReady && !FKeyboardGrabbed)
+        TakeKeys();
     // Let go during a step, the view closes once the step is done, on the window it went to.
     if (!HeldKeysDown() && !FEffect->FStayOpen && FEffect->FState != esNavigating) {
         SetActive(false);

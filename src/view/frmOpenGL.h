@@ -209,6 +209,17 @@ private:
     void ReleaseDeferredEffects();
     // Hides the view and waits (bounded) until the window manager has let go of it.
     void ReleaseWindow();
+    // Showing and hiding the window (frmOpenGLShowing.cpp), by the platform's ViewShowing.
+    void ShowView();
+    void HideView();
+    // A kept-ready view off every monitor, at the size of this showing's monitor, and shown.
+    void ParkView();
+    // The keyboard for the view (and the focus, for a view shown and hidden at each showing).
+    void TakeKeys();
+    // A kept-ready view under a compositing manager comes onto its monitor once its first frame is in.
+    void PlaceAfterFirstFrame();
+    // Whether a frame drawn now reaches the view's window.
+    bool CanDraw() const;
     bool HeldKeysDown() const;
     bool MakeCurrent();
 
@@ -233,6 +244,12 @@ private:
     std::unique_ptr<RuntimeRandom> FRandom;
 
     bool FPreparing = false;
+    // ViewShowing::vsKeepReady: the window stays shown, and FShowing says whether it is on its monitor.
+    bool FKeepReady = false;
+    bool FShowing = false;
+    bool FEverExposed = false;
+    bool FPlaceAfterFirstFrame = false;
+    bool FKeyboardGrabbed = false;
     std::unique_ptr<QOpenGLContext> FRC;
     bool FContextReady = false;
     std::string FContextError;

@@ -49,6 +49,9 @@ void TOpenGLForm::Prepare() {
     FMonitor = ChooseViewMonitor(settings);
     if ((settings.BackEffectType & 0xFF) == 0 && MakeCurrent())
         BuildWallpaperCache();
+    // Mapped now, off every monitor, so that no showing waits for a map.
+    if (FKeepReady)
+        ParkView();
     FPreparing = false;
 }
 

@@ -10,6 +10,7 @@ add_library(zv_view STATIC
   ${CMAKE_CURRENT_LIST_DIR}/frmOpenGLInput.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frmOpenGLTitles.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frmOpenGLScreen.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/frmOpenGLShowing.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ViewScale.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TitlePlates.cpp)
 set_target_properties(zv_view PROPERTIES AUTOMOC ON)

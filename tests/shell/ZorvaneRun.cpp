@@ -127,6 +127,23 @@ std::vector<std::string> ZorvaneRun::lines(const std::string& prefix) const {
     return found;
 }
 
+std::vector<double> ZorvaneRun::stamps(const std::string& prefix) const {
+    std::vector<double> found;
+    std::istringstream text(trace());
+    std::string line;
+    while (std::getline(text, line)) {
+        std::istringstream fields(line);
+        std::string tag;
+        double ms = 0;
+        std::string what;
+        fields >> tag >> ms;
+        std::getline(fields, what);
+        if (tag == "zorvane-trace" && what.size() > 1 && what.substr(1).rfind(prefix, 0) == 0)
+            found.push_back(ms);
+    }
+    return found;
+}
+
 bool ZorvaneRun::waitFor(const std::string& prefix, int count, int timeoutMs) {
     return desktop_.waitUntil([&] { return static_cast<int>(lines(prefix).size()) >= count; }, timeoutMs);
 }
@@ -219,11 +236,15 @@ bool FindZorvaneWindowCentre(XDesktop& desktop, Window top, int& x, int& y) {
         XFree(hint.res_class);
     }
     XWindowAttributes attributes{};
-    if (match && XGetWindowAttributes(dpy, top, &attributes) && attributes.map_state == IsViewable) {
-        Window child = None;
-        return XTranslateCoordinates(dpy, top, desktop.root(), attributes.width / 2, attributes.height / 2,
-                                     &x, &y, &child) != 0;
-    }
+    XWindowAttributes rootAttributes{};
+    Window child = None;
+    // The view, kept ready off the screen between showings, is no place to click.
+    if (match && XGetWindowAttributes(dpy, top, &attributes) && attributes.map_state == IsViewable &&
+        XGetWindowAttributes(dpy, desktop.root(), &rootAttributes) &&
+        XTranslateCoordinates(dpy, top, desktop.root(), attributes.width / 2, attributes.height / 2, &x, &y,
+                              &child) &&
+        x >= 0 && y >= 0 && x < rootAttributes.width && y < rootAttributes.height)
+        return true;
     Window rootReturn = None;
     Window parent = None;
     Window* children = nullptr;
@@ -245,8 +266,14 @@ bool OpenWithWinTab(ZorvaneRun& run, Keys& keys) {
     return run.waitFor("opening-done", before + 1);
 }
 
-int CountWindowsTitled(XDesktop& desktop, const std::string& title) {
+namespace {
+
+// Shown windows titled `title` down to the window managers' frames' children; with onScreen, only
+// those with some part inside the root's area.
+int CountShownWindows(XDesktop& desktop, const std::string& title, bool onScreen) {
     Display* dpy = desktop.dpy();
+    XWindowAttributes rootAttributes{};
+    XGetWindowAttributes(dpy, desktop.root(), &rootAttributes);
     int found = 0;
     // Managed windows are the window manager's frames' children: look two levels down.
     std::vector<Window> level = {desktop.root()};
@@ -262,8 +289,16 @@ int CountWindowsTitled(XDesktop& desktop, const std::string& title) {
             for (unsigned int i = 0; i < count; ++i) {
                 XWindowAttributes attributes{};
                 if (XGetWindowAttributes(dpy, children[i], &attributes) &&
-                    attributes.map_state == IsViewable && desktop.title(children[i]) == title)
-                    ++found;
+                    attributes.map_state == IsViewable && desktop.title(children[i]) == title) {
+                    int x = 0;
+                    int y = 0;
+                    Window child = None;
+                    XTranslateCoordinates(dpy, children[i], desktop.root(), 0, 0, &x, &y, &child);
+                    const bool inside = x < rootAttributes.width && y < rootAttributes.height &&
+                                        x + attributes.width > 0 && y + attributes.height > 0;
+                    if (!onScreen || inside)
+                        ++found;
+                }
                 next.push_back(children[i]);
             }
             if (children != nullptr)
@@ -272,6 +307,16 @@ int CountWindowsTitled(XDesktop& desktop, const std::string& title) {
         level = std::move(next);
     }
     return found;
+}
+
+} // namespace
+
+int CountWindowsTitled(XDesktop& desktop, const std::string& title) {
+    return CountShownWindows(desktop, title, false);
+}
+
+int ViewsOnScreen(XDesktop& desktop) {
+    return CountShownWindows(desktop, "Zorvane OpenGL", true);
 }
 
 int CountColour(XDesktop& desktop, unsigned long colour, int tolerance, int step) {

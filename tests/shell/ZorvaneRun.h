@@ -27,6 +27,8 @@ public:
 
     // The trace lines written so far whose text (after the time stamp) starts with prefix.
     std::vector<std::string> lines(const std::string& prefix) const;
+    // The time stamps (ms, monotonic clock) of those lines.
+    std::vector<double> stamps(const std::string& prefix) const;
     // Waits until at least count such lines are there.
     bool waitFor(const std::string& prefix, int count = 1, int timeoutMs = 60000);
     // True when `first` appears in the trace before any `second` line (or with no `second` at all).
@@ -83,11 +85,14 @@ Window OpenPaintedWindow(XDesktop& desktop, const std::string& title, const std:
 bool OpenWithWinTab(ZorvaneRun& run, Keys& keys);
 
 // The root-relative centre of the first window below `top` (depth first) whose WM_CLASS names
-// Zorvane; false when there is none. Finds the tray icon inside a tray host.
+// Zorvane and whose centre is on the screen; false when there is none. Finds the tray icon inside a
+// tray host.
 bool FindZorvaneWindowCentre(XDesktop& desktop, Window top, int& x, int& y);
 
 // Shown top-level windows (managed or not) titled exactly `title`.
 int CountWindowsTitled(XDesktop& desktop, const std::string& title);
+// The view's windows with any part on the screen (kept ready, the view stays mapped off the screen).
+int ViewsOnScreen(XDesktop& desktop);
 
 // Counts screen pixels on a coarse grid that are within tolerance of colour (0xRRGGBB).
 int CountColour(XDesktop& desktop, unsigned long colour, int tolerance, int step = 16);

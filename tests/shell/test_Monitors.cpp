@@ -27,18 +27,27 @@ std::ostream& operator<<(std::ostream& out, const Geometry& g) {
     return out << g.width << "x" << g.height << "+" << g.x << "+" << g.y;
 }
 
-// Where the view's window is on the root, in device pixels.
+// Where the view's window is on the root, in device pixels, as `xwininfo -name` finds it by its title
+// (the view is none of the window manager's clients).
 Geometry ViewGeometry(XDesktop& desktop) {
     Geometry g;
-    const Window view = desktop.waitForTitle("Zorvane OpenGL", kPatience);
-    Window root = None, child = None;
-    int x = 0, y = 0;
-    unsigned int width = 0, height = 0, border = 0, depth = 0;
-    if (view == None || !XGetGeometry(desktop.dpy(), view, &root, &x, &y, &width, &height, &border, &depth) ||
-        !XTranslateCoordinates(desktop.dpy(), view, desktop.root(), 0, 0, &g.x, &g.y, &child))
-        return g;
-    g.width = static_cast<int>(width);
-    g.height = static_cast<int>(height);
+    const RunResult info = desktop.run({"xwininfo", "-name", "Zorvane OpenGL"});
+    std::istringstream lines(info.out);
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t colon = line.find(':');
+        if (colon == std::string::npos)
+            continue;
+        const std::string name = line.substr(0, colon);
+        const int value = std::atoi(line.c_str() + colon + 1);
+        if (name.find("Absolute upper-left X") != std::string::npos)
+            g.x = value;
+        else if (name.find("Absolute upper-left Y") != std::string::npos)
+            g.y = value;
+        else if (name == "  Width")
+            g.width = value;
+        else if (name == "  Height")
+            g.height = value;
+    }
     return g;
 }
 

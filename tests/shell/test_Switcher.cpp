@@ -7,6 +7,7 @@
 #include "ShellTestWindows.h"
 #include "ZorvaneRun.h"
 
+#include <X11/Xatom.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
@@ -70,14 +71,71 @@ TEST_F(Switcher, WinTabOpensTheViewOverTheWindowsPictures) {
     EXPECT_GT(CountColour(desktop, kBlue, 40), 20);
     EXPECT_GT(CountColour(desktop, 0x604020, 12), 200) << "the dimmed desktop";
     EXPECT_EQ(CountColour(desktop, kDesktop, 12), 0) << "nothing of the desktop at full brightness";
-    EXPECT_EQ(CountWindowsTitled(desktop, "Zorvane OpenGL"), 1);
+    EXPECT_EQ(ViewsOnScreen(desktop), 1);
     EXPECT_EQ(run.lines("view-shown").size(), 1u);
+    // Found by its title as tools find it; the keyboard is taken by a grab, the focus stays put.
+    EXPECT_NE(desktop.run({"xdotool", "search", "--name", "^Zorvane OpenGL$"}).out, "");
+    EXPECT_EQ(desktop.activeWindow(), blue);
     // The opening starts once the window can be seen: no frame of it is drawn to nothing.
     EXPECT_TRUE(run.before("exposed", "first-tick")) << run.trace();
     keys.superUp();
     ASSERT_TRUE(run.waitFor("view-hidden")) << run.trace();
     // Nothing was stepped: the window that was active stays active.
     EXPECT_EQ(desktop.activeWindow(), blue);
+    // Gone from every part of the screen.
+    EXPECT_EQ(ViewsOnScreen(desktop), 0);
+    EXPECT_GT(CountColour(desktop, kDesktop, 12), 200) << "the desktop at full brightness again";
+}
+
+// --- Under a compositing manager (picom), which draws every window from its picture: the pictures
+// are the windows', the view shows above everything at every showing, and a pick keeps the focus.
+TEST_F(Switcher, UnderACompositingManagerThePicturesAreRightAndTheViewIsOnTop) {
+    if (!fs::exists("/usr/bin/picom"))
+        GTEST_SKIP() << "picom is not installed (scripts/setup installs it)";
+    // The desktop picture published as wallpaper setters do: picom draws the root from it.
+    constexpr unsigned long kDesktop = 0xC08040;
+    Display* dpy = desktop.dpy();
+    const Pixmap picture = XCreatePixmap(dpy, desktop.root(), 1024, 768,
+                                         static_cast<unsigned>(DefaultDepth(dpy, DefaultScreen(dpy))));
+    const GC gc = XCreateGC(dpy, picture, 0, nullptr);
+    XSetForeground(dpy, gc, kDesktop);
+    XFillRectangle(dpy, picture, gc, 0, 0, 1024, 768);
+    XFreeGC(dpy, gc);
+    XSetWindowBackgroundPixmap(dpy, desktop.root(), picture);
+    XClearWindow(dpy, desktop.root());
+    const unsigned long id = picture;
+    XChangeProperty(dpy, desktop.root(), XInternAtom(dpy, "_XROOTPMAP_ID", False), XA_PIXMAP, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&id), 1);
+    XSync(dpy, False);
+    openThreeWindows();
+    desktop.spawn({"picom", "--config", "/dev/null", "--backend", "xrender"});
+    const Atom manager = XInternAtom(desktop.dpy(), "_NET_WM_CM_S0", False);
+    ASSERT_TRUE(
+        desktop.waitUntil([&] { return XGetSelectionOwner(desktop.dpy(), manager) != None; }, kPatience));
+    ZorvaneRun run(desktop);
+    ASSERT_TRUE(run.startResident()) << run.trace();
+    // The front picture is the active window's; the second showing is drawn before it is moved in.
+    const struct {
+        unsigned long front;
+        Window picked;
+    } showings[] = {{kBlue, green}, {kGreen, blue}};
+    int shown = 0;
+    for (const auto& showing : showings) {
+        openWithWinTab(run);
+        ++shown;
+        EXPECT_GT(CountColour(desktop, showing.front, 40), 20) << "showing " << shown;
+        EXPECT_GT(CountColour(desktop, 0x604020, 12), 200) << "the dimmed desktop, showing " << shown;
+        EXPECT_EQ(CountColour(desktop, kDesktop, 12), 0) << "the view above everything, showing " << shown;
+        keys.tab();
+        ASSERT_TRUE(run.waitFor("select-done next", shown)) << run.trace();
+        keys.superUp();
+        ASSERT_TRUE(run.waitFor("view-hidden", shown)) << run.trace();
+        EXPECT_TRUE(desktop.waitUntil([&] { return desktop.activeWindow() == showing.picked; }, kPatience))
+            << "showing " << shown;
+        EXPECT_TRUE(desktop.waitUntil([&] { return CountColour(desktop, kDesktop, 12) > 200; }, kPatience))
+            << "the view gone, showing " << shown;
+        EXPECT_EQ(ViewsOnScreen(desktop), 0);
+    }
 }
 
 TEST_F(Switcher, TabWhileSuperIsHeldStepsAndReleaseActivatesTheSelection) {

@@ -120,6 +120,8 @@ public:
     bool ForceForegroundWindow(WindowHandle window) override;
     bool waitUntilReleased(WindowHandle ownWindow) override;
     int SetMinimizeAnimation(int) override { return 0; } // X11 has no such global switch
+    ViewShowing viewShowing() override;
+    bool viewComposited() override;
 
     int desktopCount() override;
     long currentDesktop() override;

@@ -11,6 +11,7 @@ add_library(zv_x11 STATIC
   ${CMAKE_CURRENT_LIST_DIR}/X11Stacking.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Activate.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Workspaces.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/X11ViewWindow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Keys.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Desktop.cpp
   ${CMAKE_CURRENT_LIST_DIR}/X11Monitors.cpp
