@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QOpenGLContext>
 
 namespace zorvane {
 
