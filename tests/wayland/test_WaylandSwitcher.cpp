@@ -390,3 +390,26 @@ TEST_F(WaylandSwitcher, UsersOwnSuperTabStaysTheirsAndIsNamed) {
         << "the user's binding did not run";
     EXPECT_EQ(zorvane.count("wintab"), 0) << zorvane.trace();
 }
+
+// The tray icon on Wayland: a StatusNotifierItem registered with the session's watcher (as
+// waybar's tray finds it), on a session bus of the test's own in sway's runtime folder.
+TEST_F(WaylandSwitcher, TrayIconRegistersAsAStatusNotifierItem) {
+    SKIP_WITHOUT("dbus-daemon");
+    // A folder sway's user can make the bus's socket in, named before sway starts with it.
+    const std::string folder = "/tmp/zv-tray-bus-" + std::to_string(::getpid());
+    std::filesystem::create_directories(folder);
+    std::filesystem::permissions(folder, std::filesystem::perms::all);
+    const std::string bus = "unix:path=" + folder + "/bus";
+    auto& sway = desktop({.environment = {"DBUS_SESSION_BUS_ADDRESS=" + bus}});
+    ASSERT_TRUE(sway.ok());
+    sway.startAsSwayUser({"dbus-daemon", "--session", "--nofork", "--address=" + bus});
+    ASSERT_TRUE(SwayDesktop::waitFor([&] { return std::filesystem::exists(folder + "/bus"); }));
+    auto& watcher = sway.startAsSwayUser({WaylandBinDir() + "/zv-sni-watcher"});
+    open("Red", kRed);
+    ZorvaneWaylandRun zorvane(sway, {.asSwayUser = true});
+    ASSERT_TRUE(zorvane.startResident()) << zorvane.trace();
+    EXPECT_EQ(zorvane.count("resident tray"), 1) << zorvane.trace() << watcher.err();
+    EXPECT_TRUE(SwayDesktop::waitFor([&] { return watcher.out().find("registered ") != std::string::npos; }))
+        << watcher.out() << watcher.err();
+    std::filesystem::remove_all(folder);
+}

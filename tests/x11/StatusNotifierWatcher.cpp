@@ -1,6 +1,7 @@
 // zv-sni-watcher: a StatusNotifierItem watcher for the tests, on the session bus that
 // DBUS_SESSION_BUS_ADDRESS names. It owns org.kde.StatusNotifierWatcher and answers the
-// IsStatusNotifierHostRegistered property: true, or false with --no-host. Runs until killed.
+// IsStatusNotifierHostRegistered property: true, or false with --no-host; each item that registers
+// is printed as "registered <service>". Runs until killed.
 #include <dbus/dbus.h>
 
 #include <cstdio>
@@ -50,8 +51,31 @@ int main(int argc, char** argv) {
     }
     while (dbus_connection_read_write(bus, -1)) {
         while (DBusMessage* message = dbus_connection_pop_message(bus)) {
-            if (dbus_message_is_method_call(message, "org.freedesktop.DBus.Properties", "Get"))
+            if (dbus_message_is_method_call(message, "org.freedesktop.DBus.Properties", "Get")) {
                 answer(bus, message, host);
+            } else if (dbus_message_is_method_call(message, "org.freedesktop.DBus.Introspectable",
+                                                   "Introspect")) {
+                // Toolkits (Qt) read the interface before they use it.
+                static const char* const xml =
+                    "<node><interface name=\"org.kde.StatusNotifierWatcher\">"
+                    "<method name=\"RegisterStatusNotifierItem\"><arg name=\"service\" type=\"s\" "
+                    "direction=\"in\"/></method>"
+                    "<property name=\"IsStatusNotifierHostRegistered\" type=\"b\" access=\"read\"/>"
+                    "<property name=\"ProtocolVersion\" type=\"i\" access=\"read\"/>"
+                    "</interface></node>";
+                DBusMessage* reply = dbus_message_new_method_return(message);
+                dbus_message_append_args(reply, DBUS_TYPE_STRING, &xml, DBUS_TYPE_INVALID);
+                dbus_connection_send(bus, reply, nullptr);
+                dbus_message_unref(reply);
+            } else if (dbus_message_is_method_call(message, kWatcher, "RegisterStatusNotifierItem")) {
+                const char* service = nullptr;
+                if (dbus_message_get_args(message, nullptr, DBUS_TYPE_STRING, &service, DBUS_TYPE_INVALID))
+                    std::printf("registered %s\n", service);
+                std::fflush(stdout);
+                DBusMessage* reply = dbus_message_new_method_return(message);
+                dbus_connection_send(bus, reply, nullptr);
+                dbus_message_unref(reply);
+            }
             dbus_message_unref(message);
         }
     }
