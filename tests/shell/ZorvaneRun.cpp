@@ -75,6 +75,9 @@ void ZorvaneRun::start(const std::vector<std::string>& environment) {
         command += " " + Quote(assignment);
     command +=
         " " + Quote(binary()) + " --settings " + Quote(settingsFile()) + " 2>" + Quote(folder_ + "/trace");
+    // Emptied here, before the shell runs: a wait for a milestone right after this must not find
+    // the previous run's lines in it.
+    std::ofstream(folder_ + "/trace", std::ios::trunc);
     pid_ = desktop_.spawn({"/bin/sh", "-c", command});
 }
 
