@@ -10,6 +10,7 @@
 // keeps Zorvane's trace of the run in FILE.
 
 #include "../tests/shell/ZorvaneRun.h"
+#include "ScreenProbes.h"
 
 #include <X11/Xutil.h>
 #include <X11/extensions/Xdamage.h>
@@ -30,6 +31,7 @@
 namespace {
 
 using namespace zorvane::test;
+using zorvane::bench::Probes;
 namespace fs = std::filesystem;
 
 double NowMs() {
@@ -47,120 +49,6 @@ long RssKb(pid_t pid) {
     return -1;
 }
 
-// Tells when anything was drawn on the screen, from the server's damage reports on the root window.
-// The probes are read when something was drawn, not over and over: a reader that spins keeps one
-// processor (and the X server) busy, and on two processors that halves what a switcher drawing in
-// software gets, which no user's desktop does to it.
-class ScreenDamage {
-public:
-    explicit ScreenDamage(const char* displayName) : dpy_(XOpenDisplay(displayName)) {
-        int error = 0;
-        if (dpy_ && XDamageQueryExtension(dpy_, &event_, &error))
-            damage_ = XDamageCreate(dpy_, DefaultRootWindow(dpy_), XDamageReportNonEmpty);
-        if (dpy_)
-            XSync(dpy_, False);
-    }
-    ~ScreenDamage() {
-        if (!dpy_)
-            return;
-        if (damage_)
-            XDamageDestroy(dpy_, damage_);
-        XCloseDisplay(dpy_);
-    }
-    ScreenDamage(const ScreenDamage&) = delete;
-    ScreenDamage& operator=(const ScreenDamage&) = delete;
-
-    // Forgets what was drawn so far.
-    void clear() { takeReports(); }
-    // Waits until something is drawn, for at most timeoutMs; true when something was.
-    bool wait(int timeoutMs) {
-        if (!damage_) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            return true; // no damage extension: read the probes every millisecond
-        }
-        if (takeReports())
-            return true;
-        pollfd connection{ConnectionNumber(dpy_), POLLIN, 0};
-        poll(&connection, 1, timeoutMs);
-        return takeReports();
-    }
-
-private:
-    bool takeReports() {
-        if (!damage_)
-            return false;
-        bool drawn = false;
-        while (XPending(dpy_) > 0) {
-            XEvent event;
-            XNextEvent(dpy_, &event);
-            drawn = drawn || event.type == event_ + XDamageNotify;
-        }
-        if (drawn) {
-            XDamageSubtract(dpy_, damage_, None, None);
-            XFlush(dpy_);
-        }
-        return drawn;
-    }
-
-    Display* dpy_;
-    int event_ = 0;
-    Damage damage_ = 0;
-};
-
-// Small probes spread over the screen, read with XGetImage: any switcher that shows anything
-// changes at least one of them.
-class Probes {
-public:
-    explicit Probes(XDesktop& desktop) : desktop_(desktop), damage_(DisplayString(desktop.dpy())) {
-        for (int gy = 0; gy < 5; ++gy)
-            for (int gx = 0; gx < 7; ++gx)
-                places_.push_back({100 + gx * 280, 60 + gy * 240});
-    }
-    std::vector<unsigned long> read() const {
-        std::vector<unsigned long> values;
-        for (const auto& [x, y] : places_) {
-            XImage* image = XGetImage(desktop_.dpy(), desktop_.root(), x, y, 4, 4, AllPlanes, ZPixmap);
-            for (int j = 0; j < 4; ++j)
-                for (int i = 0; i < 4; ++i)
-                    values.push_back(image ? XGetPixel(image, i, j) : 0);
-            if (image)
-                XDestroyImage(image);
-        }
-        return values;
-    }
-    // Waits until the probes stay the same for quietMs (the desktop has settled after a showing).
-    void settle(int quietMs = 400, int timeoutMs = 10000) const {
-        const double end = NowMs() + timeoutMs;
-        std::vector<unsigned long> last = read();
-        double since = NowMs();
-        while (NowMs() < end && NowMs() - since < quietMs) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            std::vector<unsigned long> now = read();
-            if (now != last) {
-                last = std::move(now);
-                since = NowMs();
-            }
-        }
-    }
-    // Milliseconds from `pressed` until the screen differs from `before`; negative on time-out.
-    double firstChange(const std::vector<unsigned long>& before, double pressed, int timeoutMs = 5000) {
-        while (NowMs() - pressed < timeoutMs) {
-            // A report missed would cost at most 10 ms, not the measurement.
-            damage_.wait(10);
-            if (read() != before)
-                return NowMs() - pressed;
-        }
-        return -1;
-    }
-    // Called just before the key press: only what is drawn from then on wakes the probes.
-    void watch() { damage_.clear(); }
-
-private:
-    XDesktop& desktop_;
-    ScreenDamage damage_;
-    std::vector<std::pair<int, int>> places_;
-};
-
 struct Figures {
     std::string name;
     std::vector<double> latencies; // the first showing first
@@ -176,7 +64,7 @@ struct Figures {
 // Presses the modifier, taps Tab, measures, holds a moment, lets go, and waits until the desktop
 // is quiet again; `pid` is the switcher's process for its memory while it shows.
 void Measure(XDesktop& desktop, unsigned long modifier, int showings, pid_t pid, Figures& figures) {
-    Probes probes(desktop);
+    Probes probes(desktop, 1920, 1080);
     const unsigned mod = desktop.keycodeOf(modifier);
     const unsigned tab = desktop.keycodeOf(XK_Tab);
     for (int i = 0; i < showings; ++i) {

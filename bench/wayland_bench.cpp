@@ -16,6 +16,7 @@
 // --trace, each showing's trace lines, in ms after the press, go to standard error).
 
 #include "../tests/shell/ZorvaneRun.h"
+#include "ScreenProbes.h"
 #include "harness/WaylandDesktop.h"
 
 #include "virtual-keyboard-unstable-v1-client-protocol.h"
@@ -56,6 +57,7 @@
 namespace {
 
 using namespace zorvane::test;
+using zorvane::bench::Probes;
 
 constexpr int kWidth = 1280;
 constexpr int kHeight = 720;
@@ -712,111 +714,6 @@ void MeasureWayland(int showings, WaylandFigures& figures) {
 // ---------------------------------------------------------------------------------------------
 // X11, as peers_bench measures it
 
-// Tells when anything was drawn on the screen, from the server's damage reports on the root window,
-// so the probes are read when something was drawn rather than over and over.
-class ScreenDamage {
-public:
-    explicit ScreenDamage(const char* displayName) : dpy_(XOpenDisplay(displayName)) {
-        int error = 0;
-        if (dpy_ && XDamageQueryExtension(dpy_, &event_, &error))
-            damage_ = XDamageCreate(dpy_, DefaultRootWindow(dpy_), XDamageReportNonEmpty);
-        if (dpy_)
-            XSync(dpy_, False);
-    }
-    ~ScreenDamage() {
-        if (!dpy_)
-            return;
-        if (damage_)
-            XDamageDestroy(dpy_, damage_);
-        XCloseDisplay(dpy_);
-    }
-    ScreenDamage(const ScreenDamage&) = delete;
-    ScreenDamage& operator=(const ScreenDamage&) = delete;
-
-    void clear() { takeReports(); }
-    bool wait(int timeoutMs) {
-        if (!damage_) {
-            SleepMs(1);
-            return true;
-        }
-        if (takeReports())
-            return true;
-        pollfd connection{ConnectionNumber(dpy_), POLLIN, 0};
-        ::poll(&connection, 1, timeoutMs);
-        return takeReports();
-    }
-
-private:
-    bool takeReports() {
-        if (!damage_)
-            return false;
-        bool drawn = false;
-        while (XPending(dpy_) > 0) {
-            XEvent event;
-            XNextEvent(dpy_, &event);
-            drawn = drawn || event.type == event_ + XDamageNotify;
-        }
-        if (drawn) {
-            XDamageSubtract(dpy_, damage_, None, None);
-            XFlush(dpy_);
-        }
-        return drawn;
-    }
-
-    Display* dpy_;
-    int event_ = 0;
-    Damage damage_ = 0;
-};
-
-// 7 x 5 probes of 4 x 4 pixels spread over the screen, read with XGetImage.
-class Probes {
-public:
-    explicit Probes(XDesktop& desktop) : desktop_(desktop), damage_(DisplayString(desktop.dpy())) {
-        for (int gy = 0; gy < 5; ++gy)
-            for (int gx = 0; gx < 7; ++gx)
-                places_.push_back({60 + gx * 190, 40 + gy * 160});
-    }
-    std::vector<unsigned long> read() const {
-        std::vector<unsigned long> values;
-        for (const auto& [x, y] : places_) {
-            XImage* image = XGetImage(desktop_.dpy(), desktop_.root(), x, y, 4, 4, AllPlanes, ZPixmap);
-            for (int j = 0; j < 4; ++j)
-                for (int i = 0; i < 4; ++i)
-                    values.push_back(image ? XGetPixel(image, i, j) : 0);
-            if (image)
-                XDestroyImage(image);
-        }
-        return values;
-    }
-    void settle(int quietMs = 400, int timeoutMs = 10000) const {
-        const double end = NowMs() + timeoutMs;
-        std::vector<unsigned long> last = read();
-        double since = NowMs();
-        while (NowMs() < end && NowMs() - since < quietMs) {
-            SleepMs(5);
-            std::vector<unsigned long> now = read();
-            if (now != last) {
-                last = std::move(now);
-                since = NowMs();
-            }
-        }
-    }
-    double firstChange(const std::vector<unsigned long>& before, double pressed, int timeoutMs = 5000) {
-        while (NowMs() - pressed < timeoutMs) {
-            damage_.wait(10);
-            if (read() != before)
-                return NowMs() - pressed;
-        }
-        return -1;
-    }
-    void watch() { damage_.clear(); }
-
-private:
-    XDesktop& desktop_;
-    ScreenDamage damage_;
-    std::vector<std::pair<int, int>> places_;
-};
-
 struct X11Figures {
     std::vector<Showing> showings;
     std::string note;
@@ -847,7 +744,7 @@ void MeasureX11(int showings, X11Figures& figures) {
         return;
     }
     const auto trace = [&] { return run.trace(); };
-    Probes probes(desktop);
+    Probes probes(desktop, kWidth, kHeight);
     const unsigned super = desktop.keycodeOf(XK_Super_L);
     const unsigned tab = desktop.keycodeOf(XK_Tab);
     for (int i = 0; i < showings; ++i) {
