@@ -87,7 +87,8 @@ TMainForm::TMainForm(Platform& platform, TFormStorage& settings)
     FBusy = false;
     FShiftDown = false;
     FHandleInfos = std::make_unique<THandleInfos>();
-    FWindowInfos = std::make_unique<TWindowInfos>(FPlatform);
+    FWindowInfos =
+        std::make_unique<TWindowInfos>(FPlatform, CaptureFolderPath(FPlatform.sessionDisplayName()));
     createActions();
     createTrayIcon();
     watchPlatformEvents();
@@ -519,7 +520,7 @@ void TMainForm::FormClose() {
     // No file may be written after the folder is emptied.
     if (FWindowInfos)
         FWindowInfos->EndStores();
-    EmptyCaptureFolder(CaptureFolderPath());
+    EmptyCaptureFolder(CaptureFolderPath(FPlatform.sessionDisplayName()));
     if (FWinTabGrabbed) {
         FPlatform.removeWinTabGrab();
         FWinTabGrabbed = false;

@@ -208,7 +208,7 @@ int main(int argc, char** argv) {
     // With the lock held no other instance uses this user's folder for this display: pictures in it
     // were left by one that ended without its Exit (killed, or its X server lost). They go before
     // anything new is written there.
-    if (const int left = EmptyCaptureFolder(CaptureFolderPath()); left > 0)
+    if (const int left = EmptyCaptureFolder(CaptureFolderPath(platform->sessionDisplayName())); left > 0)
         Trace("capture-folder-emptied " + std::to_string(left));
 
     SetDefaultGLFormat();

@@ -232,6 +232,8 @@ public:
     virtual void setWallpaperFallback(const std::string& fileName, int style, std::uint32_t desktopColor) = 0;
 
     // --- Session services.
+    // The display this backend runs on, as the instance lock and the capture folder are named.
+    virtual std::string sessionDisplayName() const = 0;
     // Null when another instance of the same user on the same display holds the lock.
     virtual std::unique_ptr<InstanceLock> acquireInstanceLock(const std::string& name) = 0;
     // Start with the session (an XDG autostart entry running executablePath).

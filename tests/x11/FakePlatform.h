@@ -49,6 +49,7 @@ public:
         return nullptr;
     }
 
+    std::string sessionDisplayName() const override { return ":fake"; }
     int screenWidth() const override { return 1280; }
     int screenHeight() const override { return 1024; }
     bool windowRect(WindowHandle window, Rect& rect) const override {

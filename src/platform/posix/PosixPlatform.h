@@ -23,10 +23,6 @@ public:
     std::string tempDirectory() override { return UserTempDirectory(); }
     std::string systemLanguage() override { return LanguageFromEnvironment(); }
     bool openUrl(const std::string& url) override { return OpenWebPage(url); }
-
-protected:
-    // The display this backend runs on, as the lock's name spells it.
-    virtual std::string sessionDisplayName() const = 0;
 };
 
 } // namespace zorvane

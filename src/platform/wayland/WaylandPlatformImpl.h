@@ -89,8 +89,6 @@ public:
     void setWallpaperFallback(const std::string& fileName, int style, std::uint32_t desktopColor) override;
 
     std::string diagnostics() override;
-
-protected:
     std::string sessionDisplayName() const override;
 
 private:

@@ -150,8 +150,6 @@ public:
 
     // Capture through plain XGetImage even when MIT-SHM is there (for comparison and benchmarks).
     void setUseSharedMemory(bool use) { useShm_ = use && hasShm_; }
-
-protected:
     std::string sessionDisplayName() const override;
 
 private:
