@@ -89,17 +89,21 @@ ChosenPlatform OpenPlatform(PlatformKind kind, const char* x11Display) {
     if (x11Display != nullptr || waylandDisplay == nullptr || *waylandDisplay == '\0')
         return openX11(x11Display, "no Wayland session (WAYLAND_DISPLAY is not set)");
 #ifdef ZORVANE_WAYLAND
-    const WaylandSessionProbe probe = ProbeWaylandSession();
-    if (!probe.connected)
-        return openX11(x11Display, "no Wayland compositor answers on WAYLAND_DISPLAY (" + probe.error + ")");
-    if (!probe.hasWindowList) {
-        ChosenPlatform refused;
-        refused.error = "this Wayland compositor offers no window list (the wlr foreign-toplevel protocol, "
-                        "which sway, labwc, wayfire and the other wlroots compositors have), so Zorvane "
-                        "cannot switch windows here";
-        return refused;
+    // One connection both asks and, when the compositor lists windows, serves.
+    ChosenPlatform chosen;
+    bool connected = false;
+    chosen.platform = createWaylandPlatform(chosen.error, &connected);
+    if (!connected)
+        return openX11(x11Display, "no Wayland compositor answers on WAYLAND_DISPLAY (" + chosen.error + ")");
+    if (!chosen.platform) {
+        chosen.error = "this Wayland compositor offers no window list (the wlr foreign-toplevel protocol, "
+                       "which sway, labwc, wayfire and the other wlroots compositors have), so Zorvane "
+                       "cannot switch windows here";
+        return chosen;
     }
-    return openWayland("a Wayland session whose compositor lists windows (wlr foreign-toplevel)");
+    chosen.wayland = true;
+    chosen.reason = "a Wayland session whose compositor lists windows (wlr foreign-toplevel)";
+    return chosen;
 #else
     return openX11(x11Display, "a Wayland session, but this Zorvane was built without its Wayland backend");
 #endif

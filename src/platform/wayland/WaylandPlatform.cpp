@@ -21,19 +21,10 @@ namespace zorvane {
 
 using namespace wayland;
 
-WaylandSessionProbe ProbeWaylandSession() {
-    WaylandSessionProbe probe;
-    std::unique_ptr<WaylandDisplay> display = WaylandDisplay::Connect({}, probe.error);
-    if (!display)
-        return probe;
-    probe.connected = true;
-    probe.hasWindowList = display->offersToplevels();
-    probe.hasScreenCopy = display->screencopyManager() != nullptr;
-    return probe;
-}
-
-std::unique_ptr<Platform> createWaylandPlatform(std::string& error) {
+std::unique_ptr<Platform> createWaylandPlatform(std::string& error, bool* connected) {
     std::unique_ptr<WaylandDisplay> display = WaylandDisplay::Connect({}, error);
+    if (connected)
+        *connected = display != nullptr;
     if (!display)
         return nullptr;
     if (!display->offersToplevels()) {

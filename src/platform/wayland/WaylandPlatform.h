@@ -10,21 +10,13 @@
 
 namespace zorvane {
 
-// What a look at the Wayland session found, before choosing a backend.
-struct WaylandSessionProbe {
-    bool connected = false;     // a compositor answered on $WAYLAND_DISPLAY
-    bool hasWindowList = false; // it offers zwlr_foreign_toplevel_manager_v1
-    bool hasScreenCopy = false; // it offers zwlr_screencopy_manager_v1
-    std::string error;          // why no compositor answered
-};
-WaylandSessionProbe ProbeWaylandSession();
-
 // The app_id this program's own windows carry (the view's, the dialogs').
 inline constexpr const char* kOwnAppId = "org.zorvane.Zorvane";
 
 // Connects to the compositor of $WAYLAND_DISPLAY. Uses sway's IPC when $SWAYSOCK answers, else the
-// foreign-toplevel list alone. Null with one line in `error` when the compositor offers no window list.
-std::unique_ptr<Platform> createWaylandPlatform(std::string& error);
+// foreign-toplevel list alone. Null with one line in `error` when no compositor answers (`connected`
+// false) or it offers no window list (`connected` true).
+std::unique_ptr<Platform> createWaylandPlatform(std::string& error, bool* connected = nullptr);
 
 // A custom hot key's 16-bit code in the compositor's binding syntax ("Control+Mod1+grave");
 // empty for a key without a name.
